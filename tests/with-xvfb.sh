@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Runs a command against a private X server: with-xvfb.sh DEPTH COMMAND [ARG...]
+# The server keeps its state between clients (-noreset) and takes a free display number.
+set -u
+depth=$1
+shift
+work=$(mktemp -d)
+Xvfb -displayfd 3 -screen 0 "640x480x${depth}" -noreset -nolisten tcp 3>"$work/display" \
+    2>"$work/xvfb.log" &
+server=$!
+trap 'kill "$server" 2>/dev/null; wait "$server" 2>/dev/null; rm -rf "$work"' EXIT
+for _ in $(seq 200); do
+    [ -s "$work/display" ] && break
+    kill -0 "$server" 2>/dev/null || break
+    sleep 0.05
+done
+if [ ! -s "$work/display" ]; then
+    echo "with-xvfb: Xvfb did not start at depth ${depth}:" >&2
+    cat "$work/xvfb.log" >&2
+    exit 1
+fi
+export DISPLAY=":$(head -n 1 "$work/display")"
+unset WAYLAND_DISPLAY
+export QT_QPA_PLATFORM=xcb
+"$@"

@@ -7,6 +7,7 @@
 #include "app/TextBox.h"
 #include "app/ToggleFrame.h"
 #include "sampling/X11ScreenPlatform.h"
+#include "support/X11TestTools.h"
 
 #include <QFile>
 #include <QGuiApplication>
@@ -19,9 +20,7 @@
 
 namespace {
 
-bool Run(const QString &program, const QStringList &arguments) {
-    return QProcess::execute(program, arguments) == 0;
-}
+using x11test::Run;
 
 QString Hex(ColourValue colour) {
     return QStringLiteral("%1").arg(static_cast<quint32>(colour), 8, 16, QLatin1Char('0'));
@@ -150,15 +149,8 @@ class X11SamplingTest : public QObject {
     }
 
     void quickSpaceWhileAnotherClientHasTheFocus() {
-        QProcess other;
-        other.start("xclock", {"-geometry", "120x120+400+300", "-title", "other-client"});
-        QVERIFY(other.waitForStarted());
-        QProcess search;
-        search.start("xdotool", {"search", "--sync", "--name", "other-client"});
-        QVERIFY(search.waitForFinished(10000));
-        const QString id = QString::fromLatin1(search.readAllStandardOutput()).split('\n').first();
-        QVERIFY2(!id.isEmpty(), "the other client's window did not appear");
-        QVERIFY(Run("xdotool", {"windowfocus", "--sync", id}));
+        x11test::FocusedClient other;
+        QVERIFY2(other.Start(), "no other client holding the focus");
 
         FenwoMain w(*screen);
         w.move(20, 20);
@@ -177,8 +169,6 @@ class X11SamplingTest : public QObject {
         QVERIFY(Run("xdotool", {"key", "space"}));
         QTRY_COMPARE_WITH_TIMEOUT(w.Check1->Value(), 0, 3000);
         QCOMPARE(w.Timer1->interval(), 50);
-        other.kill();
-        other.waitForFinished();
     }
 };
 

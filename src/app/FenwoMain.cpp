@@ -5,8 +5,10 @@
 #include "app/PictureBox.h"
 #include "app/TextBox.h"
 #include "app/ToggleFrame.h"
+#include "history/HistoryStrip.h"
 #include "sampling/ScreenPlatform.h"
 
+#include <QScrollBar>
 #include <QTimer>
 
 FenwoMain::FenwoMain(ScreenPlatform &platform, QWidget *parent)
@@ -26,6 +28,14 @@ void FenwoMain::ConnectHandlers() {
     for (int i = 0; i < 3; ++i)
         connect(Text1[i], &TextBox::GotFocus, this, [this, i] { Text1_GotFocus(i); });
     connect(Text2, &TextBox::GotFocus, this, &FenwoMain::Text2_GotFocus);
+    connect(HScroll1, &QScrollBar::valueChanged, this, [this] {
+        if (HScroll1->isSliderDown())
+            HScroll1_Scroll();
+        else
+            HScroll1_Change();
+    });
+    connect(HScroll1, &QScrollBar::sliderReleased, this, &FenwoMain::HScroll1_Change);
+    connect(Picture4, &HistoryStrip::Click, this, &FenwoMain::Picture3_Click);
 }
 
 void FenwoMain::setVisible(bool visible) {

@@ -6,6 +6,7 @@
 #include <array>
 
 class DropDownList;
+class HistoryStrip;
 class OptionBox;
 class PictureBox;
 class QLabel;
@@ -31,7 +32,7 @@ class FenwoMain : public QWidget {
     DropDownList *Combo1 = nullptr;
     QWidget *Picture2 = nullptr;
     QScrollBar *HScroll1 = nullptr;
-    QWidget *Picture4 = nullptr;
+    HistoryStrip *Picture4 = nullptr; // the swatches, Picture3(i), are drawn inside it
     std::array<TextBox *, 3> Text1{};
     PictureBox *Picture1 = nullptr;
     TextBox *Text2 = nullptr;
@@ -43,6 +44,7 @@ class FenwoMain : public QWidget {
     QLabel *Label2 = nullptr;
 
     quintptr DesktopWnd = 0;
+    int HistoryCount = 0;
 
     // Start-up and shutdown.
     void Form_Load();
@@ -58,6 +60,15 @@ class FenwoMain : public QWidget {
     void Timer1_Timer();
     void Check1_Click();
     void Picture1_Click();
+
+    // Capture: the swatch append, then the clipboard.
+    void AppendSwatch();
+    void CopyColor();
+
+    // History strip.
+    void HScroll1_Change();
+    void HScroll1_Scroll();
+    void Picture3_Click(qint64 Index);
 
   private:
     void CreateControls();

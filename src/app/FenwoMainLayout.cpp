@@ -5,6 +5,8 @@
 #include "app/PictureBox.h"
 #include "app/TextBox.h"
 #include "app/ToggleFrame.h"
+#include "history/HistoryStrip.h"
+#include "history/StripGeometry.h"
 
 #include <QLabel>
 #include <QScrollBar>
@@ -62,9 +64,11 @@ void FenwoMain::CreateControls() {
         box->setAlignment(Qt::AlignRight);
 
     Picture2 = Place(new QWidget(this), 16, 80, 241, 33);
-    Picture4 = Place(new QWidget(Picture2), 0, 0, 185, 17);
+    Picture4 = Place(new HistoryStrip(Picture2), 0, 0, 241, SwatchSize);
     HScroll1 = Place(new QScrollBar(Qt::Horizontal, Picture2), 0, 16, 241, 17);
     HScroll1->setRange(0, 0);
+    HScroll1->setSingleStep(1);
+    HScroll1->setPageStep(SwatchesInFrame);
     HScroll1->setEnabled(false);
 
     Combo1 = Place(new DropDownList(this), 8, 48, 73, 20);

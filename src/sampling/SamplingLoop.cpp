@@ -17,6 +17,10 @@ void FenwoMain::Timer1_Timer() {
     if (platform_.GetAsyncKeyState(VK_SPACE) == 0)
         return;
     Check1->setValue(1 - Check1->Value());
+    if (Check1->Value() == 1) {
+        AppendSwatch();
+        CopyColor();
+    }
 }
 
 void FenwoMain::Check1_Click() {

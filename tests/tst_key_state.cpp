@@ -50,5 +50,5 @@ class KeyStateTest : public QObject {
     }
 };
 
-QTEST_MAIN(KeyStateTest)
+QTEST_GUILESS_MAIN(KeyStateTest)
 #include "tst_key_state.moc"

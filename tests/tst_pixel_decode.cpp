@@ -56,5 +56,5 @@ class PixelDecodeTest : public QObject {
     void emptyMaskGivesZero() { QCOMPARE(ScaleChannel(0xFFFFFFFF, 0), 0); }
 };
 
-QTEST_MAIN(PixelDecodeTest)
+QTEST_GUILESS_MAIN(PixelDecodeTest)
 #include "tst_pixel_decode.moc"

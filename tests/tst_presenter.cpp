@@ -175,6 +175,7 @@ class PresenterTest : public QObject {
         w.show();
         QVERIFY(QTest::qWaitForWindowActive(&w));
         w.Timer1->stop();
+        Choose(w, 2, 1); // start-up restored the saved options over ours
         QVERIFY(!w.Text2->hasFocus());
         w.Check2->click();
         QCOMPARE(w.Text2->text(), QStringLiteral("255,0,0"));

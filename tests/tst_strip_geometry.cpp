@@ -102,5 +102,5 @@ class StripGeometryTest : public QObject {
     }
 };
 
-QTEST_MAIN(StripGeometryTest)
+QTEST_GUILESS_MAIN(StripGeometryTest)
 #include "tst_strip_geometry.moc"

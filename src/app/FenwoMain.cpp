@@ -8,11 +8,12 @@
 #include "history/HistoryStrip.h"
 #include "sampling/ScreenPlatform.h"
 
+#include <QCoreApplication>
 #include <QScrollBar>
 #include <QTimer>
 
 FenwoMain::FenwoMain(ScreenPlatform &platform, QWidget *parent)
-    : QWidget(parent), platform_(platform) {
+    : QWidget(parent), AppPath(QCoreApplication::applicationDirPath()), platform_(platform) {
     CreateControls();
     ConnectHandlers();
 }
@@ -47,10 +48,4 @@ void FenwoMain::setVisible(bool visible) {
         return;
     }
     QWidget::setVisible(visible);
-}
-
-void FenwoMain::Form_Load() {
-    DesktopWnd = platform_.GetDesktopWindow();
-    platform_.SetWindowTopmost(*this);
-    platform_.GetAsyncKeyState(VK_SPACE); // only presses from now on count
 }

@@ -46,8 +46,17 @@ class FenwoMain : public QWidget {
     quintptr DesktopWnd = 0;
     int HistoryCount = 0;
 
+    // The program's directory, where a portable settings file lives.
+    QString AppPath;
+
+    // Position in twips, as the settings file stores it; 0 normal, 1 minimised, 2 maximised.
+    float Left() const;
+    float Top() const;
+    int WindowState() const;
+
     // Start-up and shutdown.
     void Form_Load();
+    void Form_QueryUnload(int &Cancel, int &UnloadMode);
 
     // Colour presenter.
     void ShowColor(ColourValue colour);
@@ -70,7 +79,14 @@ class FenwoMain : public QWidget {
     void HScroll1_Scroll();
     void Picture3_Click(qint64 Index);
 
+  protected:
+    void closeEvent(QCloseEvent *event) override;
+
   private:
+    void RestorePosition();
+    void RestoreUpperCase();
+    void RestoreOutputFormat();
+    void GiveJapaneseFont();
     void CreateControls();
     void ConnectHandlers();
 

@@ -1,4 +1,5 @@
 #include "app/FenwoMain.h"
+#include "app/TerminationSignals.h"
 #include "sampling/NullScreenPlatform.h"
 #include "sampling/X11ScreenPlatform.h"
 
@@ -34,6 +35,7 @@ int main(int argc, char *argv[]) {
     QApplication::setApplicationName(QStringLiteral("Kalvor"));
     const std::unique_ptr<ScreenPlatform> screen = OpenScreen();
     FenwoMain window(*screen);
+    CloseOnTerminationSignals(window);
     window.show();
     return QApplication::exec();
 }

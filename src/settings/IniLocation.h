@@ -1,0 +1,8 @@
+#pragma once
+
+#include <QString>
+
+// Where "Kalvor.ini" lives: beside the program when it is there already or could be written
+// there (a portable copy), otherwise in the user's configuration directory, since an
+// installed copy cannot write beside itself.
+QString SettingsFilePath(const QString &programDir);

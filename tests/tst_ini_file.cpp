@@ -1,6 +1,7 @@
 // The settings file on disk: defaults, limits, odd files, and writes that never lose a line.
 #include "settings/IniLocation.h"
 #include "settings/IniMod.h"
+#include "support/Files.h"
 
 #include <QDir>
 #include <QFile>
@@ -9,21 +10,8 @@
 #include <unistd.h>
 
 using namespace IniMod;
-
-namespace {
-
-QByteArray Contents(const QString &path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
-
-bool Put(const QString &path, const QByteArray &bytes) {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
-           file.write(bytes) == bytes.size();
-}
-
-} // namespace
+using files::Contents;
+using files::Put;
 
 class IniFileTest : public QObject {
     Q_OBJECT

@@ -6,6 +6,7 @@
 #include "app/TextBox.h"
 #include "app/ToggleFrame.h"
 #include "support/FakeScreenPlatform.h"
+#include "support/Files.h"
 
 #include <QFile>
 #include <QGuiApplication>
@@ -16,20 +17,8 @@
 #include <QTimer>
 #include <memory>
 
-namespace {
-
-bool Put(const QString &path, const QByteArray &bytes) {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
-           file.write(bytes) == bytes.size();
-}
-
-QByteArray Contents(const QString &path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<no file>");
-}
-
-} // namespace
+using files::Contents;
+using files::Put;
 
 class StartupShutdownTest : public QObject {
     Q_OBJECT

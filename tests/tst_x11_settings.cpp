@@ -1,5 +1,6 @@
 // The real program on a live X server (run under with-xvfb.sh): the settings file written
 // when the session ends it by signal, and read back at the next start.
+#include "support/Files.h"
 #include "support/X11TestTools.h"
 
 #include <QDir>
@@ -49,10 +50,7 @@ class X11SettingsTest : public QObject {
                kalvor.exitCode() == 0;
     }
 
-    QByteArray Settings() const {
-        QFile file(ini);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<no file>");
-    }
+    QByteArray Settings() const { return files::Contents(ini); }
 
   private slots:
     void initTestCase() {
@@ -75,10 +73,7 @@ class X11SettingsTest : public QObject {
 
         QByteArray edited = Settings();
         edited.replace("UpperCase=1", "UpperCase=2").replace("Type=0", "Type=2");
-        QFile file(ini);
-        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(edited);
-        file.close();
+        QVERIFY(files::Put(ini, edited));
 
         QProcess second;
         const QString again = Start(second);

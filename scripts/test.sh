@@ -1,14 +1,24 @@
 #!/usr/bin/env bash
-# Builds Kalvor with its tests and runs the whole suite. Needs no display: the tests that need
-# one start their own Xvfb.
+# Builds Kalvor with its tests and runs the whole suite twice: a plain build, then one with
+# AddressSanitizer and UndefinedBehaviorSanitizer, where any report fails the test. Needs no
+# display: the tests that need one start their own Xvfb.
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 . "$ROOT/scripts/lib.sh"
+started=$SECONDS
 
 step "Checking Debian packages"
 ensure_packages "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
-configure_and_build "$ROOT/build-test" RelWithDebInfo -DKALVOR_WERROR=ON
 
+configure_and_build "$ROOT/build-test" RelWithDebInfo -DKALVOR_WERROR=ON
 step "Running the test suite"
-cd "$ROOT/build-test"
-ctest --output-on-failure --timeout 600 -j "$(nproc)"
+(cd "$ROOT/build-test" && ctest --output-on-failure --timeout 600 -j "$(nproc)")
+
+configure_and_build "$ROOT/build-asan" RelWithDebInfo -DKALVOR_WERROR=ON -DKALVOR_SANITIZE=ON
+step "Running the test suite under AddressSanitizer and UndefinedBehaviorSanitizer"
+export ASAN_OPTIONS=detect_leaks=1:check_initialization_order=1:detect_stack_use_after_return=1
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+export LSAN_OPTIONS=suppressions=$ROOT/tests/sanitizer-suppressions.txt:print_suppressions=0
+(cd "$ROOT/build-asan" && ctest --output-on-failure --timeout 900 -j "$(nproc)")
+
+step "All tests passed in $((SECONDS - started)) s"

@@ -148,6 +148,40 @@ class X11SamplingTest : public QObject {
             QCOMPARE(screen->GetPixel(root, {5, 5}), 0x00302010u);
     }
 
+    void aWindowUnmappedUnderThePointer() {
+        QVERIFY(Run("xsetroot", {"-solid", "#102030"}));
+        QProcess clock;
+        clock.start("xclock", {"-geometry", "100x100+300+200", "-bg", "#FF0000", "-title",
+                               "blinking-client"});
+        QVERIFY(clock.waitForStarted());
+        const QString id =
+            QString::fromLatin1(x11test::Output("xdotool",
+                                                {"search", "--sync", "--name", "blinking-client"},
+                                                10000))
+                .split('\n')
+                .first();
+        QVERIFY(!id.isEmpty());
+        FenwoMain w(*screen);
+        w.Form_Load();
+        const ColourValue root = depth >= 24 ? 0x00302010 : SampleAt(w, {5, 5});
+        bool sawWindow = false;
+        for (int round = 0; round < 15; ++round) {
+            QVERIFY(Run("xdotool", {"windowunmap", "--sync", id}));
+            QCOMPARE(SampleAt(w, {303, 203}), root);
+            QVERIFY(Run("xdotool", {"windowmap", "--sync", id}));
+            const ColourValue shown = SampleAt(w, {303, 203});
+            QVERIFY2(shown == root || (shown & 0xFF) > 0xE0, qPrintable(Hex(shown)));
+            sawWindow = sawWindow || shown != root;
+            QVERIFY(Run("xdotool", {"windowunmap", id})); // no wait: read while it goes
+            QVERIFY(SampleAt(w, {303, 203}) != CLR_INVALID);
+            QVERIFY(Run("xdotool", {"windowmap", "--sync", id}));
+            QTest::qWait(20);
+        }
+        QVERIFY2(sawWindow, "the window never showed under the pointer");
+        clock.kill();
+        clock.waitForFinished();
+    }
+
     void quickSpaceWhileAnotherClientHasTheFocus() {
         x11test::FocusedClient other;
         QVERIFY2(other.Start(), "no other client holding the focus");

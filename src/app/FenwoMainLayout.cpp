@@ -1,6 +1,7 @@
 #include "app/DropDownList.h"
 #include "app/EyedropperIcon.h"
 #include "app/FenwoMain.h"
+#include "app/JapaneseFonts.h"
 #include "app/OptionBox.h"
 #include "app/PictureBox.h"
 #include "app/TextBox.h"
@@ -36,6 +37,7 @@ void FenwoMain::CreateControls() {
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
                    Qt::WindowMinimizeButtonHint);
     setFixedSize(274, 140);
+    setFont(WithJapaneseFallback(font()));
 
     Label2 = Place(Caption(QStringLiteral("採取する色にポイントして[スペース]を押して下さい"), this,
                            Qt::AlignCenter),

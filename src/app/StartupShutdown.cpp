@@ -1,5 +1,6 @@
 #include "app/DropDownList.h"
 #include "app/FenwoMain.h"
+#include "app/JapaneseFonts.h"
 #include "app/OptionBox.h"
 #include "app/WindowPlacement.h"
 #include "sampling/ScreenPlatform.h"
@@ -95,13 +96,11 @@ void FenwoMain::RestoreOutputFormat() {
 }
 
 void FenwoMain::GiveJapaneseFont() {
-    // The face the labels were drawn for, then Japanese faces a Linux desktop is likely to
-    // have, so the texts never fall back to a face without kana.
+    // The face the labels were designed for, then the Japanese faces found here.
     QFont japanese = font();
-    japanese.setFamilies({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("MS PGothic"),
-                          QStringLiteral("IPAPGothic"), QStringLiteral("Noto Sans CJK JP"),
-                          QStringLiteral("VL PGothic"), QStringLiteral("TakaoPGothic"),
-                          QStringLiteral("IPAexGothic"), QStringLiteral("IPAGothic")});
+    japanese.setFamilies(
+        QStringList{QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("MS PGothic")} +
+        JapaneseFallbackFaces());
     for (QWidget *control :
          std::initializer_list<QWidget *>{Combo1, Label2, Label3[0], Label3[1], Label3[2]})
         control->setFont(japanese);

@@ -1,4 +1,6 @@
+#include "app/DisplayChoice.h"
 #include "app/FenwoMain.h"
+#include "app/StartupProbe.h"
 #include "app/TerminationSignals.h"
 #include "sampling/NullScreenPlatform.h"
 #include "sampling/X11ScreenPlatform.h"
@@ -9,10 +11,8 @@
 
 namespace {
 
-bool NoDisplayAtAll() {
-    return qEnvironmentVariableIsEmpty("DISPLAY") &&
-           qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
-           qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
+void Say(const QString &text) {
+    std::fprintf(stderr, "kalvor: %s\n", qPrintable(text));
 }
 
 std::unique_ptr<ScreenPlatform> OpenScreen() {
@@ -20,22 +20,39 @@ std::unique_ptr<ScreenPlatform> OpenScreen() {
         if (auto x11 = X11ScreenPlatform::Open())
             return x11;
     }
-    std::fprintf(stderr, "kalvor: no X11 screen to read; colours cannot be sampled here\n");
+    Say(QStringLiteral("no X11 screen to read; colours cannot be sampled here"));
     return std::make_unique<NullScreenPlatform>();
 }
 
 } // namespace
 
 int main(int argc, char *argv[]) {
-    if (NoDisplayAtAll()) {
-        std::fprintf(stderr, "kalvor: no display: DISPLAY is not set\n");
+    const DisplayChoice display = ChooseDisplay(
+        {qEnvironmentVariable("DISPLAY"), qEnvironmentVariable("WAYLAND_DISPLAY"),
+         qEnvironmentVariable("XDG_SESSION_TYPE"), qEnvironmentVariable("QT_QPA_PLATFORM")});
+    if (!display.error.isEmpty()) {
+        Say(display.error);
         return 1;
     }
+    if (display.forceX11) {
+        // Qt would end the process on a display it cannot reach: say why and leave instead.
+        const QString problem =
+            X11ScreenPlatform::ConnectionProblem(qEnvironmentVariable("DISPLAY"));
+        if (!problem.isEmpty()) {
+            Say(problem);
+            return 1;
+        }
+        qputenv("QT_QPA_PLATFORM", "xcb");
+    }
+    if (display.waylandNote)
+        Say(WaylandNote());
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kalvor"));
     const std::unique_ptr<ScreenPlatform> screen = OpenScreen();
     FenwoMain window(*screen);
     CloseOnTerminationSignals(window);
+    ReportStartupWhenAsked(window);
     window.show();
     return QApplication::exec();
 }

@@ -8,6 +8,15 @@ int ScaleChannel(quint32 pixel, quint32 mask) {
         ++shift;
     const quint64 max = mask >> shift;
     const quint64 value = (pixel & mask) >> shift;
+    if (max >= 255) {
+        // A wide channel holds the 8-bit colour in its top bits, whether the server shifted
+        // it in or replicated it: take them as they are.
+        int bits = 0;
+        while ((max >> bits) > 255)
+            ++bits;
+        return static_cast<int>(value >> bits);
+    }
+    // A narrow one is scaled up, so that its full intensity is 255.
     return static_cast<int>((value * 255 + max / 2) / max);
 }
 

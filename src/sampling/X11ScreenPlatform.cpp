@@ -8,6 +8,7 @@
 #include <X11/Xutil.h>
 #include <X11/extensions/XInput2.h>
 #include <X11/keysym.h>
+#include <xcb/xcb.h>
 
 #include <algorithm>
 #include <vector>
@@ -123,6 +124,29 @@ std::unique_ptr<X11ScreenPlatform> X11ScreenPlatform::Open(const char *displayNa
     if (x->space != 0)
         x->spaceState.SetDown(KeyDownInKeymap(display, x->space));
     return std::unique_ptr<X11ScreenPlatform>(new X11ScreenPlatform(std::move(x)));
+}
+
+QString X11ScreenPlatform::ConnectionProblem(const QString &displayName) {
+    const QByteArray name = displayName.toLocal8Bit();
+    int screen = 0;
+    xcb_connection_t *connection = xcb_connect(name.constData(), &screen);
+    const int error = xcb_connection_has_error(connection);
+    xcb_disconnect(connection);
+    const QString quoted = QLatin1Char('"') + displayName + QLatin1Char('"');
+    switch (error) {
+    case 0:
+        return {};
+    case XCB_CONN_CLOSED_PARSE_ERR:
+        return QStringLiteral("cannot use X display %1: the name is not a display").arg(quoted);
+    case XCB_CONN_CLOSED_INVALID_SCREEN:
+        return QStringLiteral("cannot use X display %1: it has no such screen").arg(quoted);
+    case XCB_CONN_CLOSED_MEM_INSUFFICIENT:
+        return QStringLiteral("cannot connect to X display %1: out of memory").arg(quoted);
+    default:
+        return QStringLiteral("cannot connect to X display %1: no X server answers there, or it "
+                              "refused the connection")
+            .arg(quoted);
+    }
 }
 
 X11ScreenPlatform::X11ScreenPlatform(std::unique_ptr<Connection> connection)

@@ -2,6 +2,7 @@
 
 #include "sampling/ScreenPlatform.h"
 
+#include <QString>
 #include <memory>
 
 // Reads the pointer, the screen and the Space key on its own connection to the X server, so
@@ -10,6 +11,9 @@ class X11ScreenPlatform final : public ScreenPlatform {
   public:
     // nullptr when the display cannot be opened. nullptr as name means $DISPLAY.
     static std::unique_ptr<X11ScreenPlatform> Open(const char *displayName = nullptr);
+
+    // Why a connection to the display cannot be made, or an empty text when it can.
+    static QString ConnectionProblem(const QString &displayName);
     ~X11ScreenPlatform() override;
 
     X11ScreenPlatform(const X11ScreenPlatform &) = delete;

@@ -1,0 +1,153 @@
+// Long use on a live X server: a Space press every 250 ms over changing colours, with scrolling
+// and swatch clicks in between. Prints resident memory and open descriptors every minute, and
+// every capture that went missing. Usage: soak [seconds] (default 600). Needs an X display
+// (bench/run-soak.sh brings an Xvfb); the exit status is 1 when a capture was lost.
+#include "app/DropDownList.h"
+#include "app/FenwoMain.h"
+#include "app/OptionBox.h"
+#include "app/PictureBox.h"
+#include "app/TextBox.h"
+#include "app/ToggleFrame.h"
+#include "colour/CodeText.h"
+#include "history/HistoryStrip.h"
+#include "sampling/X11ScreenPlatform.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QMimeData>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QScrollBar>
+#include <QTest>
+#include <cstdio>
+#include <fstream>
+#include <unistd.h>
+
+namespace {
+
+double ResidentMiB() {
+    std::ifstream statm("/proc/self/statm");
+    long pages = 0;
+    long resident = 0;
+    statm >> pages >> resident;
+    return static_cast<double>(resident) * sysconf(_SC_PAGESIZE) / (1024.0 * 1024.0);
+}
+
+int OpenDescriptors() {
+    return static_cast<int>(QDir("/proc/self/fd").entryList(QDir::System).size());
+}
+
+// Runs an X client to its end while Kalvor's event loop keeps turning.
+bool Run(const QString &program, const QStringList &arguments) {
+    QProcess process;
+    process.start(program, arguments);
+    const bool ended =
+        QTest::qWaitFor([&] { return process.state() == QProcess::NotRunning; }, 5000);
+    if (!ended) {
+        process.kill();
+        process.waitForFinished();
+    }
+    return ended && process.exitCode() == 0;
+}
+
+bool Click(const QPoint &at) {
+    return Run("xdotool",
+               {"mousemove", QString::number(at.x()), QString::number(at.y()), "click", "1"});
+}
+
+} // namespace
+
+int main(int argc, char *argv[]) {
+    QApplication app(argc, argv);
+    const int seconds = argc > 1 ? std::atoi(argv[1]) : 600;
+    auto screen = X11ScreenPlatform::Open();
+    if (!screen) {
+        std::fprintf(stderr, "soak: no X display\n");
+        return 2;
+    }
+    FenwoMain w(*screen);
+    w.move(20, 20);
+    w.show();
+    if (!QTest::qWaitForWindowExposed(&w))
+        return 2;
+    w.Combo1->setListIndex(0);
+    w.Check2->setValue(1);
+    QRandomGenerator random(20261207);
+
+    const double residentStart = ResidentMiB();
+    const int descriptorsStart = OpenDescriptors();
+    std::printf("start: %.1f MiB resident, %d descriptors\n", residentStart, descriptorsStart);
+    std::fflush(stdout);
+
+    QElapsedTimer clock;
+    clock.start();
+    qint64 nextReport = 60000;
+    double residentSteady = 0; // after the first minute, once caches have warmed up
+    int swatchesSteady = 0;
+    int presses = 0;
+    int lost = 0;
+    while (clock.elapsed() < seconds * 1000LL) {
+        const qint64 pressAt = clock.elapsed();
+        const bool capturing = w.Check1->Value() == 0;
+        const quint32 colour = random.generate() & 0xFFFFFF;
+        const QString name = QStringLiteral("#%1").arg(colour, 6, 16, QLatin1Char('0'));
+        if (capturing) {
+            Run("xsetroot", {"-solid", name});
+            Run("xdotool", {"mousemove", QString::number(320 + random.bounded(310)),
+                            QString::number(200 + random.bounded(270))});
+        }
+        const int swatches = w.HistoryCount;
+        Run("xdotool", {"key", "space"});
+        ++presses;
+        const bool flipped =
+            QTest::qWaitFor([&] { return w.Check1->Value() == (capturing ? 1 : 0); }, 240);
+        if (capturing) {
+            // The swatch and the clipboard must both carry the colour under the pointer.
+            const ColourValue want = static_cast<ColourValue>(
+                ((colour & 0xFF) << 16) | (colour & 0xFF00) | ((colour >> 16) & 0xFF));
+            const QMimeData *clip = QGuiApplication::clipboard()->mimeData();
+            const bool ok = flipped && w.HistoryCount == swatches + 1 &&
+                            w.Picture4->BackColor(swatches) == want && clip &&
+                            clip->text() == RenderTexts(want, 0, 1).code;
+            if (!ok) {
+                ++lost;
+                std::printf("lost capture at press %d (%s)\n", presses, qPrintable(name));
+            }
+            // While held: scroll a step and recall a swatch.
+            if (w.HScroll1->isEnabled())
+                Click(w.HScroll1->mapToGlobal(QPoint(w.HScroll1->width() - 5, 8)));
+            Click(w.Picture4->mapToGlobal(QPoint(2 + 17 * random.bounded(14) + 8, 8)));
+        } else if (!flipped) {
+            ++lost;
+            std::printf("press %d did not end the hold\n", presses);
+        }
+        QTest::qWait(static_cast<int>(std::max<qint64>(0, pressAt + 250 - clock.elapsed())));
+        if (clock.elapsed() >= nextReport) {
+            std::printf("minute %lld: %.1f MiB resident, %d descriptors, %d swatches, %d lost\n",
+                        nextReport / 60000, ResidentMiB(), OpenDescriptors(), w.HistoryCount, lost);
+            std::fflush(stdout);
+            if (nextReport == 60000) {
+                residentSteady = ResidentMiB();
+                swatchesSteady = w.HistoryCount;
+            }
+            nextReport += 60000;
+        }
+    }
+    const double growth = (ResidentMiB() - residentStart) * 1024 * 1024;
+    std::printf("end after %d s: %d presses, %d swatches captured, %d lost\n", seconds, presses,
+                w.HistoryCount, lost);
+    std::printf("resident growth %.0f bytes = %.0f bytes per swatch (target at most 64); "
+                "descriptors %d -> %d (target no growth)\n",
+                growth, w.HistoryCount ? growth / w.HistoryCount : 0.0, descriptorsStart,
+                OpenDescriptors());
+    if (swatchesSteady > 0 && w.HistoryCount > swatchesSteady) {
+        const double steady = (ResidentMiB() - residentSteady) * 1024 * 1024;
+        std::printf("after the first minute: growth %.0f bytes over %d swatches = %.0f bytes per "
+                    "swatch\n",
+                    steady, w.HistoryCount - swatchesSteady,
+                    steady / (w.HistoryCount - swatchesSteady));
+    }
+    return lost == 0 ? 0 : 1;
+}

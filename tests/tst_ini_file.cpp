@@ -153,6 +153,21 @@ class IniFileTest : public QObject {
         QCOMPARE(SettingsFilePath(dir.path()), QDir(dir.path()).filePath("Kalvor.ini"));
     }
 
+    void anInstalledCopyNeverWritesBesideItself() {
+        // Installed: bin/ beside share/applications/ with the desktop entry, writable or not.
+        QTemporaryDir prefix;
+        QVERIFY(QDir().mkpath(prefix.filePath("bin")));
+        QVERIFY(QDir().mkpath(prefix.filePath("share/applications")));
+        QVERIFY(Put(prefix.filePath("share/applications/org.kalvor.Kalvor.desktop"), ""));
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir.filePath("config")));
+        QCOMPARE(SettingsFilePath(prefix.filePath("bin")),
+                 dir.filePath("config/kalvor/Kalvor.ini"));
+        QVERIFY(QFile::remove(prefix.filePath("share/applications/org.kalvor.Kalvor.desktop")));
+        QCOMPARE(SettingsFilePath(prefix.filePath("bin")),
+                 QDir(prefix.filePath("bin")).filePath("Kalvor.ini"));
+        qunsetenv("XDG_CONFIG_HOME");
+    }
+
     void anInstalledProgramKeepsItsFileInTheUserConfiguration() {
         // A directory nobody may write to, like /usr/bin; root may all the same, so look
         // through the same test the program uses.

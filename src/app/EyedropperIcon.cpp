@@ -7,7 +7,13 @@
 QPixmap EyedropperPixmap(int size) {
     QPixmap pixmap(size, size);
     pixmap.fill(Qt::transparent);
-    QPainter p(&pixmap);
+    QPainter painter(&pixmap);
+    PaintEyedropper(painter, size);
+    return pixmap;
+}
+
+void PaintEyedropper(QPainter &p, int size) {
+    p.save();
     p.setRenderHint(QPainter::Antialiasing);
     p.scale(size / 32.0, size / 32.0);
 
@@ -35,7 +41,7 @@ QPixmap EyedropperPixmap(int size) {
     p.setPen(QPen(QColor(0, 90, 90), 0.8));
     p.setBrush(QColor(0, 150, 150));
     p.drawPath(drop);
-    return pixmap;
+    p.restore();
 }
 
 QIcon EyedropperIcon() {

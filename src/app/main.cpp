@@ -1,3 +1,4 @@
+#include "app/CommandLine.h"
 #include "app/DisplayChoice.h"
 #include "app/FenwoMain.h"
 #include "app/StartupProbe.h"
@@ -27,6 +28,16 @@ std::unique_ptr<ScreenPlatform> OpenScreen() {
 } // namespace
 
 int main(int argc, char *argv[]) {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    const CommandLine command = ParseCommandLine(arguments);
+    if (command.action != CommandLine::Run) {
+        std::fputs(qPrintable(command.message),
+                   command.action == CommandLine::Misuse ? stderr : stdout);
+        return command.action == CommandLine::Misuse ? 2 : 0;
+    }
+
     const DisplayChoice display = ChooseDisplay(
         {qEnvironmentVariable("DISPLAY"), qEnvironmentVariable("WAYLAND_DISPLAY"),
          qEnvironmentVariable("XDG_SESSION_TYPE"), qEnvironmentVariable("QT_QPA_PLATFORM")});

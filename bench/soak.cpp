@@ -52,11 +52,6 @@ bool Run(const QString &program, const QStringList &arguments) {
     return ended && process.exitCode() == 0;
 }
 
-bool Click(const QPoint &at) {
-    return Run("xdotool",
-               {"mousemove", QString::number(at.x()), QString::number(at.y()), "click", "1"});
-}
-
 } // namespace
 
 int main(int argc, char *argv[]) {
@@ -93,13 +88,15 @@ int main(int argc, char *argv[]) {
         const bool capturing = w.Check1->Value() == 0;
         const quint32 colour = random.generate() & 0xFFFFFF;
         const QString name = QStringLiteral("#%1").arg(colour, 6, 16, QLatin1Char('0'));
+        QStringList press{"key", "space"};
         if (capturing) {
             Run("xsetroot", {"-solid", name});
-            Run("xdotool", {"mousemove", QString::number(320 + random.bounded(310)),
-                            QString::number(200 + random.bounded(270))});
+            press = QStringList{"mousemove", QString::number(320 + random.bounded(310)),
+                                QString::number(200 + random.bounded(270))} +
+                    press;
         }
         const int swatches = w.HistoryCount;
-        Run("xdotool", {"key", "space"});
+        Run("xdotool", press);
         ++presses;
         const bool flipped =
             QTest::qWaitFor([&] { return w.Check1->Value() == (capturing ? 1 : 0); }, 240);
@@ -116,9 +113,12 @@ int main(int argc, char *argv[]) {
                 std::printf("lost capture at press %d (%s)\n", presses, qPrintable(name));
             }
             // While held: scroll a step and recall a swatch.
-            if (w.HScroll1->isEnabled())
-                Click(w.HScroll1->mapToGlobal(QPoint(w.HScroll1->width() - 5, 8)));
-            Click(w.Picture4->mapToGlobal(QPoint(2 + 17 * random.bounded(14) + 8, 8)));
+            const QPoint arrow = w.HScroll1->mapToGlobal(QPoint(w.HScroll1->width() - 5, 8));
+            const QPoint swatch =
+                w.Picture4->mapToGlobal(QPoint(2 + 17 * random.bounded(14) + 8, 8));
+            Run("xdotool", {"mousemove", QString::number(arrow.x()), QString::number(arrow.y()),
+                            "click", "1", "mousemove", QString::number(swatch.x()),
+                            QString::number(swatch.y()), "click", "1"});
         } else if (!flipped) {
             ++lost;
             std::printf("press %d did not end the hold\n", presses);

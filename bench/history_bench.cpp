@@ -2,26 +2,13 @@
 // resident memory each swatch takes. Runs on Qt's offscreen platform; no display needed.
 #include "app/FenwoMain.h"
 #include "app/PictureBox.h"
+#include "bench/ProcessStats.h"
 #include "sampling/NullScreenPlatform.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QTimer>
 #include <cstdio>
-#include <fstream>
-#include <unistd.h>
-
-namespace {
-
-double ResidentBytes() {
-    std::ifstream statm("/proc/self/statm");
-    long pages = 0;
-    long resident = 0;
-    statm >> pages >> resident;
-    return static_cast<double>(resident) * sysconf(_SC_PAGESIZE);
-}
-
-} // namespace
 
 int main(int argc, char *argv[]) {
     qputenv("QT_QPA_PLATFORM", "offscreen");

@@ -8,6 +8,7 @@
 #include "app/PictureBox.h"
 #include "app/TextBox.h"
 #include "app/ToggleFrame.h"
+#include "bench/ProcessStats.h"
 #include "colour/CodeText.h"
 #include "history/HistoryStrip.h"
 #include "sampling/X11ScreenPlatform.h"
@@ -22,21 +23,11 @@
 #include <QScrollBar>
 #include <QTest>
 #include <cstdio>
-#include <fstream>
-#include <unistd.h>
 
 namespace {
 
 double ResidentMiB() {
-    std::ifstream statm("/proc/self/statm");
-    long pages = 0;
-    long resident = 0;
-    statm >> pages >> resident;
-    return static_cast<double>(resident) * sysconf(_SC_PAGESIZE) / (1024.0 * 1024.0);
-}
-
-int OpenDescriptors() {
-    return static_cast<int>(QDir("/proc/self/fd").entryList(QDir::System).size());
+    return ResidentBytes() / (1024.0 * 1024.0);
 }
 
 // Runs an X client to its end while Kalvor's event loop keeps turning.

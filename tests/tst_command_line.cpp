@@ -12,22 +12,21 @@ class CommandLineTest : public QObject {
         QTest::newRow("nothing") << QStringList{"kalvor"} << int(CommandLine::Run);
         QTest::newRow("help") << QStringList{"kalvor", "--help"} << int(CommandLine::Help);
         QTest::newRow("short help") << QStringList{"kalvor", "-h"} << int(CommandLine::Help);
-        QTest::newRow("version") << QStringList{"kalvor", "--version"}
-                                 << int(CommandLine::Version);
+        QTest::newRow("version") << QStringList{"kalvor", "--version"} << int(CommandLine::Version);
         QTest::newRow("help wins over a Qt option")
             << QStringList{"kalvor", "-style", "Fusion", "--help"} << int(CommandLine::Help);
-        QTest::newRow("Qt option with its value") << QStringList{"kalvor", "-platform", "xcb"}
-                                                  << int(CommandLine::Run);
+        QTest::newRow("Qt option with its value")
+            << QStringList{"kalvor", "-platform", "xcb"} << int(CommandLine::Run);
         QTest::newRow("Qt option, double dash, =value")
             << QStringList{"kalvor", "--style=Fusion", "-reverse"} << int(CommandLine::Run);
         QTest::newRow("a value that looks like ours is the option's")
             << QStringList{"kalvor", "-title", "--help"} << int(CommandLine::Run);
-        QTest::newRow("unknown option") << QStringList{"kalvor", "--frobnicate"}
-                                        << int(CommandLine::Misuse);
-        QTest::newRow("stray argument") << QStringList{"kalvor", "file.png"}
-                                        << int(CommandLine::Misuse);
-        QTest::newRow("a Qt flag given a value") << QStringList{"kalvor", "-reverse=1"}
-                                                 << int(CommandLine::Misuse);
+        QTest::newRow("unknown option")
+            << QStringList{"kalvor", "--frobnicate"} << int(CommandLine::Misuse);
+        QTest::newRow("stray argument")
+            << QStringList{"kalvor", "file.png"} << int(CommandLine::Misuse);
+        QTest::newRow("a Qt flag given a value")
+            << QStringList{"kalvor", "-reverse=1"} << int(CommandLine::Misuse);
     }
 
     void parse() {

@@ -15,8 +15,7 @@ bool Installed(const QString &programDir) {
 
 QString SettingsFilePath(const QString &programDir) {
     const QString beside = QDir(programDir).filePath(QStringLiteral("Kalvor.ini"));
-    if (!Installed(programDir) &&
-        (QFileInfo::exists(beside) || QFileInfo(programDir).isWritable()))
+    if (!Installed(programDir) && (QFileInfo::exists(beside) || QFileInfo(programDir).isWritable()))
         return beside;
     QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
     if (config.isEmpty() || QDir::isRelativePath(config))

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QDir>
+#include <fstream>
+#include <unistd.h>
+
+// What this process holds right now, as the kernel counts it.
+inline double ResidentBytes() {
+    std::ifstream statm("/proc/self/statm");
+    long pages = 0;
+    long resident = 0;
+    statm >> pages >> resident;
+    return static_cast<double>(resident) * static_cast<double>(sysconf(_SC_PAGESIZE));
+}
+
+inline int OpenDescriptors() {
+    return static_cast<int>(QDir("/proc/self/fd").entryList(QDir::System).size());
+}

@@ -25,7 +25,7 @@ ensure_packages() {
 BUILD_PACKAGES=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-svg-dev libx11-dev
                 libxi-dev libgl-dev fonts-ipafont-gothic)
 TEST_PACKAGES=(xvfb xdotool xclip x11-xserver-utils x11-apps xauth desktop-file-utils appstream
-               dpkg-dev file)
+               dpkg-dev file groff-base)
 
 # configure_and_build DIR BUILD_TYPE [CMAKE_ARGS...]
 configure_and_build() {

@@ -1,0 +1,28 @@
+#pragma once
+
+#include "core/ScreenReader.h"
+#include "core/window/ScreenGeometry.h"
+
+#include <string>
+#include <vector>
+
+// Everything the window's logic asks of the desktop: the screen reads of the platform backend,
+// and what the front-end's toolkit offers around them.
+class Desktop : public ScreenReader {
+  public:
+    // Replaces the whole clipboard at once: the code as text, and a picture of the preview
+    // (its size, painted as the preview paints swatch) as a bitmap.
+    virtual void CopyToClipboard(const std::string &text, ColourValue swatch) = 0;
+
+    // The work areas of the screens, in window coordinates.
+    virtual std::vector<ScreenRect> Screens() = 0;
+
+    // The folder "Kalvor.ini" belongs in.
+    virtual std::string SettingsFolder() = 0;
+
+    // The user's decimal separator, for fractional numbers written to the settings file.
+    virtual std::string DecimalSeparator() = 0;
+
+    // Tells the user something worth knowing once (standard error, a log).
+    virtual void Say(const std::string &message) = 0;
+};

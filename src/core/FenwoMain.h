@@ -1,0 +1,97 @@
+#pragma once
+
+#include "core/Desktop.h"
+#include "core/WindowView.h"
+#include "core/colour/CodeText.h"
+#include "core/history/History.h"
+
+#include <cstdint>
+#include <string>
+
+// The window's logic: its state and the handlers of its events. Front-ends draw what it tells
+// its WindowView and forward every event to the handler of the same name; the desktop it reads
+// comes in through Desktop. Nothing here knows a toolkit or a window system.
+class FenwoMain {
+  public:
+    static constexpr int ScaleWidth = 274; // client area, in pixels at 96 DPI
+    static constexpr int ScaleHeight = 140;
+    static constexpr int SamplingPeriod = 50; // ms between ticks while sampling
+    static constexpr int HeldPeriod = 200;    // ms between ticks while held
+
+    FenwoMain(WindowView &view, Desktop &desktop);
+
+    // What the window shows; front-ends read these to draw.
+    ColourValue PreviewColour() const { return preview_; }
+    const ColourTexts &Texts() const { return texts_; }
+    bool Held() const { return held_; }
+    int UpperCase() const { return upperCase_; }
+    int ListIndex() const { return listIndex_; }
+    const History &Swatches() const { return history_; }
+    int TimerInterval() const { return held_ ? HeldPeriod : SamplingPeriod; }
+    std::uintptr_t DesktopWnd() const { return desktopWnd_; }
+
+    // Position of the window's frame in twips (15 to a pixel at 96 DPI), as the settings file
+    // keeps it; the window state: 0 normal, 1 minimised, 2 maximised.
+    float Left() const;
+    float Top() const;
+    int WindowState() const { return windowState_; }
+
+    // Start-up and shutdown. Form_Load runs once, before the window first shows; every close
+    // runs Form_QueryUnload, which saves the settings in one write.
+    void Form_Load();
+    void Form_QueryUnload(int &Cancel, int UnloadMode);
+    // The window was moved to (x, y), or its state changed, by the user or the window manager.
+    void Form_Moved(int x, int y);
+    void Form_StateChanged(int windowState);
+
+    // Colour presenter.
+    void ShowColor(ColourValue colour);
+    void Check2_Click(); // the user clicked the upper-case box
+    void Combo1_Click(int listIndex);
+    void Text1_GotFocus(int Index);
+    void Text2_GotFocus();
+    // The user edited a box: what Text2 holds is what a copy copies.
+    void Text1_Change(int Index, const std::string &text);
+    void Text2_Change(const std::string &text);
+
+    // Sampling loop and hold.
+    void Timer1_Timer();
+    void Check1_Click();   // the user clicked the frame around the preview
+    void Picture1_Click(); // the user clicked the preview
+    // A capture asked for from outside the window: taken by the next tick as a Space press.
+    void RequestCapture() { captureRequested_ = true; }
+
+    // Capture: the swatch append, then the clipboard.
+    void AppendSwatch();
+    void CopyColor();
+
+    // History strip.
+    void HScroll1_Change(int value);
+    void HScroll1_Scroll(int value);
+    void Picture3_Click(std::int64_t Index);
+
+  private:
+    void SetHold(bool held);
+    void SetUpperCase(int value);
+    void SetListIndex(int listIndex);
+    void RestorePosition();
+    void RestoreUpperCase();
+    void RestoreOutputFormat();
+
+    WindowView &view_;
+    Desktop &desktop_;
+
+    std::uintptr_t desktopWnd_ = 0;
+    ColourValue preview_ = COLOR_BTNFACE_REF;
+    ColourTexts texts_;
+    bool held_ = false;
+    int upperCase_ = 0;
+    int listIndex_ = -1;
+    History history_;
+    bool captureRequested_ = false;
+
+    int left_ = 0; // the frame's top-left corner, in window coordinates
+    int top_ = 0;
+    bool placed_ = false; // moved since creation, by us or anyone else
+    int windowState_ = 0;
+};

@@ -1,0 +1,105 @@
+// Start-up restores the settings file; every close saves it.
+#include "core/FenwoMain.h"
+#include "core/sampling/KeyState.h"
+#include "core/settings/IniMod.h"
+#include "core/settings/NumberText.h"
+#include "core/window/WindowPlacement.h"
+
+#include <cmath>
+#include <filesystem>
+#include <optional>
+
+namespace {
+
+constexpr double TwipsPerPixel = 15.0;
+// Before the window manager frames the window its decorations are unknown: a fair guess.
+constexpr int TitleBarHeight = 24;
+constexpr int BorderWidth = 6;
+
+// Window positions travel in 16 bits (X11) or near them: anything beyond is no position.
+std::optional<int> TwipsToPixels(float twips) {
+    const double pixels = std::round(static_cast<double>(twips) / TwipsPerPixel);
+    if (pixels < -32768.0 || pixels > 32767.0)
+        return std::nullopt;
+    return static_cast<int>(pixels);
+}
+
+} // namespace
+
+float FenwoMain::Left() const {
+    return static_cast<float>(left_ * TwipsPerPixel);
+}
+
+float FenwoMain::Top() const {
+    return static_cast<float>(top_ * TwipsPerPixel);
+}
+
+void FenwoMain::Form_Moved(int x, int y) {
+    left_ = x;
+    top_ = y;
+    placed_ = true;
+}
+
+void FenwoMain::Form_StateChanged(int windowState) {
+    windowState_ = windowState;
+}
+
+// Every step below that fails ends there, silently; the next step still runs.
+void FenwoMain::Form_Load() {
+    desktopWnd_ = desktop_.GetDesktopWindow();
+    view_.SetWindowTopmost();
+    desktop_.GetAsyncKeyState(VK_SPACE); // only presses from now on count
+    IniMod::SetIniPath(
+        (std::filesystem::path(desktop_.SettingsFolder()) / "Kalvor.ini").string());
+    RestorePosition();
+    RestoreUpperCase();
+    RestoreOutputFormat();
+    view_.UseJapaneseFont();
+}
+
+void FenwoMain::RestorePosition() {
+    const std::string separator = desktop_.DecimalSeparator();
+    const std::string hereLeft = SingleText(Left(), separator);
+    const std::string hereTop = SingleText(Top(), separator);
+    const std::string leftText = IniMod::ReadIni("Position", "Left", hereLeft);
+    const std::string topText = IniMod::ReadIni("Position", "Top", hereTop);
+    const auto left = ParseSingle(leftText);
+    const auto top = ParseSingle(topText);
+    if (!left || !top)
+        return;
+    if (leftText == hereLeft && topText == hereTop && !placed_)
+        return; // nothing stored: the window manager chooses, as for any new window
+    const auto x = TwipsToPixels(*left);
+    const auto y = TwipsToPixels(*top);
+    if (!x || !y)
+        return;
+    const ScreenRect frame{*x, *y, ScaleWidth + 2 * BorderWidth,
+                           ScaleHeight + TitleBarHeight + BorderWidth};
+    const ScreenPoint at = ReachablePosition(frame, TitleBarHeight, desktop_.Screens());
+    view_.MoveWindow(at.x, at.y);
+    Form_Moved(at.x, at.y);
+}
+
+void FenwoMain::RestoreUpperCase() {
+    if (const auto value = ParseInteger16(IniMod::ReadIni("Output", "UpperCase", "1")))
+        SetUpperCase(*value);
+}
+
+void FenwoMain::RestoreOutputFormat() {
+    if (const auto index = ParseInteger16(IniMod::ReadIni("Output", "Type", "0")))
+        SetListIndex(*index);
+}
+
+void FenwoMain::Form_QueryUnload(int &Cancel, int UnloadMode) {
+    (void)Cancel;
+    (void)UnloadMode;
+    std::vector<IniEntry> entries;
+    if (windowState_ == 0) {
+        const std::string separator = desktop_.DecimalSeparator();
+        entries.push_back({"Position", "Left", SingleText(Left(), separator)});
+        entries.push_back({"Position", "Top", SingleText(Top(), separator)});
+    }
+    entries.push_back({"Output", "UpperCase", std::to_string(upperCase_)});
+    entries.push_back({"Output", "Type", std::to_string(listIndex_)});
+    IniMod::WriteIni(entries);
+}

@@ -1,0 +1,35 @@
+// The sampling tick and the hold.
+#include "core/FenwoMain.h"
+#include "core/sampling/KeyState.h"
+
+#include <utility>
+
+void FenwoMain::Timer1_Timer() {
+    if (!held_) {
+        const auto pointer = desktop_.GetCursorPos();
+        ShowColor(pointer ? desktop_.GetPixel(desktopWnd_, *pointer) : CLR_INVALID);
+    }
+    const bool spacePressed = desktop_.GetAsyncKeyState(VK_SPACE) != 0;
+    if (!spacePressed && !std::exchange(captureRequested_, false))
+        return;
+    captureRequested_ = false; // a request and a press in one tick are one press
+    SetHold(!held_);
+    if (held_) {
+        AppendSwatch();
+        CopyColor();
+    }
+}
+
+void FenwoMain::Check1_Click() {
+    SetHold(!held_);
+}
+
+void FenwoMain::Picture1_Click() {
+    SetHold(!held_);
+}
+
+void FenwoMain::SetHold(bool held) {
+    held_ = held;
+    view_.ShowHold(held_);
+    view_.SetTimerInterval(TimerInterval());
+}

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "core/colour/CodeText.h"
+#include "core/colour/ColourValue.h"
+
+
+
+class History;
+
+// What the window shows, as the front-end draws it. Every call states the whole new value of
+// one control; a front-end may skip what it already shows.
+class WindowView {
+  public:
+    virtual ~WindowView() = default;
+
+    enum TextBox { Text1_Red = 0, Text1_Green = 1, Text1_Blue = 2, Text2 = 3 };
+
+    virtual void ShowPreview(ColourValue colour) = 0;     // Picture1's fill
+    virtual void ShowTexts(const ColourTexts &texts) = 0; // Text1(0..2) and Text2
+    virtual void ShowHold(bool held) = 0;                 // Check1 pressed in
+    virtual void ShowUpperCase(int value) = 0;            // Check2: 0, 1 or 2 (greyed)
+    virtual void ShowFormat(int listIndex) = 0;           // Combo1's entry, -1 for none
+    // The strip (Picture4 and its swatches) and its scroll bar (HScroll1).
+    virtual void ShowHistory(const History &history) = 0;
+
+    // Selects the whole text of a box.
+    virtual void SelectWholeText(TextBox box) = 0;
+    // Moves the keyboard focus to the code line; false while the window cannot take it.
+    virtual bool FocusCode() = 0;
+
+    // The tick's period in milliseconds.
+    virtual void SetTimerInterval(int milliseconds) = 0;
+    // Above every ordinary window.
+    virtual void SetWindowTopmost() = 0;
+    // Top-left corner of the window's frame, in window coordinates.
+    virtual void MoveWindow(int x, int y) = 0;
+    // The labels and the list in the face they were drawn for, with Japanese fallbacks.
+    virtual void UseJapaneseFont() = 0;
+};

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "core/settings/Profile.h"
+
+#include <string>
+#include <vector>
+
+// The settings file: one path, read a value with a default, write values. Reading never
+// creates or changes the file. A setting that cannot be read takes its default; when values
+// cannot be written, the first failure is told once through the reporter.
+namespace IniMod {
+
+extern std::string IniPath;
+
+void SetIniPath(const std::string &path);
+
+// Where keys are stored, and who hears that the file could not be written. Both must outlive
+// every call.
+void UseProfile(Profile &profile);
+void UseReporter(void (*report)(const std::string &message));
+
+// The value, at most 254 bytes and up to any NUL; the default when the file, the section or
+// the key is missing (trailing blanks of the default are dropped). A present empty value
+// gives the empty text.
+std::string ReadIni(const std::string &section, const std::string &key,
+                    const std::string &defaultValue);
+
+void WriteIni(const std::string &section, const std::string &key, const std::string &value);
+
+// Several keys in one replacement of the file. False when they were not stored.
+bool WriteIni(const std::vector<IniEntry> &entries);
+
+} // namespace IniMod

@@ -1,7 +1,8 @@
 #pragma once
 
-#include <QDir>
+#include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <unistd.h>
 
 // What this process holds right now, as the kernel counts it.
@@ -14,5 +15,6 @@ inline double ResidentBytes() {
 }
 
 inline int OpenDescriptors() {
-    return static_cast<int>(QDir("/proc/self/fd").entryList(QDir::System).size());
+    return static_cast<int>(std::distance(std::filesystem::directory_iterator("/proc/self/fd"),
+                                          std::filesystem::directory_iterator()));
 }

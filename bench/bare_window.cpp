@@ -1,6 +1,6 @@
 // The yardstick for start-up: a bare Qt 6 window of Kalvor's size with one label, probed the
 // same way as Kalvor.
-#include "app/StartupProbe.h"
+#include "qt/StartupProbe.h"
 
 #include <QApplication>
 #include <QLabel>

@@ -1,44 +1,63 @@
-// A million captures into the history strip: the cost of one append early and late, and the
-// resident memory each swatch takes. Runs on Qt's offscreen platform; no display needed.
-#include "app/FenwoMain.h"
-#include "app/PictureBox.h"
+// A million captures into the history: the cost of one append early and late, and the resident
+// memory each swatch takes, through the window's logic with a view that draws nothing.
 #include "bench/ProcessStats.h"
-#include "sampling/NullScreenPlatform.h"
+#include "core/FenwoMain.h"
 
-#include <QApplication>
-#include <QElapsedTimer>
-#include <QTimer>
+#include <chrono>
 #include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+// A desktop and a window that take every call and do nothing with it.
+struct Silent final : WindowView, Desktop {
+    void ShowPreview(ColourValue) override {}
+    void ShowTexts(const ColourTexts &) override {}
+    void ShowHold(bool) override {}
+    void ShowUpperCase(int) override {}
+    void ShowFormat(int) override {}
+    void ShowHistory(const History &) override {}
+    void SelectWholeText(TextField) override {}
+    bool FocusCode() override { return false; }
+    void SetTimerInterval(int) override {}
+    void SetWindowTopmost() override {}
+    void MoveWindow(int, int) override {}
+    void UseJapaneseFont() override {}
+    std::uintptr_t GetDesktopWindow() override { return 0; }
+    std::optional<ScreenPoint> GetCursorPos() override { return ScreenPoint{}; }
+    ColourValue GetPixel(std::uintptr_t, ScreenPoint) override { return 0; }
+    std::uint16_t GetAsyncKeyState(int) override { return 0; }
+    void CopyToClipboard(const std::string &, ColourValue) override {}
+    std::vector<ScreenRect> Screens() override { return {}; }
+    std::string SettingsFolder() override { return {}; }
+    std::string DecimalSeparator() override { return "."; }
+    void Say(const std::string &) override {}
+};
+
+} // namespace
 
 int main(int argc, char *argv[]) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
     const int total = argc > 1 ? std::atoi(argv[1]) : 1000000;
     const int window = std::min(100000, total / 2);
-    NullScreenPlatform screen;
-    FenwoMain w(screen);
-    w.show();
-    w.Timer1->stop();
-    QCoreApplication::processEvents();
+    Silent silent;
+    FenwoMain w(silent, silent);
 
     const double residentBefore = ResidentBytes();
-    QElapsedTimer clock;
-    qint64 firstNs = 0;
-    qint64 lastNs = 0;
+    using Clock = std::chrono::steady_clock;
+    double firstNs = 0;
+    double lastNs = 0;
     for (int i = 0; i < total; ++i) {
-        w.Picture1->setBackColor(i & 0xFFFFFF);
-        clock.start();
+        w.ShowColor(i & 0xFFFFFF);
+        const auto start = Clock::now();
         w.AppendSwatch();
-        const qint64 ns = clock.nsecsElapsed();
+        const double ns = std::chrono::duration<double, std::nano>(Clock::now() - start).count();
         if (i < window)
             firstNs += ns;
         else if (i >= total - window)
             lastNs += ns;
-        if (i % 1000 == 0)
-            QCoreApplication::processEvents(); // repaints count too
     }
     const double perSwatch = (ResidentBytes() - residentBefore) / total;
-    std::printf("appended %d swatches\n", w.HistoryCount);
+    std::printf("appended %lld swatches\n", static_cast<long long>(w.Swatches().Count()));
     std::printf("append, first %d: %.3f us each\n", window, firstNs / 1000.0 / window);
     std::printf("append, last %d:  %.3f us each (target: not growing with the count)\n", window,
                 lastNs / 1000.0 / window);

@@ -4,4 +4,4 @@ set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 cmake -S "$ROOT" -B "$ROOT/build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build "$ROOT/build" --target tick_bench >/dev/null
-exec "$ROOT/tests/with-xvfb.sh" 24 "$ROOT/build/bench/tick_bench" "$@"
+exec "$ROOT/tests/e2e/with-xvfb.sh" 24 "$ROOT/build/bench/tick_bench" "$@"

@@ -2,16 +2,11 @@
 // and swatch clicks in between. Prints resident memory and open descriptors every minute, and
 // every capture that went missing. Usage: soak [seconds] (default 600). Needs an X display
 // (bench/run-soak.sh brings an Xvfb); the exit status is 1 when a capture was lost.
-#include "app/DropDownList.h"
-#include "app/FenwoMain.h"
-#include "app/OptionBox.h"
-#include "app/PictureBox.h"
-#include "app/TextBox.h"
-#include "app/ToggleFrame.h"
 #include "bench/ProcessStats.h"
-#include "colour/CodeText.h"
-#include "history/HistoryStrip.h"
-#include "sampling/X11ScreenPlatform.h"
+#include "platform/x11/X11Screen.h"
+#include "qt/FenwoMainWindow.h"
+#include "qt/HistoryStrip.h"
+#include "qt/QtDesktop.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -21,6 +16,7 @@
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QScrollBar>
+#include <QTemporaryDir>
 #include <QTest>
 #include <cstdio>
 
@@ -48,18 +44,20 @@ bool Run(const QString &program, const QStringList &arguments) {
 int main(int argc, char *argv[]) {
     QApplication app(argc, argv);
     const int seconds = argc > 1 ? std::atoi(argv[1]) : 600;
-    auto screen = X11ScreenPlatform::Open();
+    auto screen = X11Screen::Open(qEnvironmentVariable("DISPLAY").toStdString());
     if (!screen) {
         std::fprintf(stderr, "soak: no X display\n");
         return 2;
     }
-    FenwoMain w(*screen);
+    const QTemporaryDir settings;
+    QtDesktop desktop(*screen, settings.path());
+    FenwoMainWindow w(desktop);
+    const auto swatchCount = [&w] { return static_cast<int>(w.Core().Swatches().Count()); };
     w.move(20, 20);
     w.show();
     if (!QTest::qWaitForWindowExposed(&w))
         return 2;
-    w.Combo1->setListIndex(0);
-    w.Check2->setValue(1);
+    w.Core().Combo1_Click(0);
     QRandomGenerator random(20261207);
 
     const double residentStart = ResidentMiB();
@@ -76,7 +74,7 @@ int main(int argc, char *argv[]) {
     int lost = 0;
     while (clock.elapsed() < seconds * 1000LL) {
         const qint64 pressAt = clock.elapsed();
-        const bool capturing = w.Check1->Value() == 0;
+        const bool capturing = !w.Core().Held();
         const quint32 colour = random.generate() & 0xFFFFFF;
         const QString name = QStringLiteral("#%1").arg(colour, 6, 16, QLatin1Char('0'));
         QStringList press{"key", "space"};
@@ -86,19 +84,18 @@ int main(int argc, char *argv[]) {
                                 QString::number(200 + random.bounded(270))} +
                     press;
         }
-        const int swatches = w.HistoryCount;
+        const qint64 swatches = w.Core().Swatches().Count();
         Run("xdotool", press);
         ++presses;
-        const bool flipped =
-            QTest::qWaitFor([&] { return w.Check1->Value() == (capturing ? 1 : 0); }, 240);
+        const bool flipped = QTest::qWaitFor([&] { return w.Core().Held() == capturing; }, 240);
         if (capturing) {
             // The swatch and the clipboard must both carry the colour under the pointer.
             const ColourValue want = static_cast<ColourValue>(
                 ((colour & 0xFF) << 16) | (colour & 0xFF00) | ((colour >> 16) & 0xFF));
             const QMimeData *clip = QGuiApplication::clipboard()->mimeData();
-            const bool ok = flipped && w.HistoryCount == swatches + 1 &&
-                            w.Picture4->BackColor(swatches) == want && clip &&
-                            clip->text() == RenderTexts(want, 0, 1).code;
+            const bool ok = flipped && w.Core().Swatches().Count() == swatches + 1 &&
+                            w.Core().Swatches().Swatch(swatches) == want && clip &&
+                            clip->text().toStdString() == RenderTexts(want, 0, 1).code;
             if (!ok) {
                 ++lost;
                 std::printf("lost capture at press %d (%s)\n", presses, qPrintable(name));
@@ -117,28 +114,28 @@ int main(int argc, char *argv[]) {
         QTest::qWait(static_cast<int>(std::max<qint64>(0, pressAt + 250 - clock.elapsed())));
         if (clock.elapsed() >= nextReport) {
             std::printf("minute %lld: %.1f MiB resident, %d descriptors, %d swatches, %d lost\n",
-                        nextReport / 60000, ResidentMiB(), OpenDescriptors(), w.HistoryCount, lost);
+                        nextReport / 60000, ResidentMiB(), OpenDescriptors(), swatchCount(), lost);
             std::fflush(stdout);
             if (nextReport == 60000) {
                 residentSteady = ResidentMiB();
-                swatchesSteady = w.HistoryCount;
+                swatchesSteady = swatchCount();
             }
             nextReport += 60000;
         }
     }
     const double growth = (ResidentMiB() - residentStart) * 1024 * 1024;
     std::printf("end after %d s: %d presses, %d swatches captured, %d lost\n", seconds, presses,
-                w.HistoryCount, lost);
+                swatchCount(), lost);
     std::printf("resident growth %.0f bytes = %.0f bytes per swatch (target at most 64); "
                 "descriptors %d -> %d (target no growth)\n",
-                growth, w.HistoryCount ? growth / w.HistoryCount : 0.0, descriptorsStart,
+                growth, swatchCount() ? growth / swatchCount() : 0.0, descriptorsStart,
                 OpenDescriptors());
-    if (swatchesSteady > 0 && w.HistoryCount > swatchesSteady) {
+    if (swatchesSteady > 0 && swatchCount() > swatchesSteady) {
         const double steady = (ResidentMiB() - residentSteady) * 1024 * 1024;
         std::printf("after the first minute: growth %.0f bytes over %d swatches = %.0f bytes per "
                     "swatch\n",
-                    steady, w.HistoryCount - swatchesSteady,
-                    steady / (w.HistoryCount - swatchesSteady));
+                    steady, swatchCount() - swatchesSteady,
+                    steady / (swatchCount() - swatchesSteady));
     }
     return lost == 0 ? 0 : 1;
 }

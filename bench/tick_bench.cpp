@@ -1,10 +1,11 @@
 // One sampling tick against the bare reads it is made of, and the CPU the window spends while
 // sampling a still pointer. Needs an X display (bench/run-tick-bench.sh brings an Xvfb).
-#include "app/DropDownList.h"
-#include "app/FenwoMain.h"
-#include "sampling/X11ScreenPlatform.h"
+#include "platform/x11/X11Screen.h"
+#include "qt/FenwoMainWindow.h"
+#include "qt/QtDesktop.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QTest>
 #include <QTimer>
@@ -40,32 +41,33 @@ int main(int argc, char *argv[]) {
     QApplication app(argc, argv);
     const int rounds = argc > 1 ? std::atoi(argv[1]) : 5000;
     const int cpuSeconds = argc > 2 ? std::atoi(argv[2]) : 10;
-    auto screen = X11ScreenPlatform::Open();
+    auto screen = X11Screen::Open(qEnvironmentVariable("DISPLAY").toStdString());
     if (!screen) {
         std::fprintf(stderr, "tick_bench: no X display\n");
         return 1;
     }
-    FenwoMain w(*screen);
+    QtDesktop desktop(*screen, QDir::tempPath());
+    FenwoMainWindow w(desktop);
     w.move(300, 200);
     w.show();
     if (!QTest::qWaitForWindowExposed(&w))
         return 1;
     w.Timer1->stop();
-    w.Combo1->setListIndex(0);
+    w.Core().Combo1_Click(0);
 
     // Interleaved, so that load from elsewhere falls on both alike.
     std::vector<double> floor;
     std::vector<double> tick;
-    const quintptr desktop = screen->GetDesktopWindow();
+    const std::uintptr_t root = screen->GetDesktopWindow();
     QElapsedTimer clock;
     for (int i = 0; i < rounds; ++i) {
         clock.start();
-        const QPoint at = screen->GetCursorPos();
-        volatile quint32 pixel = screen->GetPixel(desktop, at);
+        const auto at = screen->GetCursorPos();
+        volatile ColourValue pixel = screen->GetPixel(root, at.value_or(ScreenPoint{}));
         (void)pixel;
         floor.push_back(clock.nsecsElapsed() / 1000.0);
         clock.start();
-        w.Timer1_Timer();
+        w.Core().Timer1_Timer();
         tick.push_back(clock.nsecsElapsed() / 1000.0);
         if (i % 100 == 0)
             QCoreApplication::processEvents();

@@ -4,13 +4,18 @@
 set -u
 if [ "${1:-}" != "--inside" ]; then
     if ! unshare -m --propagation private true 2>/dev/null; then
-        echo "on-small-disk: cannot make a mount namespace here (needs root); skipped" >&2
+        if [ "$(id -u)" -eq 0 ]; then
+            echo "on-small-disk: this system lets no one make a mount namespace; skipped" >&2
+        else
+            echo "on-small-disk: making a mount namespace needs root; skipped" >&2
+        fi
         exit 77
     fi
     exec unshare -m --propagation private "$0" --inside "$@"
 fi
 shift
 disk=$(mktemp -d)
+trap 'umount "$disk" 2>/dev/null; rmdir "$disk"' EXIT
 if ! mount -t tmpfs -o size=256k tmpfs "$disk"; then
     echo "on-small-disk: cannot mount a tmpfs; skipped" >&2
     exit 77

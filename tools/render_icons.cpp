@@ -1,6 +1,6 @@
 // Renders the application icon for the desktop from the window icon's own artwork:
 // render_icons OUTPUT_DIR writes kalvor-16.png, -32, -48, -256 and kalvor.svg.
-#include "app/EyedropperIcon.h"
+#include "qt/EyedropperIcon.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -19,11 +19,11 @@ void FenwoMain::Combo1_Click(int listIndex) {
 }
 
 void FenwoMain::Text1_GotFocus(int Index) {
-    view_.SelectWholeText(static_cast<WindowView::TextBox>(Index));
+    view_.SelectWholeText(static_cast<WindowView::TextField>(Index));
 }
 
 void FenwoMain::Text2_GotFocus() {
-    view_.SelectWholeText(WindowView::Text2);
+    view_.SelectWholeText(WindowView::CodeBox);
 }
 
 void FenwoMain::Text1_Change(int Index, const std::string &text) {

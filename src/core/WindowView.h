@@ -3,8 +3,6 @@
 #include "core/colour/CodeText.h"
 #include "core/colour/ColourValue.h"
 
-
-
 class History;
 
 // What the window shows, as the front-end draws it. Every call states the whole new value of
@@ -13,7 +11,8 @@ class WindowView {
   public:
     virtual ~WindowView() = default;
 
-    enum TextBox { Text1_Red = 0, Text1_Green = 1, Text1_Blue = 2, Text2 = 3 };
+    // Text1(0..2), then Text2.
+    enum TextField { RedBox = 0, GreenBox = 1, BlueBox = 2, CodeBox = 3 };
 
     virtual void ShowPreview(ColourValue colour) = 0;     // Picture1's fill
     virtual void ShowTexts(const ColourTexts &texts) = 0; // Text1(0..2) and Text2
@@ -24,7 +23,7 @@ class WindowView {
     virtual void ShowHistory(const History &history) = 0;
 
     // Selects the whole text of a box.
-    virtual void SelectWholeText(TextBox box) = 0;
+    virtual void SelectWholeText(TextField field) = 0;
     // Moves the keyboard focus to the code line; false while the window cannot take it.
     virtual bool FocusCode() = 0;
 

@@ -1,0 +1,126 @@
+#include "platform/posix/PosixFileStore.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// Closes a descriptor when it goes out of scope.
+struct Descriptor {
+    int fd = -1;
+    ~Descriptor() {
+        if (fd >= 0)
+            ::close(fd);
+    }
+};
+
+bool WriteAll(int fd, const std::string &bytes) {
+    size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        done += static_cast<size_t>(n);
+    }
+    return true;
+}
+
+// A link is written through: the file it names is the one replaced.
+std::string Target(const std::string &path) {
+    char resolved[PATH_MAX];
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode) &&
+        ::realpath(path.c_str(), resolved))
+        return resolved;
+    return path;
+}
+
+std::string Reason(const char *what) {
+    return std::string(what) + ": " + std::strerror(errno);
+}
+
+} // namespace
+
+FileStore::Contents PosixFileStore::Load(const std::string &path) {
+    Contents contents;
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0)
+        return contents; // missing
+    if (!S_ISREG(info.st_mode)) {
+        contents.state = State::NotAFile;
+        return contents;
+    }
+    // Someone took every write bit away: that file is meant to stay as it is, even for root.
+    contents.writable =
+        (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0 && ::access(path.c_str(), W_OK) == 0;
+    contents.state = State::Unreadable;
+    Descriptor file{::open(path.c_str(), O_RDONLY | O_CLOEXEC)};
+    if (file.fd < 0)
+        return contents;
+    char buffer[65536];
+    for (;;) {
+        const ssize_t n = ::read(file.fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            contents.bytes.clear();
+            return contents;
+        }
+        if (n == 0)
+            break;
+        contents.bytes.append(buffer, static_cast<size_t>(n));
+    }
+    contents.state = State::Readable;
+    return contents;
+}
+
+std::string PosixFileStore::Replace(const std::string &path, const std::string &bytes) {
+    const std::string target = Target(path);
+    const std::filesystem::path folder = std::filesystem::path(target).parent_path();
+    std::error_code error;
+    if (!folder.empty())
+        std::filesystem::create_directories(folder, error);
+    if (error)
+        return "cannot create its folder: " + error.message();
+
+    std::string temporary = target + ".XXXXXX";
+    Descriptor file{::mkstemp(temporary.data())};
+    if (file.fd < 0)
+        return Reason("cannot create a file beside it");
+    struct stat old {};
+    mode_t mode = 0;
+    if (::stat(target.c_str(), &old) == 0) {
+        mode = old.st_mode & 07777;
+    } else {
+        const mode_t mask = ::umask(0); // a new file gets what the user's mask allows
+        ::umask(mask);
+        mode = 0666 & ~mask;
+    }
+    const bool written =
+        WriteAll(file.fd, bytes) && ::fchmod(file.fd, mode) == 0 && ::fsync(file.fd) == 0;
+    const std::string problem = written ? std::string() : Reason("cannot write");
+    ::close(file.fd);
+    file.fd = -1;
+    if (!written) {
+        ::unlink(temporary.c_str());
+        return problem;
+    }
+    if (::rename(temporary.c_str(), target.c_str()) != 0) {
+        const std::string renameProblem = Reason("cannot replace it");
+        ::unlink(temporary.c_str());
+        return renameProblem;
+    }
+    // The rename itself reaches the disk with the folder.
+    Descriptor directory{::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_CLOEXEC)};
+    if (directory.fd >= 0)
+        ::fsync(directory.fd);
+    return {};
+}

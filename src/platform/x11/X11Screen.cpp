@@ -1,0 +1,202 @@
+#include "platform/x11/X11Screen.h"
+
+#include "core/sampling/KeyState.h"
+#include "core/sampling/PixelDecode.h"
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/XInput2.h>
+#include <X11/keysym.h>
+#include <xcb/xcb.h>
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+// A 1x1 read outside the screen fails with BadMatch; Xlib's default handler would end the
+// process, so errors on our connections are ignored and the read reports failure instead.
+std::vector<Display *> ownDisplays;
+XErrorHandler previousHandler = nullptr;
+
+int ErrorHandler(Display *display, XErrorEvent *event) {
+    if (std::find(ownDisplays.begin(), ownDisplays.end(), display) != ownDisplays.end())
+        return 0;
+    return previousHandler ? previousHandler(display, event) : 0;
+}
+
+void AdoptDisplay(Display *display) {
+    if (ownDisplays.empty())
+        previousHandler = XSetErrorHandler(ErrorHandler);
+    ownDisplays.push_back(display);
+}
+
+void ReleaseDisplay(Display *display) {
+    ownDisplays.erase(std::remove(ownDisplays.begin(), ownDisplays.end(), display),
+                      ownDisplays.end());
+    if (ownDisplays.empty())
+        XSetErrorHandler(previousHandler);
+}
+
+bool KeyDownInKeymap(Display *display, KeyCode key) {
+    char keys[32] = {};
+    XQueryKeymap(display, keys);
+    return (static_cast<unsigned char>(keys[key / 8]) >> (key % 8)) & 1u;
+}
+
+// XI 2.2 raw events reach us even while another client grabs the keyboard.
+int SelectRawKeyEvents(Display *display, Window root) {
+    int opcode = 0;
+    int firstEvent = 0;
+    int firstError = 0;
+    if (!XQueryExtension(display, "XInputExtension", &opcode, &firstEvent, &firstError))
+        return -1;
+    int major = 2;
+    int minor = 2;
+    if (XIQueryVersion(display, &major, &minor) != Success || major < 2 ||
+        (major == 2 && minor < 1))
+        return -1;
+    unsigned char bits[XIMaskLen(XI_LASTEVENT)] = {};
+    XISetMask(bits, XI_RawKeyPress);
+    XISetMask(bits, XI_RawKeyRelease);
+    XIEventMask mask{XIAllMasterDevices, static_cast<int>(sizeof bits), bits};
+    XISelectEvents(display, root, &mask, 1);
+    XFlush(display);
+    return opcode;
+}
+
+} // namespace
+
+struct X11Screen::Connection {
+    Display *display = nullptr;
+    Window root = 0;
+    Colormap colormap = 0;
+    bool trueColour = false;
+    PixelMasks masks{};
+    KeyCode space = 0;
+    int xiOpcode = -1;
+    KeyStateLatch spaceState;
+
+    ~Connection() {
+        if (display) {
+            XCloseDisplay(display);
+            ReleaseDisplay(display);
+        }
+    }
+
+    void DrainKeyEvents() {
+        while (XPending(display) > 0) {
+            XEvent event;
+            XNextEvent(display, &event);
+            XGenericEventCookie &cookie = event.xcookie;
+            if (cookie.type != GenericEvent || cookie.extension != xiOpcode ||
+                !XGetEventData(display, &cookie))
+                continue;
+            const auto *raw = static_cast<const XIRawEvent *>(cookie.data);
+            if (raw->detail == space) {
+                if (cookie.evtype == XI_RawKeyPress)
+                    spaceState.Press();
+                else if (cookie.evtype == XI_RawKeyRelease)
+                    spaceState.Release();
+            }
+            XFreeEventData(display, &cookie);
+        }
+    }
+};
+
+std::unique_ptr<X11Screen> X11Screen::Open(const std::string &displayName) {
+    Display *display = XOpenDisplay(displayName.c_str());
+    if (!display)
+        return nullptr;
+    AdoptDisplay(display);
+    auto x = std::make_unique<Connection>();
+    x->display = display;
+    const int screen = DefaultScreen(display);
+    x->root = RootWindow(display, screen);
+    x->colormap = DefaultColormap(display, screen);
+    const Visual *visual = DefaultVisual(display, screen);
+    x->trueColour = visual->c_class == TrueColor || visual->c_class == DirectColor;
+    x->masks = {static_cast<std::uint32_t>(visual->red_mask),
+                static_cast<std::uint32_t>(visual->green_mask),
+                static_cast<std::uint32_t>(visual->blue_mask)};
+    x->space = XKeysymToKeycode(display, XK_space);
+    x->xiOpcode = SelectRawKeyEvents(display, x->root);
+    if (x->space != 0)
+        x->spaceState.SetDown(KeyDownInKeymap(display, x->space));
+    return std::unique_ptr<X11Screen>(new X11Screen(std::move(x)));
+}
+
+std::string X11Screen::ConnectionProblem(const std::string &displayName) {
+    int screen = 0;
+    xcb_connection_t *connection = xcb_connect(displayName.c_str(), &screen);
+    const int error = xcb_connection_has_error(connection);
+    xcb_disconnect(connection);
+    const std::string quoted = '"' + displayName + '"';
+    switch (error) {
+    case 0:
+        return {};
+    case XCB_CONN_CLOSED_PARSE_ERR:
+        return "cannot use X display " + quoted + ": the name is not a display";
+    case XCB_CONN_CLOSED_INVALID_SCREEN:
+        return "cannot use X display " + quoted + ": it has no such screen";
+    case XCB_CONN_CLOSED_MEM_INSUFFICIENT:
+        return "cannot connect to X display " + quoted + ": out of memory";
+    default:
+        return "cannot connect to X display " + quoted +
+               ": no X server answers there, or it refused the connection";
+    }
+}
+
+X11Screen::X11Screen(std::unique_ptr<Connection> connection)
+    : x_(std::move(connection)) {}
+
+X11Screen::~X11Screen() = default;
+
+bool X11Screen::SeesEveryPress() const {
+    return x_->xiOpcode >= 0;
+}
+
+std::uintptr_t X11Screen::GetDesktopWindow() {
+    return x_->root;
+}
+
+std::optional<ScreenPoint> X11Screen::GetCursorPos() {
+    Window root = 0;
+    Window child = 0;
+    int rootX = 0;
+    int rootY = 0;
+    int windowX = 0;
+    int windowY = 0;
+    unsigned int buttons = 0;
+    if (!XQueryPointer(x_->display, x_->root, &root, &child, &rootX, &rootY, &windowX, &windowY,
+                       &buttons))
+        return std::nullopt; // the pointer is on another X screen
+    return ScreenPoint{rootX, rootY};
+}
+
+ColourValue X11Screen::GetPixel(std::uintptr_t desktop, ScreenPoint at) {
+    // The protocol carries 16-bit coordinates: a larger one would wrap onto another pixel.
+    if (at.x < 0 || at.y < 0 || at.x > 32767 || at.y > 32767)
+        return CLR_INVALID;
+    XImage *image = XGetImage(x_->display, static_cast<Drawable>(desktop), at.x, at.y, 1, 1,
+                              AllPlanes, ZPixmap);
+    if (!image)
+        return CLR_INVALID;
+    const unsigned long pixel = XGetPixel(image, 0, 0);
+    XDestroyImage(image);
+    if (x_->trueColour)
+        return DecodePixel(static_cast<std::uint32_t>(pixel), x_->masks);
+    XColor colour{};
+    colour.pixel = pixel;
+    XQueryColor(x_->display, x_->colormap, &colour);
+    return RGB(colour.red >> 8u, colour.green >> 8u, colour.blue >> 8u);
+}
+
+std::uint16_t X11Screen::GetAsyncKeyState(int virtualKey) {
+    if (virtualKey != VK_SPACE || x_->space == 0)
+        return 0;
+    if (x_->xiOpcode < 0)
+        return KeyDownInKeymap(x_->display, x_->space) ? KeyDownNow : 0;
+    x_->DrainKeyEvents();
+    return x_->spaceState.Query();
+}

@@ -1,0 +1,82 @@
+#pragma once
+
+#include "core/FenwoMain.h"
+#include "core/WindowView.h"
+
+#include <QWidget>
+#include <array>
+
+class DropDownList;
+class HistoryStrip;
+class OptionBox;
+class PictureBox;
+class QLabel;
+class QScrollBar;
+class QTimer;
+class TextBox;
+class ToggleFrame;
+
+// The one window, drawn with Qt widgets. The state and the handlers are the core's; the
+// widgets show what it says and pass every event on to the handler of the same name.
+class FenwoMainWindow final : public QWidget, public WindowView {
+    Q_OBJECT
+  public:
+    explicit FenwoMainWindow(Desktop &desktop, QWidget *parent = nullptr);
+    ~FenwoMainWindow() override;
+
+    FenwoMain &Core() { return core_; }
+
+    // Runs Form_Load once before the first show, then starts the sampling timer.
+    void setVisible(bool visible) override;
+
+    // Controls, front to back as they stack.
+    OptionBox *Check2 = nullptr;      // "大文字": upper-case hexadecimal codes
+    DropDownList *Combo1 = nullptr;   // the code's format: HTML, hexadecimal, comma separated
+    QWidget *Picture2 = nullptr;      // the history frame: shows 14 swatches of the strip
+    QScrollBar *HScroll1 = nullptr;   // slides the strip, one swatch a step
+    HistoryStrip *Picture4 = nullptr; // the strip itself; its swatches, Picture3(i), are drawn
+    std::array<TextBox *, 3> Text1{}; // red, green, blue as decimal numbers
+    PictureBox *Picture1 = nullptr;   // the preview: the colour under the pointer, or held
+    TextBox *Text2 = nullptr;         // the colour code, what a capture copies
+    QTimer *Timer1 = nullptr;         // the sampling tick: 50 ms, 200 ms while held
+    ToggleFrame *Check1 = nullptr;    // the hold frame around the preview, pressed while held
+    std::array<QLabel *, 3> Label3{}; // captions "R", "B", "G" over the number boxes
+    QLabel *Image2 = nullptr;         // the small mark left of the history frame
+    QLabel *Image1 = nullptr;         // the eyedropper picture
+    QLabel *Label2 = nullptr;         // the hint at the bottom: point, then press Space
+
+    // WindowView
+    void ShowPreview(ColourValue colour) override;
+    void ShowTexts(const ColourTexts &texts) override;
+    void ShowHold(bool held) override;
+    void ShowUpperCase(int value) override;
+    void ShowFormat(int listIndex) override;
+    void ShowHistory(const History &history) override;
+    void SelectWholeText(TextField field) override;
+    bool FocusCode() override;
+    void SetTimerInterval(int milliseconds) override;
+    void SetWindowTopmost() override;
+    void MoveWindow(int x, int y) override;
+    void UseJapaneseFont() override;
+
+    // The window's own state, as the settings file keeps it: 0 normal, 1 minimised, 2 maximised.
+    int WindowState() const;
+
+    // Saves the settings as a close would, unless a close already did: for an end that never
+    // reaches the event loop again.
+    void SaveIfOpen();
+
+  protected:
+    void closeEvent(QCloseEvent *event) override;
+    void moveEvent(QMoveEvent *event) override;
+    void changeEvent(QEvent *event) override;
+
+  private:
+    void CreateControls();
+    void ConnectHandlers();
+    TextBox *Box(TextField field) const;
+
+    FenwoMain core_;
+    bool loaded_ = false;
+    bool unloaded_ = false;
+};

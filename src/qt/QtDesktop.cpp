@@ -1,0 +1,46 @@
+#include "qt/QtDesktop.h"
+
+#include "qt/PictureBox.h"
+#include "qt/SettingsLocation.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QLocale>
+#include <QMimeData>
+#include <QScreen>
+#include <cstdio>
+
+namespace {
+constexpr int PreviewSize = 33; // the preview's side: the copied picture is the preview
+}
+
+QtDesktop::QtDesktop(ScreenReader &screen, QString programDir)
+    : screen_(screen), programDir_(std::move(programDir)) {}
+
+void QtDesktop::CopyToClipboard(const std::string &text, ColourValue swatch) {
+    auto *content = new QMimeData;
+    content->setText(QString::fromStdString(text));
+    content->setImageData(SwatchImage(swatch, PreviewSize, QApplication::palette()));
+    QGuiApplication::clipboard()->setMimeData(content);
+}
+
+std::vector<ScreenRect> QtDesktop::Screens() {
+    std::vector<ScreenRect> screens;
+    for (const QScreen *screen : QGuiApplication::screens()) {
+        const QRect area = screen->availableGeometry();
+        screens.push_back({area.x(), area.y(), area.width(), area.height()});
+    }
+    return screens;
+}
+
+std::string QtDesktop::SettingsFolder() {
+    return ::SettingsFolder(programDir_).toStdString();
+}
+
+std::string QtDesktop::DecimalSeparator() {
+    return QLocale::system().decimalPoint().toStdString();
+}
+
+void QtDesktop::Say(const std::string &message) {
+    std::fprintf(stderr, "kalvor: %s\n", message.c_str());
+}

@@ -1,0 +1,209 @@
+// The program when the display is missing, refuses, goes away, or is Wayland's XWayland
+// (run under with-xvfb.sh, which provides the working display).
+#include "qt/DisplayChoice.h"
+#include "support/Files.h"
+#include "support/X11TestTools.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <QTest>
+#include <csignal>
+
+namespace {
+
+struct Ended {
+    bool finished = false;
+    bool crashed = false;
+    int code = -1;
+    QByteArray err;
+};
+
+QString Program() {
+    static QTemporaryDir folder;
+    return folder.filePath("kalvor");
+}
+
+// Runs the program with a changed environment, waits up to timeoutMs for its end.
+Ended RunProgram(const QStringList &set, const QStringList &unset, int timeoutMs = 10000) {
+    QProcess kalvor;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const QString &name : unset)
+        environment.remove(name);
+    for (const QString &pair : set)
+        environment.insert(pair.section('=', 0, 0), pair.section('=', 1));
+    kalvor.setProcessEnvironment(environment);
+    kalvor.start(Program(), {});
+    Ended ended;
+    ended.finished = kalvor.waitForFinished(timeoutMs);
+    if (!ended.finished) {
+        kalvor.kill();
+        kalvor.waitForFinished();
+    }
+    ended.crashed = kalvor.exitStatus() == QProcess::CrashExit;
+    ended.code = kalvor.exitCode();
+    ended.err = kalvor.readAllStandardError();
+    return ended;
+}
+
+// The program's own lines on standard error (Qt's may come too).
+QList<QByteArray> OwnLines(const QByteArray &err) {
+    QList<QByteArray> own;
+    for (const QByteArray &line : err.split('\n'))
+        if (line.startsWith("kalvor: "))
+            own.append(line);
+    return own;
+}
+
+} // namespace
+
+class DisplayFaultsTest : public QObject {
+    Q_OBJECT
+  private slots:
+    void initTestCase() {
+        // A portable copy of its own, so that its settings file lands here, not in the build.
+        QVERIFY(QFile::copy(qEnvironmentVariable("KALVOR_BINARY"), Program()));
+        QVERIFY(QFile::setPermissions(Program(), QFile::ReadOwner | QFile::ExeOwner));
+    }
+
+    void choosingTheDisplay() {
+        QVERIFY(ChooseDisplay({"", "", "", "", ""}).error.contains("DISPLAY is not set"));
+        QVERIFY(ChooseDisplay({"", "wayland-0", "wayland", "", ""}).error.contains("XWayland"));
+        const DisplayChoice x11 = ChooseDisplay({":0", "", "x11", "", ""});
+        QVERIFY(x11.error.isEmpty() && x11.forceX11 && !x11.waylandNote);
+        QCOMPARE(x11.x11Display, QStringLiteral(":0"));
+        const DisplayChoice xwayland = ChooseDisplay({":0", "wayland-0", "wayland", "", ""});
+        QVERIFY(xwayland.error.isEmpty() && xwayland.forceX11 && xwayland.waylandNote);
+        QVERIFY(ChooseDisplay({":0", "", "wayland", "", ""}).waylandNote);
+        const DisplayChoice byHand = ChooseDisplay({"", "", "", "offscreen", ""});
+        QVERIFY(byHand.error.isEmpty() && !byHand.forceX11);
+        // The command line's display wins, with DISPLAY set or not.
+        QCOMPARE(ChooseDisplay({":0", "", "", "", ":5"}).x11Display, QStringLiteral(":5"));
+        const DisplayChoice unset = ChooseDisplay({"", "", "", "", ":5"});
+        QVERIFY(unset.error.isEmpty() && unset.forceX11);
+    }
+
+    void theDisplayOptionIsTheDisplaySampled() {
+        // DISPLAY names another server; the window and the sampling both go to -display.
+        QProcess other;
+        other.start("Xvfb", {"-displayfd", "1", "-screen", "0", "320x240x24", "-nolisten", "tcp"});
+        QVERIFY(other.waitForStarted());
+        QVERIFY(QTest::qWaitFor([&] { return other.canReadLine(); }, 10000));
+        const QString otherDisplay = ":" + QString::fromLatin1(other.readLine()).trimmed();
+        const QString ours = qEnvironmentVariable("DISPLAY");
+        QVERIFY(x11test::Run("xsetroot", {"-solid", "#102030"}));
+        QVERIFY(x11test::Run("xdotool", {"mousemove", "600", "450"}));
+        for (const QString &display : {otherDisplay, QString()}) {
+            QProcess kalvor;
+            QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+            if (display.isEmpty())
+                environment.remove("DISPLAY");
+            else
+                environment.insert("DISPLAY", display);
+            kalvor.setProcessEnvironment(environment);
+            kalvor.start(Program(), {"-display", ours});
+            QVERIFY(kalvor.waitForStarted());
+            QVERIFY2(!x11test::Output("xdotool",
+                                      {"search", "--sync", "--onlyvisible", "--name", "^Kalvor$"},
+                                      10000)
+                          .isEmpty(),
+                     "no window on the display named by -display");
+            QTest::qWait(200);
+            QVERIFY(x11test::Run("xdotool", {"key", "space"}));
+            QTRY_COMPARE_WITH_TIMEOUT(x11test::Clipboard("UTF8_STRING"), QByteArray("#102030"),
+                                      5000);
+            ::kill(static_cast<pid_t>(kalvor.processId()), SIGTERM);
+            QVERIFY(kalvor.waitForFinished(10000));
+            QCOMPARE(kalvor.exitCode(), 0);
+        }
+        other.kill();
+        other.waitForFinished();
+    }
+
+    void noDisplayOrARefusingOneSaysWhyInOneLine_data() {
+        QTest::addColumn<QStringList>("set");
+        QTest::addColumn<QStringList>("unset");
+        QTest::addColumn<QByteArray>("says");
+        QTest::newRow("DISPLAY not set")
+            << QStringList() << QStringList{"DISPLAY", "WAYLAND_DISPLAY"}
+            << QByteArray("DISPLAY is not set");
+        QTest::newRow("nothing answers") << QStringList{"DISPLAY=:87"} << QStringList()
+                                         << QByteArray("no X server answers there");
+        QTest::newRow("not a display name")
+            << QStringList{"DISPLAY=garbage"} << QStringList() << QByteArray("not a display");
+        QTest::newRow("no such screen")
+            << QStringList{"DISPLAY=" + qEnvironmentVariable("DISPLAY") + ".7"} << QStringList()
+            << QByteArray("no such screen");
+    }
+
+    void noDisplayOrARefusingOneSaysWhyInOneLine() {
+        QFETCH(QStringList, set);
+        QFETCH(QStringList, unset);
+        QFETCH(QByteArray, says);
+        const Ended ended = RunProgram(set, unset + QStringList{"QT_QPA_PLATFORM"});
+        QVERIFY(ended.finished);
+        QVERIFY(!ended.crashed);
+        QCOMPARE(ended.code, 1);
+        QCOMPARE(ended.err.count('\n'), 1);
+        QVERIFY2(ended.err.contains(says), ended.err);
+    }
+
+    void aWaylandSessionRunsOnXWaylandAndSaysSoOnce() {
+        QProcess kalvor;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("WAYLAND_DISPLAY", "wayland-kalvor-test");
+        environment.insert("XDG_SESSION_TYPE", "wayland");
+        environment.remove("QT_QPA_PLATFORM");
+        kalvor.setProcessEnvironment(environment);
+        kalvor.start(Program(), {});
+        QVERIFY(kalvor.waitForStarted());
+        const QByteArray id = x11test::Output(
+            "xdotool", {"search", "--sync", "--onlyvisible", "--name", "^Kalvor$"}, 10000);
+        QVERIFY2(!id.isEmpty(), "no window on XWayland's display");
+        QTest::qWait(500);
+        ::kill(static_cast<pid_t>(kalvor.processId()), SIGTERM);
+        QVERIFY(kalvor.waitForFinished(10000));
+        QCOMPARE(kalvor.exitStatus(), QProcess::NormalExit);
+        const QList<QByteArray> own = OwnLines(kalvor.readAllStandardError());
+        QCOMPARE(own.size(), 1);
+        QVERIFY2(own.first().contains("Wayland") && own.first().contains("X11 windows"),
+                 own.first());
+    }
+
+    void theServerGoingAwayEndsTheProgramPromptlyAndSaves() {
+        const QString ini = QFileInfo(Program()).dir().filePath("Kalvor.ini");
+        QFile::remove(ini);
+        QProcess server;
+        server.start("Xvfb", {"-displayfd", "1", "-screen", "0", "320x240x24", "-nolisten", "tcp"});
+        QVERIFY(server.waitForStarted());
+        QVERIFY(QTest::qWaitFor([&] { return server.canReadLine(); }, 10000));
+        const QString display = ":" + QString::fromLatin1(server.readLine()).trimmed();
+
+        QProcess kalvor;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("DISPLAY", display);
+        kalvor.setProcessEnvironment(environment);
+        kalvor.start(Program(), {});
+        QVERIFY(kalvor.waitForStarted());
+        QTest::qWait(1000); // sampling
+        QCOMPARE(kalvor.state(), QProcess::Running);
+
+        server.kill();
+        server.waitForFinished();
+        QElapsedTimer clock;
+        clock.start();
+        QVERIFY2(kalvor.waitForFinished(5000), "still running after its X server went away");
+        qInfo("ended %lld ms after the server, exit code %d", clock.elapsed(), kalvor.exitCode());
+        QCOMPARE(kalvor.exitStatus(), QProcess::NormalExit); // no abort, no core dump
+        QVERIFY(kalvor.exitCode() != 0);
+        const QByteArray saved = files::Contents(ini);
+        QVERIFY2(saved.startsWith("[Position]\r\nLeft=") &&
+                     saved.endsWith("\r\n[Output]\r\nUpperCase=1\r\nType=0\r\n"),
+                 saved);
+    }
+};
+
+QTEST_GUILESS_MAIN(DisplayFaultsTest)
+#include "tst_display_faults.moc"

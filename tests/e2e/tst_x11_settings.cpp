@@ -1,0 +1,155 @@
+// The real program on a live X server (run under with-xvfb.sh): the settings file written
+// when the session ends it by signal, and read back at the next start.
+#include "support/Files.h"
+#include "support/X11TestTools.h"
+
+#include <QDir>
+#include <QProcessEnvironment>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+#include <csignal>
+
+using x11test::Output;
+using x11test::Run;
+
+class X11SettingsTest : public QObject {
+    Q_OBJECT
+  private:
+    QTemporaryDir dir;
+    QString program;
+    QString ini;
+
+    // Starts the program; the id of its window, or empty.
+    QString Start(QProcess &kalvor, const QString &language = {}) {
+        if (!language.isEmpty()) {
+            QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+            environment.remove("LC_ALL");
+            environment.insert("LANG", language);
+            kalvor.setProcessEnvironment(environment);
+        }
+        kalvor.start(program, {});
+        if (!kalvor.waitForStarted())
+            return {};
+        return QString::fromLatin1(
+                   Output("xdotool", {"search", "--sync", "--onlyvisible", "--name", "^Kalvor$"},
+                          10000))
+            .split('\n')
+            .first();
+    }
+
+    static QPoint PositionOf(const QString &id) {
+        const QList<QByteArray> lines =
+            Output("xdotool", {"getwindowgeometry", "--shell", id}).split('\n');
+        QPoint at(-1, -1);
+        for (const QByteArray &line : lines) {
+            if (line.startsWith("X="))
+                at.setX(line.mid(2).toInt());
+            if (line.startsWith("Y="))
+                at.setY(line.mid(2).toInt());
+        }
+        return at;
+    }
+
+    static bool EndBySignal(QProcess &kalvor, int signal) {
+        ::kill(static_cast<pid_t>(kalvor.processId()), signal);
+        return kalvor.waitForFinished(10000) && kalvor.exitStatus() == QProcess::NormalExit &&
+               kalvor.exitCode() == 0;
+    }
+
+    QByteArray Settings() const { return files::Contents(ini); }
+
+  private slots:
+    void initTestCase() {
+        // A portable copy in a directory of its own keeps its file beside it.
+        program = dir.filePath("kalvor");
+        ini = dir.filePath("Kalvor.ini");
+        QVERIFY(QFile::copy(qEnvironmentVariable("KALVOR_BINARY"), program));
+        QVERIFY(QFile::setPermissions(program, QFile::ReadOwner | QFile::ExeOwner));
+    }
+
+    void sigtermSavesAndTheNextStartRestores() {
+        QProcess first;
+        const QString id = Start(first);
+        QVERIFY2(!id.isEmpty(), "no Kalvor window");
+        QVERIFY(Run("xdotool", {"windowmove", "--sync", id, "123", "77"}));
+        QTest::qWait(300);
+        QVERIFY(EndBySignal(first, SIGTERM));
+        QCOMPARE(Settings(), QByteArray("[Position]\r\nLeft=1845\r\nTop=1155\r\n[Output]\r\n"
+                                        "UpperCase=1\r\nType=0\r\n"));
+
+        QByteArray edited = Settings();
+        edited.replace("UpperCase=1", "UpperCase=2").replace("Type=0", "Type=2");
+        QVERIFY(files::Put(ini, edited));
+
+        QProcess second;
+        const QString again = Start(second);
+        QVERIFY2(!again.isEmpty(), "no Kalvor window");
+        QCOMPARE(PositionOf(again), QPoint(123, 77));
+        QVERIFY(EndBySignal(second, SIGHUP)); // options written back as restored
+        QCOMPARE(Settings(), edited);
+    }
+
+    void sigintClosesTheSameWay() {
+        QVERIFY(QFile::remove(ini));
+        QProcess kalvor;
+        const QString id = Start(kalvor);
+        QVERIFY2(!id.isEmpty(), "no Kalvor window");
+        QVERIFY(Run("xdotool", {"windowmove", "--sync", id, "30", "45"}));
+        QTest::qWait(300);
+        QVERIFY(EndBySignal(kalvor, SIGINT));
+        QCOMPARE(Settings(), QByteArray("[Position]\r\nLeft=450\r\nTop=675\r\n[Output]\r\n"
+                                        "UpperCase=1\r\nType=0\r\n"));
+    }
+
+    void numbersReadBackWhateverLocaleWroteThem() {
+        // Arabic and Persian write other digits, Swedish another minus: the file stays ASCII.
+        const QStringList languages{"ar_EG.UTF-8", "sv_SE.UTF-8", "fa_IR.UTF-8", "de_DE.UTF-8"};
+        for (qsizetype i = 0; i < languages.size(); ++i) {
+            QVERIFY(QFile::remove(ini) || !QFile::exists(ini));
+            QProcess writer;
+            const QString id = Start(writer, languages[i]);
+            QVERIFY2(!id.isEmpty(), "no Kalvor window");
+            QVERIFY(Run("xdotool", {"windowmove", "--sync", "--", id, "-20", "77"}));
+            QTest::qWait(300);
+            QVERIFY(EndBySignal(writer, SIGTERM));
+            QCOMPARE(Settings(), QByteArray("[Position]\r\nLeft=-300\r\nTop=1155\r\n[Output]\r\n"
+                                            "UpperCase=1\r\nType=0\r\n"));
+            QProcess reader;
+            const QString again = Start(reader, languages[(i + 1) % languages.size()]);
+            QVERIFY2(!again.isEmpty(), "no Kalvor window");
+            QCOMPARE(PositionOf(again), QPoint(-20, 77));
+            QVERIFY(EndBySignal(reader, SIGTERM));
+        }
+    }
+
+    void anInheritedIgnoreOfHangUpStays() {
+        // As nohup starts it: the hang-up must not close it; a termination still saves.
+        QVERIFY(QFile::remove(ini) || !QFile::exists(ini));
+        QProcess kalvor;
+        kalvor.start("sh", {"-c", "trap '' HUP; exec \"$0\"", program});
+        QVERIFY(kalvor.waitForStarted());
+        QVERIFY(!Output("xdotool", {"search", "--sync", "--onlyvisible", "--name", "^Kalvor$"},
+                        10000)
+                     .isEmpty());
+        ::kill(static_cast<pid_t>(kalvor.processId()), SIGHUP);
+        QVERIFY(!kalvor.waitForFinished(500));
+        QVERIFY(EndBySignal(kalvor, SIGTERM));
+        QVERIFY(Settings().contains("[Output]\r\nUpperCase=1\r\nType=0\r\n"));
+    }
+
+    void aFileThatCannotBeWrittenIsNamedOnce() {
+        QVERIFY(QFile::remove(ini) || !QFile::exists(ini));
+        QVERIFY(QDir().mkpath(ini));
+        QProcess kalvor;
+        QVERIFY(!Start(kalvor).isEmpty());
+        QVERIFY(EndBySignal(kalvor, SIGTERM));
+        const QByteArray said = kalvor.readAllStandardError();
+        QCOMPARE(said.count("settings not saved"), 1);
+        QVERIFY2(said.contains(QFile::encodeName(ini)), said);
+        QVERIFY(QDir(ini).removeRecursively());
+    }
+};
+
+QTEST_GUILESS_MAIN(X11SettingsTest)
+#include "tst_x11_settings.moc"

@@ -1,0 +1,177 @@
+// The settings file on a real file system: odd files, modes, links, and writes that never
+// lose a line.
+#include "core/settings/IniFileProfile.h"
+#include "core/settings/IniMod.h"
+#include "platform/posix/PosixFileStore.h"
+#include "posix/TempFolder.h"
+#include "unit/Check.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+using IniMod::ReadIni;
+using IniMod::WriteIni;
+
+namespace {
+
+PosixFileStore files;
+IniFileProfile profile(files);
+std::vector<std::string> reports;
+
+// A settings file in a folder of its own, read and written through IniMod.
+struct Settings {
+    TempFolder folder;
+    std::string path = folder / "Kalvor.ini";
+    Settings() {
+        IniMod::UseProfile(profile);
+        IniMod::UseReporter([](const std::string &message) { reports.push_back(message); });
+        IniMod::SetIniPath(path);
+        reports.clear();
+    }
+};
+
+mode_t ModeOf(const std::string &path) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 ? info.st_mode & 07777 : 0;
+}
+
+} // namespace
+
+TEST_CASE("a missing file gives defaults and stays missing; reads never change a file") {
+    Settings s;
+    CHECK_EQ(ReadIni("Position", "Left", "900  "), "900");
+    CHECK(!std::filesystem::exists(s.path));
+    const std::string bytes = "[Output]\nType=1\n; note\n";
+    CHECK(Put(s.path, bytes));
+    CHECK_EQ(ReadIni("Output", "Type", "0"), "1");
+    CHECK_EQ(Contents(s.path), bytes);
+}
+
+TEST_CASE("one close is one replacement holding every key, in call order") {
+    Settings s;
+    CHECK(WriteIni({{"Position", "Left", "900"},
+                    {"Position", "Top", "-45"},
+                    {"Output", "UpperCase", "1"},
+                    {"Output", "Type", "0"}}));
+    CHECK_EQ(Contents(s.path),
+             "[Position]\r\nLeft=900\r\nTop=-45\r\n[Output]\r\nUpperCase=1\r\nType=0\r\n");
+    CHECK_EQ(std::distance(std::filesystem::directory_iterator(s.folder.path()),
+                           std::filesystem::directory_iterator()),
+             1); // no temporary left behind
+}
+
+TEST_CASE("writes keep every other byte, the file's mode, and go through a link") {
+    Settings s;
+    const std::string bytes("; kept\r\n[Other]\nx = 1\r[Output]\r\nType=1\r\n\r\n[Tail]\ny=\0z\n",
+                            48);
+    CHECK(Put(s.path, bytes));
+    CHECK(::chmod(s.path.c_str(), 0640) == 0);
+    WriteIni("Output", "Type", "2");
+    std::string expected = bytes;
+    expected.replace(expected.find("Type=1"), 6, "Type=2");
+    CHECK_EQ(Contents(s.path), expected);
+    CHECK_EQ(ModeOf(s.path), mode_t{0640});
+
+    const std::string target = s.folder / "elsewhere.ini";
+    CHECK(Put(target, "[Output]\nType=1\n"));
+    CHECK(::unlink(s.path.c_str()) == 0 && ::symlink(target.c_str(), s.path.c_str()) == 0);
+    WriteIni("Output", "Type", "2");
+    CHECK(std::filesystem::is_symlink(s.path));
+    CHECK_EQ(Contents(target), "[Output]\nType=2\n");
+}
+
+TEST_CASE("a file that cannot be written is left alone and said once, naming it") {
+    Settings s;
+    std::filesystem::create_directory(s.path);
+    CHECK_EQ(ReadIni("Output", "Type", "0"), "0");
+    CHECK(!WriteIni({{"Output", "Type", "2"}, {"Output", "UpperCase", "1"}}));
+    WriteIni("Output", "Type", "3");
+    CHECK(std::filesystem::is_directory(s.path));
+    CHECK_EQ(reports.size(), size_t{1});
+    CHECK(!reports.empty() && reports[0].find(s.path) != std::string::npos);
+
+    // Every write bit taken away: meant to stay as it is, even for root.
+    Settings readOnly;
+    const std::string bytes = "[Output]\nType=1\n";
+    CHECK(Put(readOnly.path, bytes));
+    CHECK(::chmod(readOnly.path.c_str(), 0444) == 0);
+    WriteIni("Output", "Type", "2");
+    CHECK_EQ(Contents(readOnly.path), bytes);
+    CHECK_EQ(reports.size(), size_t{1});
+
+    // A path under a plain file, and no path at all.
+    Settings unusable;
+    CHECK(Put(unusable.folder / "plain", "x"));
+    IniMod::SetIniPath(unusable.folder / "plain/Kalvor.ini");
+    WriteIni("Output", "Type", "2");
+    CHECK_EQ(ReadIni("Output", "Type", "0"), "0");
+    CHECK_EQ(reports.size(), size_t{1});
+    IniMod::SetIniPath("");
+    CHECK(!WriteIni({{"Output", "Type", "2"}}));
+    CHECK_EQ(ReadIni("Output", "Type", "7"), "7");
+}
+
+TEST_CASE("an unreadable file loses nothing") {
+    Settings s;
+    const std::string bytes = "[Mine]\nsecret=1\n[Output]\nType=1\n";
+    CHECK(Put(s.path, bytes));
+    CHECK(::chmod(s.path.c_str(), 0200) == 0);
+    const bool readable = ::access(s.path.c_str(), R_OK) == 0;
+    WriteIni("Output", "Type", "2");
+    CHECK(::chmod(s.path.c_str(), 0600) == 0);
+    // Root reads it all the same: then the write must keep every line.
+    CHECK_EQ(Contents(s.path), readable ? "[Mine]\nsecret=1\n[Output]\nType=2\n" : bytes);
+}
+
+TEST_CASE("a fifty-megabyte file with long lines") {
+    Settings s;
+    const std::string filler = "; " + std::string(100000, 'x') + "\r\n";
+    std::string bytes;
+    bytes.reserve(52u << 20);
+    for (int i = 0; i < 250; ++i)
+        bytes += filler;
+    bytes += "[Output]\r\nType=1\r\n";
+    for (int i = 0; i < 250; ++i)
+        bytes += filler;
+    CHECK(Put(s.path, bytes));
+    CHECK_EQ(ReadIni("Output", "Type", "0"), "1");
+    WriteIni("Output", "Type", "2");
+    const std::string after = Contents(s.path);
+    bytes.replace(bytes.find("Type=1"), 6, "Type=2");
+    CHECK(after == bytes);
+}
+
+// Run through tests/on-small-disk.sh, which mounts a 256 KiB tmpfs and names it here.
+TEST_CASE("a full disk loses nothing and leaves no temporary") {
+    const char *disk = std::getenv("KALVOR_SMALL_DISK");
+    if (!disk) {
+        std::fprintf(stderr, "full disk: skipped here, run by the ini_full_disk test\n");
+        return;
+    }
+    const std::string path = std::string(disk) + "/Kalvor.ini";
+    std::string bytes = "[Output]\r\nType=1\r\n";
+    for (int i = 0; i < 400; ++i)
+        bytes += "; a comment line that makes the file need more than one block " +
+                 std::to_string(i) + "\r\n";
+    CHECK(Put(path, bytes));
+    const std::string filler = std::string(disk) + "/filler";
+    {
+        std::ofstream fill(filler, std::ios::binary);
+        const std::string block(4096, 'f');
+        while (fill.write(block.data(), static_cast<std::streamsize>(block.size())) &&
+               fill.flush()) {
+        }
+    }
+    IniMod::UseProfile(profile);
+    IniMod::SetIniPath(path);
+    CHECK(!WriteIni({{"Output", "Type", "2"}}));
+    CHECK_EQ(Contents(path), bytes);
+    CHECK_EQ(std::distance(std::filesystem::directory_iterator(disk),
+                           std::filesystem::directory_iterator()),
+             2);
+    std::filesystem::remove(filler);
+    CHECK(WriteIni({{"Output", "Type", "2"}}));
+    CHECK_EQ(ReadIni("Output", "Type", "0"), "2");
+}
+
+CHECK_MAIN

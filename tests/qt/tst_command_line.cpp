@@ -1,0 +1,45 @@
+// Kalvor's own options, and Qt's passed through.
+#include "qt/CommandLine.h"
+
+#include <QTest>
+
+class CommandLineTest : public QObject {
+    Q_OBJECT
+  private slots:
+    void parse_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("action");
+        QTest::newRow("nothing") << QStringList{"kalvor"} << int(CommandLine::Run);
+        QTest::newRow("help") << QStringList{"kalvor", "--help"} << int(CommandLine::Help);
+        QTest::newRow("short help") << QStringList{"kalvor", "-h"} << int(CommandLine::Help);
+        QTest::newRow("version") << QStringList{"kalvor", "--version"} << int(CommandLine::Version);
+        QTest::newRow("help wins over a Qt option")
+            << QStringList{"kalvor", "-style", "Fusion", "--help"} << int(CommandLine::Help);
+        QTest::newRow("Qt option with its value")
+            << QStringList{"kalvor", "-platform", "xcb"} << int(CommandLine::Run);
+        QTest::newRow("Qt option, double dash, =value")
+            << QStringList{"kalvor", "--style=Fusion", "-reverse"} << int(CommandLine::Run);
+        QTest::newRow("a value that looks like ours is the option's")
+            << QStringList{"kalvor", "-title", "--help"} << int(CommandLine::Run);
+        QTest::newRow("unknown option")
+            << QStringList{"kalvor", "--frobnicate"} << int(CommandLine::Misuse);
+        QTest::newRow("stray argument")
+            << QStringList{"kalvor", "file.png"} << int(CommandLine::Misuse);
+        QTest::newRow("a Qt flag given a value")
+            << QStringList{"kalvor", "-reverse=1"} << int(CommandLine::Misuse);
+    }
+
+    void parse() {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, action);
+        const CommandLine command = ParseCommandLine(arguments);
+        QCOMPARE(int(command.action), action);
+        if (command.action == CommandLine::Misuse)
+            QVERIFY(command.message.contains(UsageText()));
+        if (command.action == CommandLine::Version)
+            QVERIFY(command.message.startsWith("kalvor "));
+    }
+};
+
+QTEST_GUILESS_MAIN(CommandLineTest)
+#include "tst_command_line.moc"

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "core/ScreenReader.h"
+#include "core/sampling/KeyState.h"
+
+#include <deque>
+
+// A screen whose pointer, pixel and Space key the test scripts.
+class FakeScreen final : public ScreenReader {
+  public:
+    std::optional<ScreenPoint> pointer = ScreenPoint{10, 20};
+    ColourValue pixel = 0;
+    std::deque<std::uint16_t> keyAnswers; // the next key queries' answers; 0 once they run out
+    int pixelReads = 0;
+
+    void PressSpaceOnce() { keyAnswers.push_back(KeyPressedSince); }
+
+    std::uintptr_t GetDesktopWindow() override { return 0x1234; }
+    std::optional<ScreenPoint> GetCursorPos() override { return pointer; }
+    ColourValue GetPixel(std::uintptr_t, ScreenPoint) override {
+        ++pixelReads;
+        return pixel;
+    }
+    std::uint16_t GetAsyncKeyState(int virtualKey) override {
+        if (virtualKey != VK_SPACE || keyAnswers.empty())
+            return 0;
+        const std::uint16_t answer = keyAnswers.front();
+        keyAnswers.pop_front();
+        return answer;
+    }
+};

@@ -97,6 +97,17 @@ TEST_CASE("the case box: from greyed a click checks, and the code line asks for 
     CHECK_EQ(t.view.texts.code, "#0f0000");
 }
 
+TEST_CASE("restoring the case box raises its click only when the value changes") {
+    for (const char *stored : {"UpperCase=0\r\n", "UpperCase=1\r\n"}) {
+        Window t;
+        t.StoreIni(std::string("[Output]\r\nType=3\r\n") + stored);
+        t.w.Form_Load();
+        const bool changes = stored[10] == '1';
+        CHECK_EQ(t.view.focusRequests, changes ? 1 : 0);
+        CHECK_EQ(t.view.previewCalls, changes ? 1 : 0);
+    }
+}
+
 TEST_CASE("entering a box selects its whole text") {
     Window t;
     t.w.Text1_GotFocus(1);

@@ -1,0 +1,80 @@
+#pragma once
+
+#include "core/Desktop.h"
+#include "core/sampling/KeyState.h"
+
+#include <cstdint>
+#include <deque>
+#include <optional>
+#include <string>
+#include <vector>
+
+// A desktop whose pointer, pixel and Space key the test scripts. Every read is counted, so a
+// test can tell whether the screen was read; what goes to the clipboard or the user is kept.
+class FakeDesktop final : public Desktop {
+  public:
+    std::uintptr_t desktop = 0x1234;
+    std::optional<ScreenPoint> pointer = ScreenPoint{10, 20};
+    ColourValue pixel = 0;
+    std::deque<std::uint16_t> keyAnswers; // answers of the next key queries; 0 once used up
+    std::vector<ScreenRect> screens{{0, 0, 1920, 1080}};
+    std::string settingsFolder = "config/kalvor";
+    std::string decimalSeparator = ".";
+
+    int desktopQueries = 0;
+    int pointerReads = 0;
+    int pixelReads = 0;
+    int keyQueries = 0;
+    std::vector<ScreenPoint> pixelsAt;
+    std::vector<std::uintptr_t> pixelDesktops;
+    struct Clip {
+        std::string text;
+        ColourValue swatch;
+    };
+    std::vector<Clip> clipboard; // every copy, the last one is what the clipboard holds
+    std::vector<std::string> said;
+    std::vector<std::string> *journal = nullptr; // shared with a FakeView to check call order
+
+    void PressSpaceOnce() { keyAnswers.push_back(KeyPressedSince); }
+
+    std::uintptr_t GetDesktopWindow() override {
+        Note("GetDesktopWindow");
+        ++desktopQueries;
+        return desktop;
+    }
+    std::optional<ScreenPoint> GetCursorPos() override {
+        ++pointerReads;
+        return pointer;
+    }
+    ColourValue GetPixel(std::uintptr_t onDesktop, ScreenPoint at) override {
+        ++pixelReads;
+        pixelsAt.push_back(at);
+        pixelDesktops.push_back(onDesktop);
+        return pixel;
+    }
+    std::uint16_t GetAsyncKeyState(int virtualKey) override {
+        Note("GetAsyncKeyState");
+        ++keyQueries;
+        if (virtualKey != VK_SPACE || keyAnswers.empty())
+            return 0;
+        const std::uint16_t answer = keyAnswers.front();
+        keyAnswers.pop_front();
+        return answer;
+    }
+    void CopyToClipboard(const std::string &text, ColourValue swatch) override {
+        clipboard.push_back({text, swatch});
+    }
+    std::vector<ScreenRect> Screens() override { return screens; }
+    std::string SettingsFolder() override {
+        Note("SettingsFolder");
+        return settingsFolder;
+    }
+    std::string DecimalSeparator() override { return decimalSeparator; }
+    void Say(const std::string &message) override { said.push_back(message); }
+
+  private:
+    void Note(const char *call) {
+        if (journal)
+            journal->push_back(call);
+    }
+};

@@ -1,0 +1,88 @@
+#pragma once
+
+#include "core/WindowView.h"
+#include "core/history/History.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// A window that records what the logic told it: the last state of every control, and how
+// often it was told.
+class FakeView final : public WindowView {
+  public:
+    struct Strip {
+        std::int64_t count = 0;
+        std::int64_t left = 0;
+        std::int64_t width = 0;
+        bool scrollEnabled = false;
+        int scrollMax = 0;
+        int scrollValue = 0;
+    };
+
+    ColourValue preview = 0;
+    ColourTexts texts;
+    bool held = false;
+    int upperCase = -1; // -1 and -2: never told
+    int format = -2;
+    Strip strip;
+    std::vector<TextBox> selections;
+    bool focusAnswer = false; // what FocusCode answers: true once the window shows
+    std::vector<ScreenPoint> moves;
+    int interval = 0;
+
+    int previewCalls = 0;
+    int holdCalls = 0;
+    int historyCalls = 0;
+    int focusRequests = 0;
+    int topmostCalls = 0;
+    int fontCalls = 0;
+    std::vector<std::string> *journal = nullptr; // shared with a FakeDesktop
+
+    void ShowPreview(ColourValue colour) override {
+        preview = colour;
+        ++previewCalls;
+    }
+    void ShowTexts(const ColourTexts &shown) override { texts = shown; }
+    void ShowHold(bool shown) override {
+        held = shown;
+        ++holdCalls;
+    }
+    void ShowUpperCase(int value) override {
+        Note("ShowUpperCase");
+        upperCase = value;
+    }
+    void ShowFormat(int listIndex) override {
+        Note("ShowFormat");
+        format = listIndex;
+    }
+    void ShowHistory(const History &history) override {
+        strip = {history.Count(),         history.StripLeft(), history.StripWidth(),
+                 history.ScrollEnabled(), history.ScrollMax(), history.ScrollValue()};
+        ++historyCalls;
+    }
+    void SelectWholeText(TextBox box) override { selections.push_back(box); }
+    bool FocusCode() override {
+        ++focusRequests;
+        return focusAnswer;
+    }
+    void SetTimerInterval(int milliseconds) override { interval = milliseconds; }
+    void SetWindowTopmost() override {
+        Note("SetWindowTopmost");
+        ++topmostCalls;
+    }
+    void MoveWindow(int x, int y) override {
+        Note("MoveWindow");
+        moves.push_back({x, y});
+    }
+    void UseJapaneseFont() override {
+        Note("UseJapaneseFont");
+        ++fontCalls;
+    }
+
+  private:
+    void Note(const char *call) {
+        if (journal)
+            journal->push_back(call);
+    }
+};

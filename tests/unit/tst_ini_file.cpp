@@ -1,0 +1,124 @@
+// The settings file through IniMod and the program's own reader and writer: defaults, limits,
+// odd files, one replacement per write, and a failure told once.
+#include "Check.h"
+#include "core/settings/IniFileProfile.h"
+#include "core/settings/IniMod.h"
+#include "support/MemoryFileStore.h"
+
+#include <string>
+#include <vector>
+
+using namespace std::string_literals;
+
+namespace {
+
+const std::string Path = "cfg/Kalvor.ini";
+std::vector<std::string> reports;
+
+// A fresh store behind IniMod, pointed at Path.
+struct Settings {
+    MemoryFileStore files;
+    IniFileProfile profile{files};
+    Settings() {
+        IniMod::UseProfile(profile);
+        IniMod::UseReporter([](const std::string &message) { reports.push_back(message); });
+        IniMod::SetIniPath(Path);
+        reports.clear();
+    }
+};
+
+const std::vector<IniEntry> Closing = {{"Position", "Left", "900"},
+                                       {"Position", "Top", "-45"},
+                                       {"Output", "UpperCase", "1"},
+                                       {"Output", "Type", "0"}};
+
+} // namespace
+
+TEST_CASE("a missing file gives the defaults and stays missing") {
+    Settings s;
+    CHECK_EQ(IniMod::ReadIni("Output", "Type", "0"), "0");
+    CHECK_EQ(IniMod::ReadIni("Position", "Left", "900  "), "900"); // trailing blanks dropped
+    CHECK_EQ(IniMod::ReadIni("Position", "Left", " 9 0 "), " 9 0");
+    CHECK_EQ(IniMod::ReadIni("Position", "Left", "   "), "");
+    CHECK(s.files.files.empty());
+    s.files.Put(Path, "[Output]\nType=1\n");
+    CHECK_EQ(IniMod::ReadIni("Output", "Type", "0"), "1");
+    IniMod::SetIniPath("");
+    CHECK_EQ(IniMod::ReadIni("Output", "Type", "7 "), "7"); // no path: defaults, never a file
+    CHECK(!IniMod::WriteIni(Closing));
+    CHECK_EQ(s.files.replaceCalls, 0);
+}
+
+TEST_CASE("values are cut at 254 bytes and at NUL") {
+    Settings s;
+    s.files.Put(Path, "[S]\nlong=" + std::string(300, '7') +
+                          "\nnul=12\0"
+                          "34\nempty=\n"s);
+    CHECK_EQ(IniMod::ReadIni("S", "long", "d"), std::string(254, '7'));
+    CHECK_EQ(IniMod::ReadIni("S", "nul", "d"), "12");
+    CHECK_EQ(IniMod::ReadIni("S", "empty", "d"), "");
+}
+
+TEST_CASE("the closing write is one replacement holding all four keys") {
+    Settings s;
+    CHECK(IniMod::WriteIni(Closing));
+    CHECK_EQ(s.files.replaceCalls, 1);
+    CHECK_EQ(s.files.Bytes(Path),
+             "[Position]\r\nLeft=900\r\nTop=-45\r\n[Output]\r\nUpperCase=1\r\nType=0\r\n");
+
+    const std::string mine = "; kept\r\n[Other]\nx = 1\r[Output]\r\nType=1\r\n\r\n[Tail]\ny=\0z\n"s;
+    s.files.Put(Path, mine);
+    s.files.replaceCalls = 0;
+    CHECK(IniMod::WriteIni(Closing));
+    CHECK_EQ(s.files.replaceCalls, 1);
+    CHECK_EQ(s.files.Bytes(Path), "; kept\r\n[Other]\nx = 1\r[Output]\r\nType=0\r\nUpperCase=1\r\n"
+                                  "\r\n[Tail]\ny=\0z\n[Position]\r\nLeft=900\r\nTop=-45\r\n"s);
+    CHECK(IniMod::WriteIni(Closing)); // nothing to change: the file is left alone
+    CHECK_EQ(s.files.replaceCalls, 1);
+    IniMod::WriteIni("Output", "Type", "2");
+    CHECK_EQ(IniMod::ReadIni("Output", "Type", "0"), "2");
+    CHECK(reports.empty());
+}
+
+TEST_CASE("a file that cannot be written is told once, and left as it was") {
+    const std::string bytes = "[Mine]\nsecret=1\n[Output]\nType=1\n";
+    const struct {
+        const char *name;
+        FileStore::State state;
+        bool writable;
+        bool diskFull;
+        const char *reads; // Type, as read before and after
+    } rows[] = {
+        {"read-only", FileStore::State::Readable, false, false, "1"},
+        {"not a file", FileStore::State::NotAFile, true, false, "0"},
+        {"unreadable", FileStore::State::Unreadable, true, false, "0"},
+        {"full disk", FileStore::State::Readable, true, true, "1"},
+    };
+    for (const auto &row : rows) {
+        Settings s;
+        s.files.files[Path] = {row.state, bytes, row.writable};
+        s.files.diskFull = row.diskFull;
+        CHECK_EQ(IniMod::ReadIni("Output", "Type", "0"), row.reads);
+        CHECK(!IniMod::WriteIni(Closing));
+        CHECK(!IniMod::WriteIni(Closing)); // not told again
+        IniMod::WriteIni("Output", "Type", "2");
+        CHECK_EQ(reports.size(), 1u);
+        if (!reports.empty())
+            CHECK(reports[0].find(Path) != std::string::npos);
+        CHECK_EQ(s.files.files[Path].bytes, bytes);
+        CHECK_EQ(s.files.files[Path].state, row.state);
+        CHECK_EQ(s.files.replaceCalls, row.diskFull ? 3 : 0);
+        CHECK_EQ(IniMod::ReadIni("Output", "Type", "0"), row.reads);
+        if (reports.size() != 1)
+            check::Fail(__FILE__, __LINE__, std::string("  with a file that is ") + row.name);
+    }
+}
+
+TEST_CASE("a value that would break the file is not written") {
+    Settings s;
+    CHECK(!IniMod::WriteIni({{"Output", "Type", "1"}, {"Output", "Type", "2\r\n[Evil]"}}));
+    CHECK_EQ(s.files.replaceCalls, 0); // not even the first entry
+    CHECK_EQ(reports.size(), 1u);
+}
+
+CHECK_MAIN

@@ -1,0 +1,154 @@
+// The sampling tick, the hold and their triggers, against a scripted desktop.
+#include "Check.h"
+#include "support/Window.h"
+
+TEST_CASE("a tick while sampling shows the pixel under the pointer") {
+    Window t;
+    t.w.Form_Load();
+    CHECK_EQ(t.w.DesktopWnd(), t.desktop.desktop);
+    CHECK_EQ(t.w.TimerInterval(), 50);
+    t.desktop.pointer = ScreenPoint{639, 479};
+    t.desktop.pixel = 0xD2691E;
+    t.Tick();
+    CHECK_EQ(t.desktop.pixelReads, 1);
+    CHECK(t.desktop.pixelsAt.back() == (ScreenPoint{639, 479}));
+    CHECK_EQ(t.desktop.pixelDesktops.back(), t.desktop.desktop);
+    CHECK_EQ(t.view.preview, 0xD2691E);
+    CHECK_EQ(t.view.texts, (ColourTexts{"30", "105", "210", "#1E69D2"}));
+    CHECK(!t.w.Held());
+
+    t.desktop.pointer = std::nullopt; // the pointer cannot be read: no pixel either
+    t.Tick();
+    CHECK_EQ(t.desktop.pixelReads, 1);
+    CHECK_EQ(t.view.preview, CLR_INVALID);
+    CHECK_EQ(t.view.texts, ColourTexts{});
+    t.desktop.pointer = ScreenPoint{1, 2};
+    t.desktop.pixel = CLR_INVALID; // nor the pixel
+    t.Tick();
+    CHECK_EQ(t.view.texts, ColourTexts{});
+    t.desktop.pixel = 0x808080;
+    t.w.Text2_Change("128,128,128xyz"); // what was typed gives way to the next tick
+    t.Tick();
+    CHECK_EQ(t.view.texts.code, "#808080");
+    CHECK_EQ(t.w.Texts().code, "#808080");
+}
+
+TEST_CASE("Space holds the colour of that tick, and Space again samples on") {
+    Window t;
+    t.w.Form_Load();
+    t.desktop.pixel = 0x0000FF;
+    t.Tick(true);
+    CHECK(t.w.Held() && t.view.held);
+    CHECK_EQ(t.view.interval, 200);
+    CHECK_EQ(t.view.preview, 0x0000FF);
+    t.desktop.pixel = 0x00FF00;
+    const int reads = t.desktop.pixelReads;
+    t.Tick();
+    t.Tick();
+    CHECK_EQ(t.desktop.pixelReads, reads); // held: the screen is not read
+    CHECK_EQ(t.view.preview, 0x0000FF);
+    t.Tick(true);
+    CHECK(!t.w.Held() && !t.view.held);
+    CHECK_EQ(t.view.interval, 50);
+    CHECK_EQ(t.desktop.pixelReads, reads); // the releasing tick still shows the held colour
+    t.Tick();
+    CHECK_EQ(t.desktop.pixelReads, reads + 1);
+    CHECK_EQ(t.view.preview, 0x00FF00);
+}
+
+TEST_CASE("Space kept down flips the hold at every tick") {
+    Window t;
+    t.w.Form_Load();
+    for (int tick = 1; tick <= 6; ++tick) {
+        t.desktop.keyAnswers.push_back(KeyDownNow);
+        t.Tick();
+        CHECK_EQ(t.w.Held(), tick % 2 == 1);
+        CHECK_EQ(t.view.interval, tick % 2 ? 200 : 50);
+    }
+    CHECK_EQ(t.desktop.pixelReads, 3); // only the ticks that began sampling read
+}
+
+TEST_CASE("a press before start-up does not count; a key still down does") {
+    Window before;
+    before.desktop.PressSpaceOnce();
+    before.w.Form_Load();
+    before.Tick();
+    CHECK(!before.w.Held());
+
+    Window down;
+    down.desktop.keyAnswers = {KeyDownNow, KeyDownNow}; // start-up's read, the first tick's
+    down.w.Form_Load();
+    down.Tick();
+    CHECK(down.w.Held());
+    CHECK_EQ(down.w.Swatches().Count(), 1);
+}
+
+TEST_CASE("clicks on the preview and its frame toggle the hold and capture nothing") {
+    Window t;
+    t.w.Form_Load();
+    t.Tick();
+    const int reads = t.desktop.pixelReads;
+    const struct {
+        void (FenwoMain::*click)();
+        bool held;
+    } clicks[] = {{&FenwoMain::Picture1_Click, true},
+                  {&FenwoMain::Check1_Click, false},
+                  {&FenwoMain::Check1_Click, true},
+                  {&FenwoMain::Picture1_Click, false}};
+    for (const auto &c : clicks) {
+        (t.w.*c.click)();
+        CHECK_EQ(t.w.Held(), c.held);
+        CHECK_EQ(t.view.held, c.held);
+        CHECK_EQ(t.view.interval, c.held ? 200 : 50);
+    }
+    CHECK_EQ(t.desktop.pixelReads, reads);
+    t.w.Picture1_Click();
+    t.Tick(true); // Space ends a hold made by a click, capturing nothing
+    CHECK(!t.w.Held());
+    CHECK_EQ(t.w.Swatches().Count(), 0);
+    CHECK(t.desktop.clipboard.empty());
+    t.desktop.pixel = 0xABCDEF;
+    t.Tick(true); // only the press after that captures
+    CHECK_EQ(t.w.Swatches().Count(), 1);
+    CHECK_EQ(t.w.Swatches().Swatch(0), 0xABCDEF);
+}
+
+TEST_CASE("a capture asked for from outside is one Space press at the next tick") {
+    Window t;
+    t.w.Form_Load();
+    t.desktop.pixel = 0x123456;
+    t.w.RequestCapture();
+    CHECK(!t.w.Held()); // nothing until the tick
+    CHECK(t.desktop.clipboard.empty());
+    t.Tick();
+    CHECK(t.w.Held());
+    CHECK_EQ(t.w.Swatches().Count(), 1);
+    CHECK_EQ(t.desktop.clipboard.size(), 1u);
+    t.Tick(); // taken once
+    CHECK(t.w.Held());
+    t.w.RequestCapture();
+    t.Tick(true); // a request and a press in one tick are one press
+    CHECK(!t.w.Held());
+    t.Tick();
+    CHECK(!t.w.Held());
+    CHECK_EQ(t.w.Swatches().Count(), 1);
+}
+
+TEST_CASE("options while held re-render without reading") {
+    Window t;
+    t.w.Form_Load();
+    t.desktop.pixel = 0xD2691E;
+    t.Tick(true);
+    t.desktop.pixel = 0;
+    const int reads = t.desktop.pixelReads;
+    t.w.Combo1_Click(2);
+    CHECK_EQ(t.view.texts.code, "30,105,210");
+    t.w.Combo1_Click(1);
+    t.w.Check2_Click();
+    CHECK_EQ(t.view.texts.code, "1e69d2");
+    t.Tick();
+    CHECK_EQ(t.desktop.pixelReads, reads);
+    CHECK(t.w.Held());
+}
+
+CHECK_MAIN

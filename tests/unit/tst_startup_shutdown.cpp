@@ -1,0 +1,118 @@
+// Start-up restores the settings file, closing writes it, against a scripted desktop.
+#include "Check.h"
+#include "support/Window.h"
+
+#include <string>
+#include <vector>
+
+TEST_CASE("first run without a file") {
+    Window t;
+    std::vector<std::string> journal;
+    t.desktop.journal = t.view.journal = &journal;
+    t.w.Form_Load();
+    CHECK(journal == (std::vector<std::string>{"GetDesktopWindow", "SetWindowTopmost",
+                                               "GetAsyncKeyState", "SettingsFolder",
+                                               "ShowUpperCase", "ShowFormat", "UseJapaneseFont"}));
+    CHECK_EQ(IniMod::IniPath, t.IniPath());
+    CHECK_EQ(t.view.upperCase, 1);
+    CHECK_EQ(t.view.format, 0);
+    CHECK_EQ(t.view.texts, (ColourTexts{"15", "0", "0", "#0F0000"})); // the starting colour
+    CHECK(t.view.moves.empty()); // the window manager places a new window
+    CHECK(t.files.files.empty());
+    CHECK_EQ(t.desktop.pixelReads, 0);
+    t.w.Form_Moved(40, 60);
+    t.Close();
+    CHECK_EQ(t.Ini(), "[Position]\r\nLeft=600\r\nTop=900\r\n[Output]\r\nUpperCase=1\r\nType=0\r\n");
+    CHECK_EQ(t.files.replaceCalls, 1);
+}
+
+TEST_CASE("options come back, and go back as they now stand") {
+    const struct {
+        const char *stored;
+        int upperCase, type;
+        const char *code, *writtenBack;
+    } rows[] = {
+        {"UpperCase=0\r\nType=0\r\n", 0, 0, "#0f0000", "UpperCase=0\r\nType=0\r\n"},
+        {"UpperCase=2\r\nType=1\r\n", 2, 1, "0F0000", "UpperCase=2\r\nType=1\r\n"},
+        {"UpperCase=1.5\r\nType=2\r\n", 2, 2, "15,0,0", "UpperCase=2\r\nType=2\r\n"},
+        {"UpperCase=0.5\r\n", 0, 0, "#0f0000", "UpperCase=0\r\nType=0\r\n"},
+        {"UpperCase=7\r\nType=0\r\n", 0, 0, "#0f0000", "UpperCase=0\r\nType=0\r\n"},
+        {"UpperCase=yes\r\nType=0\r\n", 0, 0, "#0f0000", "UpperCase=0\r\nType=0\r\n"},
+        {"UpperCase=1\r\nType=3\r\n", 1, -1, "", "UpperCase=1\r\nType=-1\r\n"},
+        {"Type=-1\r\n", 1, -1, "", "Type=-1\r\nUpperCase=1\r\n"},
+        {"Type=40000\r\n", 1, -1, "", "Type=-1\r\nUpperCase=1\r\n"},
+    };
+    for (const auto &row : rows) {
+        Window t;
+        t.StoreIni(std::string("[Output]\r\n") + row.stored);
+        t.w.Form_Load();
+        CHECK_EQ(t.w.UpperCase(), row.upperCase);
+        CHECK_EQ(t.w.ListIndex(), row.type);
+        CHECK_EQ(t.view.texts.code, row.code);
+        t.w.Form_StateChanged(1); // minimised: the position stays out of the file
+        t.Close();
+        CHECK_EQ(t.Ini(), std::string("[Output]\r\n") + row.writtenBack);
+    }
+}
+
+TEST_CASE("the stored position comes back, and the moved one is saved") {
+    Window t;
+    t.StoreIni("[Position]\nLeft=600\nTop= 900 \n");
+    t.w.Form_Load();
+    CHECK(t.view.moves == (std::vector<ScreenPoint>{{40, 60}}));
+    t.w.Form_Moved(47, 63);
+    t.Close();
+    CHECK_EQ(t.Ini(), "[Position]\nLeft=705\nTop=945\n[Output]\nUpperCase=1\nType=0\n");
+}
+
+TEST_CASE("positions that move nothing, and one moved onto the nearest screen") {
+    const struct {
+        const char *stored;
+        std::vector<ScreenPoint> moves;
+    } rows[] = {
+        {"[Position]\nLeft=900\nTop=abc\n", {}},
+        {"[Position]\nLeft=\nTop=900\n", {}},
+        {"[Position]\nLeft=1e30\nTop=900\n", {}},
+        {"[Output]\nType=1\n", {}},
+        {"[Position]\nLeft=\xD9\xA1\xD9\xA5\nTop=\xE2\x88\x92"
+         "45\n",
+         {{1, -3}}},
+        {"[Position]\nLeft=757,5\nTop=-45\n", {{51, -3}}},
+        {"[Position]\nLeft=103500\nTop=450\n", {{1920 - 286, 30}}}, // 5000 pixels off
+    };
+    for (const auto &row : rows) {
+        Window t;
+        t.StoreIni(row.stored);
+        t.w.Form_Load();
+        CHECK(t.view.moves == row.moves);
+        if (!(t.view.moves == row.moves))
+            check::Fail(__FILE__, __LINE__, std::string("  stored ") + row.stored);
+    }
+}
+
+TEST_CASE("closing while minimised keeps the position saved before") {
+    Window t;
+    t.StoreIni("[Position]\r\nLeft=600\r\nTop=450\r\n[Output]\r\nUpperCase=1\r\nType=0\r\n");
+    t.w.Form_Load();
+    t.w.Combo1_Click(2);
+    t.w.Form_Moved(140, 130);
+    t.w.Form_StateChanged(1);
+    CHECK_EQ(t.w.WindowState(), 1);
+    t.Close();
+    CHECK_EQ(t.Ini(), "[Position]\r\nLeft=600\r\nTop=450\r\n[Output]\r\nUpperCase=1\r\nType=2\r\n");
+}
+
+TEST_CASE("start-up runs its steps once, whatever the file") {
+    for (const char *stored : {"", "[Position]\nLeft=x\n[Output]\nUpperCase=9\nType=9\n"}) {
+        Window t;
+        t.StoreIni(stored);
+        t.w.Form_Load();
+        CHECK_EQ(t.desktop.desktopQueries, 1);
+        CHECK_EQ(t.view.topmostCalls, 1);
+        CHECK_EQ(t.desktop.keyQueries, 1);
+        CHECK_EQ(t.view.fontCalls, 1);
+        CHECK_EQ(t.files.replaceCalls, 0); // reading never writes
+    }
+}
+
+CHECK_MAIN

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Builds Kalvor with its tests and runs the whole suite twice: a plain build, then one with
-# AddressSanitizer and UndefinedBehaviorSanitizer, where any report fails the test. Needs no
-# display: the tests that need one start their own Xvfb.
+# Builds Kalvor with its tests and runs them: the core alone (no Qt, no X11), then the whole
+# suite twice, in a plain build and in one with AddressSanitizer and UndefinedBehaviorSanitizer,
+# where any report fails the test. Needs no display: the tests that need one start their own
+# Xvfb.
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 . "$ROOT/scripts/lib.sh"
@@ -9,6 +10,10 @@ started=$SECONDS
 
 step "Checking Debian packages"
 ensure_packages "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
+
+configure_and_build "$ROOT/build-core" RelWithDebInfo -DKALVOR_WERROR=ON -DKALVOR_CORE_ONLY=ON
+step "Running the core's unit tests, built without Qt or X11"
+(cd "$ROOT/build-core" && ctest --output-on-failure --timeout 120 -j "$(nproc)")
 
 configure_and_build "$ROOT/build-test" RelWithDebInfo -DKALVOR_WERROR=ON
 step "Running the test suite"

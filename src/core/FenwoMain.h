@@ -19,6 +19,9 @@ class FenwoMain {
     static constexpr int HeldPeriod = 200;    // ms between ticks while held
 
     FenwoMain(WindowView &view, Desktop &desktop);
+    ~FenwoMain();
+    FenwoMain(const FenwoMain &) = delete;
+    FenwoMain &operator=(const FenwoMain &) = delete;
 
     // What the window shows; front-ends read these to draw.
     ColourValue PreviewColour() const { return preview_; }

@@ -3,6 +3,7 @@
 #include "core/sampling/KeyState.h"
 #include "core/settings/IniMod.h"
 #include "core/settings/NumberText.h"
+#include "core/settings/OutputOptions.h"
 #include "core/window/WindowPlacement.h"
 
 #include <cmath>
@@ -44,13 +45,17 @@ void FenwoMain::Form_StateChanged(int windowState) {
     windowState_ = windowState;
 }
 
+FenwoMain::~FenwoMain() {
+    IniMod::UseReporter(nullptr); // it would tell a desktop that may be gone
+}
+
 // Every step below that fails ends there, silently; the next step still runs.
 void FenwoMain::Form_Load() {
+    IniMod::UseReporter([this](const std::string &message) { desktop_.Say(message); });
     desktopWnd_ = desktop_.GetDesktopWindow();
     view_.SetWindowTopmost();
     desktop_.GetAsyncKeyState(VK_SPACE); // only presses from now on count
-    IniMod::SetIniPath(
-        (std::filesystem::path(desktop_.SettingsFolder()) / "Kalvor.ini").string());
+    IniMod::SetIniPath((std::filesystem::path(desktop_.SettingsFolder()) / "Kalvor.ini").string());
     RestorePosition();
     RestoreUpperCase();
     RestoreOutputFormat();
@@ -81,12 +86,12 @@ void FenwoMain::RestorePosition() {
 }
 
 void FenwoMain::RestoreUpperCase() {
-    if (const auto value = ParseInteger16(IniMod::ReadIni("Output", "UpperCase", "1")))
+    if (const auto value = StoredUpperCase())
         SetUpperCase(*value);
 }
 
 void FenwoMain::RestoreOutputFormat() {
-    if (const auto index = ParseInteger16(IniMod::ReadIni("Output", "Type", "0")))
+    if (const auto index = StoredFormat())
         SetListIndex(*index);
 }
 

@@ -4,8 +4,8 @@
 #include "support/X11TestTools.h"
 
 #include <QDir>
-#include <QProcessEnvironment>
 #include <QFile>
+#include <QProcessEnvironment>
 #include <QTemporaryDir>
 #include <QTest>
 #include <csignal>
@@ -129,9 +129,9 @@ class X11SettingsTest : public QObject {
         QProcess kalvor;
         kalvor.start("sh", {"-c", "trap '' HUP; exec \"$0\"", program});
         QVERIFY(kalvor.waitForStarted());
-        QVERIFY(!Output("xdotool", {"search", "--sync", "--onlyvisible", "--name", "^Kalvor$"},
-                        10000)
-                     .isEmpty());
+        QVERIFY(
+            !Output("xdotool", {"search", "--sync", "--onlyvisible", "--name", "^Kalvor$"}, 10000)
+                 .isEmpty());
         ::kill(static_cast<pid_t>(kalvor.processId()), SIGHUP);
         QVERIFY(!kalvor.waitForFinished(500));
         QVERIFY(EndBySignal(kalvor, SIGTERM));

@@ -115,8 +115,8 @@ TEST_CASE("entering a box selects its whole text") {
     t.w.Text2_GotFocus();
     t.w.Text1_GotFocus(0);
     CHECK(t.view.selections ==
-          (std::vector<WindowView::TextBox>{WindowView::Text1_Green, WindowView::Text1_Blue,
-                                            WindowView::Text2, WindowView::Text1_Red}));
+          (std::vector<WindowView::TextField>{WindowView::GreenBox, WindowView::BlueBox,
+                                              WindowView::CodeBox, WindowView::RedBox}));
 }
 
 CHECK_MAIN

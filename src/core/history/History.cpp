@@ -21,6 +21,6 @@ void History::Append(ColourValue colour) {
 
 void History::ScrollTo(int value, bool dragging) {
     scrollValue_ = std::clamp(value, 0, scrollMax_);
-    stripLeft_ = dragging ? StripLeftWhileDragging(scrollValue_)
-                          : StripLeftAfterChange(scrollValue_);
+    stripLeft_ =
+        dragging ? StripLeftWhileDragging(scrollValue_) : StripLeftAfterChange(scrollValue_);
 }

@@ -2,8 +2,8 @@
 
 #include "core/colour/ColourValue.h"
 
-#include <cstdint>
 #include <cstddef>
+#include <cstdint>
 #include <deque>
 
 // The captured swatches and how the strip stands in its frame. Swatches are only ever

@@ -2,8 +2,7 @@
 
 #include "core/settings/IniText.h"
 
-std::optional<std::string> IniFileProfile::Get(const std::string &path,
-                                               const std::string &section,
+std::optional<std::string> IniFileProfile::Get(const std::string &path, const std::string &section,
                                                const std::string &key) {
     const FileStore::Contents file = files_.Load(path);
     if (file.state != FileStore::State::Readable)

@@ -5,7 +5,7 @@ namespace IniMod {
 namespace {
 constexpr size_t MaxValueBytes = 254;
 Profile *profile = nullptr;
-void (*reporter)(const std::string &) = nullptr;
+std::function<void(const std::string &)> reporter;
 bool reported = false;
 } // namespace
 
@@ -20,14 +20,14 @@ void UseProfile(Profile &chosen) {
     profile = &chosen;
 }
 
-void UseReporter(void (*report)(const std::string &message)) {
-    reporter = report;
+void UseReporter(std::function<void(const std::string &message)> report) {
+    reporter = std::move(report);
 }
 
 std::string ReadIni(const std::string &section, const std::string &key,
                     const std::string &defaultValue) {
-    const auto value = profile && !IniPath.empty() ? profile->Get(IniPath, section, key)
-                                                   : std::nullopt;
+    const auto value =
+        profile && !IniPath.empty() ? profile->Get(IniPath, section, key) : std::nullopt;
     if (!value) {
         const size_t end = defaultValue.find_last_not_of(' ');
         return end == std::string::npos ? std::string() : defaultValue.substr(0, end + 1);

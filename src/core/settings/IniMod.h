@@ -2,6 +2,7 @@
 
 #include "core/settings/Profile.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -14,10 +15,10 @@ extern std::string IniPath;
 
 void SetIniPath(const std::string &path);
 
-// Where keys are stored, and who hears that the file could not be written. Both must outlive
-// every call.
+// Where keys are stored (it must outlive every call), and who hears that the file could not be
+// written (none: nobody).
 void UseProfile(Profile &profile);
-void UseReporter(void (*report)(const std::string &message));
+void UseReporter(std::function<void(const std::string &message)> report);
 
 // The value, at most 254 bytes and up to any NUL; the default when the file, the section or
 // the key is missing (trailing blanks of the default are dropped). A present empty value

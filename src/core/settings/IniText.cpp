@@ -170,7 +170,8 @@ std::optional<std::string> SetValue(std::string_view file, std::string_view sect
 
     const auto span = FindSection(lines, section);
     if (!span) {
-        const bool open = file.size() > BodyStart(file) && file.back() != '\n' && file.back() != '\r';
+        const bool open =
+            file.size() > BodyStart(file) && file.back() != '\n' && file.back() != '\r';
         return Joined({file, open ? eol : "", "[", section, "]", eol, key, "=", value, eol});
     }
 
@@ -191,8 +192,8 @@ std::optional<std::string> SetValue(std::string_view file, std::string_view sect
             last = i;
     const Line &after = lines[last];
     if (after.next == after.end) // the file's last line, without a line end
-        return Joined({file.substr(0, after.end), eol, key, "=", value, eol,
-                       file.substr(after.end)});
+        return Joined(
+            {file.substr(0, after.end), eol, key, "=", value, eol, file.substr(after.end)});
     // The line end of the line above: a CR of another style could join with a LF below.
     const std::string_view ending = file.substr(after.end, after.next - after.end);
     return Joined({file.substr(0, after.next), key, "=", value, ending, file.substr(after.next)});

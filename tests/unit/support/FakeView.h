@@ -26,7 +26,7 @@ class FakeView final : public WindowView {
     int upperCase = -1; // -1 and -2: never told
     int format = -2;
     Strip strip;
-    std::vector<TextBox> selections;
+    std::vector<TextField> selections;
     bool focusAnswer = false; // what FocusCode answers: true once the window shows
     std::vector<ScreenPoint> moves;
     int interval = 0;
@@ -61,7 +61,7 @@ class FakeView final : public WindowView {
                  history.ScrollEnabled(), history.ScrollMax(), history.ScrollValue()};
         ++historyCalls;
     }
-    void SelectWholeText(TextBox box) override { selections.push_back(box); }
+    void SelectWholeText(TextField box) override { selections.push_back(box); }
     bool FocusCode() override {
         ++focusRequests;
         return focusAnswer;

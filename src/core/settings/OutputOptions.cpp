@@ -1,0 +1,19 @@
+#include "core/settings/OutputOptions.h"
+
+#include "core/colour/CodeText.h"
+#include "core/settings/IniMod.h"
+#include "core/settings/NumberText.h"
+
+std::optional<int> StoredUpperCase() {
+    const auto value = ParseInteger16(IniMod::ReadIni("Output", "UpperCase", "1"));
+    if (!value || *value < 0 || *value > 2)
+        return std::nullopt;
+    return value;
+}
+
+std::optional<int> StoredFormat() {
+    const auto index = ParseInteger16(IniMod::ReadIni("Output", "Type", "0"));
+    if (!index || *index < FormatNone || *index > FormatComma)
+        return std::nullopt;
+    return index;
+}

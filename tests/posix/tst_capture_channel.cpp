@@ -154,9 +154,13 @@ TEST_CASE("bad clients are dropped unanswered and never block the others") {
     const std::string socket = runtime.Path().socket;
 
     const std::string request(CaptureRequest);
-    const std::vector<std::string> garbage = {
-        "hello\n", "capture v2\n", "CAPTURE V1\n", "capture v1\r\n", request + request,
-        std::string(4096, 'x'), std::string("capture\0v1\n", 11)};
+    const std::vector<std::string> garbage = {"hello\n",
+                                              "capture v2\n",
+                                              "CAPTURE V1\n",
+                                              "capture v1\r\n",
+                                              request + request,
+                                              std::string(4096, 'x'),
+                                              std::string("capture\0v1\n", 11)};
     std::vector<int> bad;
     for (const std::string &bytes : garbage) {
         bad.push_back(RawConnect(socket));

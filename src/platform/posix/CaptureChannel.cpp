@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
-#include <cstdio>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
@@ -24,7 +24,9 @@ constexpr std::string_view NewSuffix = ".new"; // the socket before it is made o
 constexpr std::size_t MaxDisplayName = 64;
 constexpr int AcceptsPerCall = 16; // a flood of connections cannot hold the window's loop
 
-std::string ErrnoText(const std::string &what) { return what + ": " + std::strerror(errno); }
+std::string ErrnoText(const std::string &what) {
+    return what + ": " + std::strerror(errno);
+}
 
 // "host:N.S" names display N of host whatever the screen S; "unix:N" is ":N".
 std::string DisplayKey(std::string_view display) {
@@ -155,7 +157,9 @@ CaptureServer::CaptureServer(RequestHandler onRequest, CaptureServerOptions opti
     options_.maxPendingClients = std::max<std::size_t>(options_.maxPendingClients, 1);
 }
 
-CaptureServer::~CaptureServer() { Close(); }
+CaptureServer::~CaptureServer() {
+    Close();
+}
 
 CaptureServer::State CaptureServer::Open(const CaptureChannelPath &path, std::string *error) {
     std::string ignored;

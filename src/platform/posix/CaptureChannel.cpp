@@ -67,6 +67,17 @@ bool IsPrivateFolderOf(const std::string &folder, uid_t uid) {
            (st.st_mode & 077) == 0;
 }
 
+// An absolute path, and not the folder of another user (as after `sudo` kept the variable).
+// A missing one is still taken: creating the folder in it then fails with a clear reason.
+bool IsUsableRuntimeDir(const char *dir, uid_t uid) {
+    if (dir == nullptr || dir[0] != '/')
+        return false;
+    struct stat st {};
+    if (stat(dir, &st) != 0)
+        return true;
+    return S_ISDIR(st.st_mode) && st.st_uid == uid;
+}
+
 // Makes the folder if missing and checks that it is a real folder of this user; one with
 // looser permissions is tightened, one of another user is refused.
 bool PrepareFolder(const std::string &folder, std::string *error) {
@@ -124,7 +135,7 @@ CaptureChannelPath LocateCaptureChannel(std::string_view display, const char *ru
     }
     std::string folder;
     const std::string systemRuntime = "/run/user/" + std::to_string(uid);
-    if (runtimeDir != nullptr && runtimeDir[0] == '/')
+    if (IsUsableRuntimeDir(runtimeDir, uid))
         folder = std::string(runtimeDir) + "/kalvor";
     else if (IsPrivateFolderOf(systemRuntime, uid))
         folder = systemRuntime + "/kalvor";

@@ -33,11 +33,13 @@ struct CaptureChannelPath {
     std::string error;
 };
 
-// The folder is <runtimeDir>/kalvor when runtimeDir is an absolute path; otherwise
-// /run/user/<uid>/kalvor when that runtime folder exists, belongs to uid and is owner-only;
-// otherwise /tmp/kalvor-<uid>. The file name comes from the display name, its screen number
-// dropped (":0" and ":0.1" are one display), with every byte outside [A-Za-z0-9._:-] written
-// as %XX so that different displays never share a name.
+// The folder is <runtimeDir>/kalvor when runtimeDir is an absolute path not owned by another
+// user; else /run/user/<uid>/kalvor when that folder of the login manager is there, the user's
+// and owner-only (a shell that lost the variable still meets the window); else
+// /tmp/kalvor-<uid>, which the server makes owner-only and refuses to use when another user
+// made it first (sticky /tmp lets nobody else rename or replace it afterwards). The file name
+// comes from the display name, its screen number dropped (":0" and ":0.1" are one display),
+// every byte outside [A-Za-z0-9._:-] written as %XX, so that displays never share a name.
 CaptureChannelPath LocateCaptureChannel(std::string_view display, const char *runtimeDir,
                                         uid_t uid);
 // The same for this process: $XDG_RUNTIME_DIR and the effective user.

@@ -320,6 +320,16 @@ TEST_CASE("another user cannot reach the channel, even through loosened permissi
     CHECK_EQ(requests, 0);
     CHECK(Capture(server, socket).taken); // and the owner is still served
     CHECK_EQ(requests, 1);
+
+    // A folder someone else made where ours belongs is not used.
+    TempRuntime squatted;
+    std::filesystem::create_directory(squatted.Path().folder);
+    CHECK_EQ(chown(squatted.Path().folder.c_str(), uid, gid), 0);
+    std::string error;
+    CaptureServer refused([] {});
+    CHECK(refused.Open(squatted.Path(), &error) == CaptureServer::State::Closed);
+    CHECK(error.find("belongs to another user") != std::string::npos);
+    CHECK(refused.WatchedFds().empty());
 }
 
 CHECK_MAIN

@@ -117,7 +117,8 @@ TEST_CASE("round trip: each request reaches the window once; none once the copy 
     CHECK(server.Open(runtime.Path()) == State::Listening);
     using std::filesystem::perms, std::filesystem::status;
     CHECK(status(runtime.Path().folder).permissions() == perms::owner_all);
-    CHECK(status(socket).permissions() == (perms::owner_read | perms::owner_write));
+    CHECK(status(socket).permissions() ==
+          (perms::owner_read | perms::owner_write | perms::sticky_bit));
     for (int i = 1; i <= 3; ++i) {
         CHECK(Capture(server, socket).taken);
         CHECK_EQ(requests, i);

@@ -22,6 +22,9 @@ using Clock = std::chrono::steady_clock;
 constexpr std::size_t SocketPathMax = sizeof(sockaddr_un{}.sun_path) - 1;
 constexpr std::string_view NewSuffix = ".new"; // the socket before it is made owner-only
 constexpr std::size_t MaxDisplayName = 64;
+// Owner-only; the sticky bit asks runtime-folder and /tmp cleaners to leave the file alone
+// however long the window runs.
+constexpr mode_t KeptMode = S_ISVTX | 0600;
 constexpr int AcceptsPerCall = 16; // a flood of connections cannot hold the window's loop
 
 std::string ErrnoText(const std::string &what) {
@@ -183,7 +186,7 @@ CaptureServer::State CaptureServer::Open(const CaptureChannelPath &path, std::st
     }
     if (!PrepareFolder(path.folder, error))
         return state_;
-    lockFd_ = open(path.lock.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+    lockFd_ = open(path.lock.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, KeptMode);
     if (lockFd_ < 0) {
         *error = ErrnoText("cannot open " + path.lock);
         return state_;
@@ -214,7 +217,7 @@ bool CaptureServer::TakeChannel(std::string *error) {
     // name never leads to a socket others could use, even in a folder opened up by mistake.
     const bool ok = fd >= 0 &&
                     bind(fd, reinterpret_cast<const sockaddr *>(&address), sizeof address) == 0 &&
-                    chmod(fresh.c_str(), 0600) == 0 && listen(fd, 16) == 0 &&
+                    chmod(fresh.c_str(), KeptMode) == 0 && listen(fd, 16) == 0 &&
                     rename(fresh.c_str(), path_.socket.c_str()) == 0;
     if (!ok) {
         *error = ErrnoText("cannot listen at " + path_.socket);

@@ -4,12 +4,15 @@
 #include <QStringList>
 
 struct CommandLine {
-    enum Action { Run, Help, Version, Misuse } action = Run;
-    QString message; // what to print: the help, the version, or why the line was refused
-    QString display; // the X display named by -display, which Qt will show the window on
+    enum Action { Run, Help, Version, Misuse, Capture, Print } action = Run;
+    QString message;    // what to print: the help, the version, or why the line was refused
+    QString display;    // the X display named by -display, which Qt will show the window on
+    int format = -2;    // --format for --print: a list index, or -2 for the stored one
+    int upperCase = -1; // --upper 1, --lower 0, or -1 for the stored case
 };
 
-// Reads Kalvor's own options (--help, --version) and lets Qt's through (-platform, -display,
+// Reads Kalvor's own options (--help, --version, --capture, --print with --format, --lower,
+// --upper) and lets Qt's through (-platform, -display,
 // -style and the rest), so that Qt can still take them. Anything else is misuse.
 CommandLine ParseCommandLine(const QStringList &arguments);
 

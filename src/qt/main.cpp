@@ -2,10 +2,13 @@
 #include "core/settings/IniMod.h"
 #include "platform/posix/PosixFileStore.h"
 #include "platform/x11/X11Screen.h"
+#include "qt/CaptureService.h"
 #include "qt/CommandLine.h"
+#include "qt/CommandLineActions.h"
 #include "qt/DisplayChoice.h"
 #include "qt/FenwoMainWindow.h"
 #include "qt/QtDesktop.h"
+#include "qt/SettingsLocation.h"
 #include "qt/StartupProbe.h"
 #include "qt/TerminationSignals.h"
 
@@ -48,10 +51,22 @@ int main(int argc, char *argv[]) {
     for (int i = 0; i < argc; ++i)
         arguments.append(QString::fromLocal8Bit(argv[i]));
     const CommandLine command = ParseCommandLine(arguments);
-    if (command.action != CommandLine::Run) {
+    if (command.action == CommandLine::Help || command.action == CommandLine::Version ||
+        command.action == CommandLine::Misuse) {
         std::fputs(qPrintable(command.message),
                    command.action == CommandLine::Misuse ? stderr : stdout);
         return command.action == CommandLine::Misuse ? 2 : 0;
+    }
+
+    const QString displayName =
+        command.display.isEmpty() ? qEnvironmentVariable("DISPLAY") : command.display;
+    if (command.action == CommandLine::Capture)
+        return CaptureInRunningCopy(displayName);
+    if (command.action == CommandLine::Print) {
+        const QCoreApplication quiet(argc, argv);
+        IniMod::UseProfile(profile);
+        return PrintColourUnderPointer(command, displayName,
+                                       SettingsFolder(QCoreApplication::applicationDirPath()));
     }
 
     const DisplayChoice display =
@@ -75,7 +90,6 @@ int main(int argc, char *argv[]) {
         Say(WaylandNote());
 
     IniMod::UseProfile(profile);
-    IniMod::UseReporter([](const std::string &message) { Say(QString::fromStdString(message)); });
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kalvor"));
@@ -85,6 +99,9 @@ int main(int argc, char *argv[]) {
     openWindow = &window;
     std::atexit(SaveOnExit);
     CloseOnTerminationSignals(window);
+    std::unique_ptr<CaptureService> captures;
+    if (!display.x11Display.isEmpty())
+        captures = std::make_unique<CaptureService>(window.Core(), display.x11Display);
     ReportStartupWhenAsked(window);
     window.show();
     const int status = QApplication::exec();

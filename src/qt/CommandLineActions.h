@@ -1,0 +1,14 @@
+#pragma once
+
+#include "qt/CommandLine.h"
+
+// What `kalvor --capture` and `kalvor --print` do, without a window. Each returns the exit
+// status and says why on standard error when it fails.
+
+// Asks the copy running on displayName to capture, as a Space press would.
+int CaptureInRunningCopy(const QString &displayName);
+
+// Prints the code of the colour under the pointer on displayName, in the format and case the
+// command line asks for, else those of the settings file in settingsFolder (never written).
+int PrintColourUnderPointer(const CommandLine &command, const QString &displayName,
+                            const QString &settingsFolder);

@@ -1,9 +1,9 @@
 ; The Kalvor installer: kalvor.exe under Program Files, a Start-menu entry and an uninstaller.
 ; makensis -DVERSION=x.y.z -DSTAGE=<folder with kalvor.exe, README.txt, LICENSE.txt>
 ;          -DOUTFILE=<installer> kalvor.nsi
-Unicode true
+; A 64-bit installer for a 64-bit program: it runs wherever kalvor.exe does.
+Target amd64-unicode
 !include "MUI2.nsh"
-!include "x64.nsh"
 
 Name "Kalvor"
 OutFile "${OUTFILE}"

@@ -7,6 +7,7 @@
 //   close | end-session      closes it by its close box, or ends the session under it
 //   wait-window SECONDS      waits until the window shows
 //   focus-window SECONDS     a window of its own that holds the keyboard focus meanwhile
+//   close-focus              closes that window, which then tells the Space presses it had
 //   bare-window              a plain window that signals its first paint, then closes
 //   startup EXE RUNS         milliseconds from start to first paint, RUNS times
 #include "win32/Text.h"
@@ -324,12 +325,16 @@ int wmain(int argc, wchar_t **argv) {
         return WaitWindow(static_cast<int>(number(2)));
     if (command == L"focus-window")
         return FocusWindow(static_cast<int>(number(2)));
+    if (command == L"close-focus") {
+        HWND target = FindWindowW(L"KalvorProbePlain", L"KalvorFocusTarget");
+        return target && PostMessageW(target, WM_CLOSE, 0, 0) ? 0 : 1;
+    }
     if (command == L"bare-window")
         return BareWindow();
     if (command == L"startup" && argc > 3)
         return Startup(argv[2], static_cast<int>(number(3)));
     std::fputs("usage: kalvor_probe controls|clipboard|select-format N|move X Y|close|"
-               "end-session|wait-window S|focus-window S|bare-window|startup CMD RUNS\n",
+               "end-session|wait-window S|focus-window S|close-focus|bare-window|startup CMD RUNS\n",
                stderr);
     return 2;
 }

@@ -17,7 +17,8 @@ constexpr wchar_t MainClass[] = L"KalvorFenwoMain";
 constexpr wchar_t PictureClass[] = L"KalvorPicture";
 constexpr wchar_t FrameClass[] = L"KalvorFrame";
 constexpr wchar_t StripClass[] = L"KalvorStrip";
-constexpr DWORD MainStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+constexpr DWORD MainStyle =
+    WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
 constexpr DWORD MainExStyle = WS_EX_CONTROLPARENT;
 constexpr int ScrollPage = SwatchesInFrame;
 constexpr int StripRows = 16; // the scroll bar covers the strip's bottom row
@@ -56,8 +57,8 @@ LOGFONTW MessageFont(UINT dpi) {
     if (forDpi && forDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, dpi))
         return metrics.lfMessageFont;
     SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
-    metrics.lfMessageFont.lfHeight = MulDiv(metrics.lfMessageFont.lfHeight, static_cast<int>(dpi),
-                                            DpiOf(nullptr));
+    metrics.lfMessageFont.lfHeight =
+        MulDiv(metrics.lfMessageFont.lfHeight, static_cast<int>(dpi), DpiOf(nullptr));
     return metrics.lfMessageFont;
 }
 
@@ -81,7 +82,7 @@ bool FaceInstalled(const wchar_t *face) {
 // then what a Linux desktop under wine offers.
 const wchar_t *JapaneseFace() {
     static const wchar_t *const faces[] = {L"ＭＳ Ｐゴシック", L"MS PGothic", L"MS UI Gothic",
-                                           L"Yu Gothic UI", L"Meiryo UI", L"IPAPGothic",
+                                           L"Yu Gothic UI",    L"Meiryo UI",  L"IPAPGothic",
                                            L"Noto Sans CJK JP"};
     for (const wchar_t *face : faces)
         if (FaceInstalled(face))
@@ -122,8 +123,9 @@ FenwoMainWindow::~FenwoMainWindow() {
 }
 
 bool FenwoMainWindow::Create() {
-    icon_ = static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(IDI_KALVOR), IMAGE_ICON,
-                                          GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), 0));
+    icon_ =
+        static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(IDI_KALVOR), IMAGE_ICON,
+                                      GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), 0));
     smallIcon_ = static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(IDI_KALVOR), IMAGE_ICON,
                                                GetSystemMetrics(SM_CXSMICON),
                                                GetSystemMetrics(SM_CYSMICON), 0));
@@ -163,8 +165,8 @@ bool FenwoMainWindow::Create() {
         dpi_ = dpi;
         const RECT scaled =
             FrameFor(Scale(FenwoMain::ScaleWidth), Scale(FenwoMain::ScaleHeight), dpi_);
-        SetWindowPos(window_, nullptr, 0, 0, scaled.right - scaled.left,
-                     scaled.bottom - scaled.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        SetWindowPos(window_, nullptr, 0, 0, scaled.right - scaled.left, scaled.bottom - scaled.top,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
     CreateControls();
     MakeFonts();
@@ -196,18 +198,21 @@ HWND FenwoMainWindow::Child(HWND parent, const wchar_t *cls, const wchar_t *text
 void FenwoMainWindow::CreateControls() {
     Picture1 = Child(window_, PictureClass, L"", WS_TABSTOP);
     Label3[0] = Child(window_, L"STATIC", L"R", SS_CENTER);
-    Text1[0] = Child(window_, L"EDIT", L"", WS_TABSTOP | ES_RIGHT | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE);
+    Text1[0] =
+        Child(window_, L"EDIT", L"", WS_TABSTOP | ES_RIGHT | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE);
     Label3[2] = Child(window_, L"STATIC", L"G", SS_CENTER);
-    Text1[1] = Child(window_, L"EDIT", L"", WS_TABSTOP | ES_RIGHT | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE);
+    Text1[1] =
+        Child(window_, L"EDIT", L"", WS_TABSTOP | ES_RIGHT | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE);
     Label3[1] = Child(window_, L"STATIC", L"B", SS_CENTER);
-    Text1[2] = Child(window_, L"EDIT", L"", WS_TABSTOP | ES_RIGHT | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE);
+    Text1[2] =
+        Child(window_, L"EDIT", L"", WS_TABSTOP | ES_RIGHT | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE);
     Text2 = Child(window_, L"EDIT", L"", WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE);
     Picture2 = Child(window_, FrameClass, L"", WS_CLIPCHILDREN, WS_EX_CONTROLPARENT);
     Picture4 = Child(Picture2, StripClass, L"", 0);
     HScroll1 = Child(Picture2, L"SCROLLBAR", L"", WS_TABSTOP | SBS_HORZ);
     Check1 = Child(window_, L"BUTTON", L"", BS_CHECKBOX | BS_PUSHLIKE);
-    Label2 = Child(window_, L"STATIC", L"採取する色にポイントして[スペース]を押して下さい",
-                   SS_CENTER);
+    Label2 =
+        Child(window_, L"STATIC", L"採取する色にポイントして[スペース]を押して下さい", SS_CENTER);
     Combo1 = Child(window_, L"COMBOBOX", L"", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST);
     Check2 = Child(window_, L"BUTTON", L"大文字", WS_TABSTOP | BS_3STATE);
     Image1 = Child(window_, L"STATIC", L"", SS_ICON | SS_CENTERIMAGE);
@@ -234,14 +239,17 @@ void FenwoMainWindow::CreateControls() {
 
 // Pixels at 96 DPI, as the window was designed; scaled to the monitor's DPI when placed.
 void FenwoMainWindow::Layout() {
-    static const Placement placements[] = {
-        {&FenwoMainWindow::Picture1, 24, 8, 33, 33}, {&FenwoMainWindow::Text2, 88, 48, 113, 18},
-        {&FenwoMainWindow::Picture2, 16, 80, 241, 33},
-        {&FenwoMainWindow::Picture4, 0, 0, 241, StripRows},
-        {&FenwoMainWindow::HScroll1, 0, 16, 241, 17}, {&FenwoMainWindow::Check1, 20, 4, 41, 41},
-        {&FenwoMainWindow::Label2, 0, 120, 280, 20}, {&FenwoMainWindow::Combo1, 8, 48, 73, 200},
-        {&FenwoMainWindow::Check2, 208, 48, 57, 17}, {&FenwoMainWindow::Image1, 224, 8, 32, 32},
-        {&FenwoMainWindow::Image2, 0, 112, 17, 9}};
+    static const Placement placements[] = {{&FenwoMainWindow::Picture1, 24, 8, 33, 33},
+                                           {&FenwoMainWindow::Text2, 88, 48, 113, 18},
+                                           {&FenwoMainWindow::Picture2, 16, 80, 241, 33},
+                                           {&FenwoMainWindow::Picture4, 0, 0, 241, StripRows},
+                                           {&FenwoMainWindow::HScroll1, 0, 16, 241, 17},
+                                           {&FenwoMainWindow::Check1, 20, 4, 41, 41},
+                                           {&FenwoMainWindow::Label2, 0, 120, 280, 20},
+                                           {&FenwoMainWindow::Combo1, 8, 48, 73, 200},
+                                           {&FenwoMainWindow::Check2, 208, 48, 57, 17},
+                                           {&FenwoMainWindow::Image1, 224, 8, 32, 32},
+                                           {&FenwoMainWindow::Image2, 0, 112, 17, 9}};
     for (const Placement &p : placements)
         SetWindowPos(this->*p.single, nullptr, Scale(p.left), Scale(p.top), Scale(p.width),
                      Scale(p.height), SWP_NOZORDER | SWP_NOACTIVATE);
@@ -276,8 +284,8 @@ void FenwoMainWindow::MakeFonts() {
         face.lfFaceName[LF_FACESIZE - 1] = L'\0';
         japanese = CreateFontIndirectW(&face);
     }
-    HWND defaults[] = {Picture1, Text1[0], Text1[1], Text1[2], Text2, Check1, Check2, Combo1,
-                       Label2, Label3[0], Label3[1], Label3[2]};
+    HWND defaults[] = {Picture1, Text1[0], Text1[1], Text1[2],  Text2,     Check1,
+                       Check2,   Combo1,   Label2,   Label3[0], Label3[1], Label3[2]};
     for (HWND control : defaults)
         SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(ui), TRUE);
     if (japanese)
@@ -557,16 +565,16 @@ void FenwoMainWindow::PaintPicture(HDC dc, const RECT &area, ColourValue colour)
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
     SetDIBitsToDevice(dc, area.left, area.top, static_cast<DWORD>(width),
-                      static_cast<DWORD>(height), 0, 0, 0, static_cast<UINT>(height),
-                      pixels.data(), &info, DIB_RGB_COLORS);
+                      static_cast<DWORD>(height), 0, 0, 0, static_cast<UINT>(height), pixels.data(),
+                      &info, DIB_RGB_COLORS);
 }
 
 LRESULT CALLBACK FenwoMainWindow::PictureProc(HWND window, UINT message, WPARAM wParam,
                                               LPARAM lParam) {
     if (message == WM_NCCREATE)
-        SetWindowLongPtrW(window, GWLP_USERDATA,
-                          reinterpret_cast<LONG_PTR>(
-                              reinterpret_cast<CREATESTRUCTW *>(lParam)->lpCreateParams));
+        SetWindowLongPtrW(
+            window, GWLP_USERDATA,
+            reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW *>(lParam)->lpCreateParams));
     FenwoMainWindow *self = Owner(window);
     switch (message) {
     case WM_PAINT: {
@@ -606,9 +614,9 @@ LRESULT CALLBACK FenwoMainWindow::PictureProc(HWND window, UINT message, WPARAM 
 LRESULT CALLBACK FenwoMainWindow::FrameProc(HWND window, UINT message, WPARAM wParam,
                                             LPARAM lParam) {
     if (message == WM_NCCREATE)
-        SetWindowLongPtrW(window, GWLP_USERDATA,
-                          reinterpret_cast<LONG_PTR>(
-                              reinterpret_cast<CREATESTRUCTW *>(lParam)->lpCreateParams));
+        SetWindowLongPtrW(
+            window, GWLP_USERDATA,
+            reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW *>(lParam)->lpCreateParams));
     FenwoMainWindow *self = Owner(window);
     if (message == WM_HSCROLL && self && reinterpret_cast<HWND>(lParam) == self->HScroll1) {
         self->OnScroll(LOWORD(wParam));
@@ -636,9 +644,9 @@ void FenwoMainWindow::PaintStrip(HDC dc, const RECT &area) const {
 LRESULT CALLBACK FenwoMainWindow::StripProc(HWND window, UINT message, WPARAM wParam,
                                             LPARAM lParam) {
     if (message == WM_NCCREATE)
-        SetWindowLongPtrW(window, GWLP_USERDATA,
-                          reinterpret_cast<LONG_PTR>(
-                              reinterpret_cast<CREATESTRUCTW *>(lParam)->lpCreateParams));
+        SetWindowLongPtrW(
+            window, GWLP_USERDATA,
+            reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW *>(lParam)->lpCreateParams));
     FenwoMainWindow *self = Owner(window);
     switch (message) {
     case WM_PAINT: {

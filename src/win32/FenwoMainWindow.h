@@ -59,7 +59,8 @@ class FenwoMainWindow final : public WindowView {
     int Scale(int pixels) const { return MulDiv(pixels, dpi_, 96); }
     void PaintPicture(HDC dc, const RECT &area, ColourValue colour) const;
     void PaintStrip(HDC dc, const RECT &area) const;
-    HWND Child(HWND parent, const wchar_t *cls, const wchar_t *text, DWORD style, DWORD exStyle = 0);
+    HWND Child(HWND parent, const wchar_t *cls, const wchar_t *text, DWORD style,
+               DWORD exStyle = 0);
 
     HINSTANCE instance_;
     Win32Desktop &desktop_;
@@ -67,20 +68,20 @@ class FenwoMainWindow final : public WindowView {
     HWND window_ = nullptr; // FenwoMain: the fixed-size, always-on-top tool window
 
     // The controls, front to back as they stack; also their tab order.
-    HWND Picture1 = nullptr;  // preview swatch: the current colour; a click toggles the hold
-    HWND Label3[3] = {};      // headings "R" (0), "B" (1), "G" (2) over the component boxes
-    HWND Text1[3] = {};       // red, green and blue components in decimal
-    HWND Text2 = nullptr;     // the colour code in the chosen format
-    HWND Picture2 = nullptr;  // history frame: holds the strip and its scroll bar
-    HWND Picture4 = nullptr;  // history strip: draws the swatches Picture3(i) at the offset
-    HWND HScroll1 = nullptr;  // slides the history strip one swatch a step
-    HWND Check1 = nullptr;    // push-button frame around the preview: pressed while held
-    HWND Label2 = nullptr;    // the instruction line
-    HWND Combo1 = nullptr;    // output format chooser
-    HWND Check2 = nullptr;    // upper-case option for the hexadecimal codes
-    HWND Image1 = nullptr;    // the window's icon, shown beside the components
-    HWND Image2 = nullptr;    // shows nothing
-    HWND tooltip_ = nullptr;  // Picture1's tooltip
+    HWND Picture1 = nullptr; // preview swatch: the current colour; a click toggles the hold
+    HWND Label3[3] = {};     // headings "R" (0), "B" (1), "G" (2) over the component boxes
+    HWND Text1[3] = {};      // red, green and blue components in decimal
+    HWND Text2 = nullptr;    // the colour code in the chosen format
+    HWND Picture2 = nullptr; // history frame: holds the strip and its scroll bar
+    HWND Picture4 = nullptr; // history strip: draws the swatches Picture3(i) at the offset
+    HWND HScroll1 = nullptr; // slides the history strip one swatch a step
+    HWND Check1 = nullptr;   // push-button frame around the preview: pressed while held
+    HWND Label2 = nullptr;   // the instruction line
+    HWND Combo1 = nullptr;   // output format chooser
+    HWND Check2 = nullptr;   // upper-case option for the hexadecimal codes
+    HWND Image1 = nullptr;   // the window's icon, shown beside the components
+    HWND Image2 = nullptr;   // shows nothing
+    HWND tooltip_ = nullptr; // Picture1's tooltip
     static constexpr UINT_PTR Timer1 = 1; // the sampling tick
 
     UINT dpi_ = 96;

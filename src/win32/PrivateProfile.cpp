@@ -13,8 +13,7 @@ constexpr DWORD BufferSize = 255; // a value is cut to 254 bytes
 
 } // namespace
 
-std::optional<std::string> PrivateProfile::Get(const std::string &path,
-                                               const std::string &section,
+std::optional<std::string> PrivateProfile::Get(const std::string &path, const std::string &section,
                                                const std::string &key) {
     const auto file = ToAnsi(path);
     const auto sectionName = ToAnsi(section);
@@ -33,7 +32,8 @@ std::optional<std::string> PrivateProfile::Get(const std::string &path,
 std::string PrivateProfile::Put(const std::string &path, const std::vector<IniEntry> &entries) {
     const auto file = ToAnsi(path);
     if (!file || file->empty())
-        return path.empty() ? "no settings file" : "its path cannot be written in the ANSI code page";
+        return path.empty() ? "no settings file"
+                            : "its path cannot be written in the ANSI code page";
     for (const IniEntry &entry : entries) {
         const auto section = ToAnsi(entry.section);
         const auto key = ToAnsi(entry.key);

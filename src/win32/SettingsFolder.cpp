@@ -19,10 +19,9 @@ bool FolderIsUsable(const std::string &folder) {
         return false;
     const std::wstring probe =
         Widen(folder) + L"\\.kalvor-write-probe-" + std::to_wstring(GetCurrentProcessId());
-    const HANDLE file =
-        CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                    FILE_ATTRIBUTE_TEMPORARY | FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE,
-                    nullptr);
+    const HANDLE file = CreateFileW(
+        probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+        FILE_ATTRIBUTE_TEMPORARY | FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return false;
     CloseHandle(file);
@@ -49,10 +48,9 @@ std::string SettingsFolderOfThisProgram() {
         roaming = known;
     CoTaskMemFree(known);
 
-    const std::string chosen = ChooseSettingsFolder(
-        {Narrow(programFolder), Narrow(roaming), [](const std::string &folder) {
-             return FolderIsUsable(folder);
-         }});
+    const std::string chosen =
+        ChooseSettingsFolder({Narrow(programFolder), Narrow(roaming),
+                              [](const std::string &folder) { return FolderIsUsable(folder); }});
     if (chosen != Narrow(programFolder))
         CreateDirectoryW(Widen(chosen).c_str(), nullptr); // already there is fine too
     return chosen;

@@ -7,8 +7,8 @@
 // otherwise in the user's roaming application data (an installed copy under Program Files).
 // A folder whose name the ANSI profile functions cannot spell counts as not writable.
 struct SettingsPlaces {
-    std::string programFolder;  // UTF-8, no trailing separator
-    std::string roamingFolder;  // %APPDATA%, UTF-8; empty when unknown
+    std::string programFolder;                             // UTF-8, no trailing separator
+    std::string roamingFolder;                             // %APPDATA%, UTF-8; empty when unknown
     std::function<bool(const std::string &folder)> usable; // writable and spellable
 };
 std::string ChooseSettingsFolder(const SettingsPlaces &places);

@@ -18,8 +18,8 @@ void Put16(std::vector<unsigned char> &out, std::uint16_t value) {
 
 std::vector<std::uint32_t> SwatchPixels(ColourValue colour, int width, int height,
                                         const SwatchColours &colours) {
-    const size_t count = static_cast<size_t>(width > 0 ? width : 0) *
-                         static_cast<size_t>(height > 0 ? height : 0);
+    const size_t count =
+        static_cast<size_t>(width > 0 ? width : 0) * static_cast<size_t>(height > 0 ? height : 0);
     const auto top = static_cast<std::uint32_t>(colour) & 0xFF000000u;
     if (top == 0)
         return std::vector<std::uint32_t>(count, PixelOf(colour));
@@ -56,8 +56,8 @@ std::vector<unsigned char> PackedDib(const std::vector<std::uint32_t> &pixels, i
     for (int y = height - 1; y >= 0; --y) {
         const size_t rowStart = dib.size();
         for (int x = 0; x < width; ++x) {
-            const std::uint32_t pixel =
-                pixels[static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)];
+            const std::uint32_t pixel = pixels[static_cast<size_t>(y) * static_cast<size_t>(width) +
+                                               static_cast<size_t>(x)];
             dib.push_back(static_cast<unsigned char>(pixel & 0xFFu));         // blue
             dib.push_back(static_cast<unsigned char>((pixel >> 8) & 0xFFu));  // green
             dib.push_back(static_cast<unsigned char>((pixel >> 16) & 0xFFu)); // red

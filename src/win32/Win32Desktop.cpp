@@ -197,7 +197,8 @@ ClipboardContents ReadClipboard() {
                 const int stride = (header->biWidth * 3 + 3) & ~3;
                 const auto *bits = reinterpret_cast<const unsigned char *>(header) +
                                    header->biSize + header->biClrUsed * 4;
-                const unsigned char *pixel = bits + (height / 2) * stride + (header->biWidth / 2) * 3;
+                const unsigned char *pixel =
+                    bits + (height / 2) * stride + (header->biWidth / 2) * 3;
                 contents.dibCentre = (static_cast<std::uint32_t>(pixel[2]) << 16) |
                                      (static_cast<std::uint32_t>(pixel[1]) << 8) | pixel[0];
             }

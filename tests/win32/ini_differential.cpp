@@ -117,8 +117,8 @@ int Run(const fs::path &corpus, const fs::path &out) {
             std::string op, section, key, value;
             fields >> op >> section >> key >> value;
             if (op == "get") {
-                const auto got = profile.Get(file.string(), ToProgram(Unhex(section)),
-                                             ToProgram(Unhex(key)));
+                const auto got =
+                    profile.Get(file.string(), ToProgram(Unhex(section)), ToProgram(Unhex(key)));
                 // As IniMod takes it: at most 254 bytes.
                 if (got)
                     results << "found " << Hex(FromProgram(*got).substr(0, 254)) << "\n";
@@ -126,8 +126,8 @@ int Run(const fs::path &corpus, const fs::path &out) {
                     results << "missing\n";
             } else if (op == "put") {
                 const std::string problem = profile.Put(
-                    file.string(), {{ToProgram(Unhex(section)), ToProgram(Unhex(key)),
-                                     ToProgram(Unhex(value))}});
+                    file.string(),
+                    {{ToProgram(Unhex(section)), ToProgram(Unhex(key)), ToProgram(Unhex(value))}});
                 results << (problem.empty() ? "stored" : "refused") << "\n";
             }
         }
@@ -140,11 +140,18 @@ int Run(const fs::path &corpus, const fs::path &out) {
 
 // The generator's pieces: the program's own names, their neighbours in case and blanks, and
 // the bytes that shape an INI file.
-const char *const Tokens[] = {"[",        "]",         "=",        ";",      "\"",
-                              "'",        " ",         "\t",       "\r",     "\n",
-                              "\r\n",     "Output",    "output",   "OUTPUT", "Position",
-                              "Type",     "type",      "UpperCase", "Left",  "x",
-                              "1",        "-7",        "\xff",     "[Output]\n",
+const char *const Tokens[] = {"[",        "]",
+                              "=",        ";",
+                              "\"",       "'",
+                              " ",        "\t",
+                              "\r",       "\n",
+                              "\r\n",     "Output",
+                              "output",   "OUTPUT",
+                              "Position", "Type",
+                              "type",     "UpperCase",
+                              "Left",     "x",
+                              "1",        "-7",
+                              "\xff",     "[Output]\n",
                               "Type=1\n", "[Position]\r\n"};
 const char *const Sections[] = {"Output", "Position", "other", " Output "};
 const char *const Keys[] = {"Type", "UpperCase", "Left", "k", " type"};
@@ -172,8 +179,7 @@ void Save(const fs::path &dir, const Case &c) {
 }
 
 // The program's own reads and its close: every key read, all four written, read back.
-std::vector<std::vector<std::string>> ProgramOps(const std::string &section,
-                                                 const std::string &key,
+std::vector<std::vector<std::string>> ProgramOps(const std::string &section, const std::string &key,
                                                  const std::string &value) {
     std::vector<std::vector<std::string>> ops = {
         {"get", "Position", "Left"}, {"get", "Position", "Top"}, {"get", "Output", "UpperCase"},
@@ -242,14 +248,13 @@ int Generate(const fs::path &dir, unsigned seed, int count) {
         std::snprintf(name, sizeof name, "g%05d", i);
         Save(dir, {name, true, file, ProgramOps(section, key, value)});
     }
-    std::printf("%d hostile and %d generated cases in %s\n", made + 1, count,
-                dir.string().c_str());
+    std::printf("%d hostile and %d generated cases in %s\n", made + 1, count, dir.string().c_str());
     return 0;
 }
 
 // The same lines, whatever ends them, however they are indented or spaced around '=', cut at a
-// NUL, and without empty lines or lines with no key: how the platform's writer under wine lays a whole file out again when
-// it changes one key.
+// NUL, and without empty lines or lines with no key: how the platform's writer under wine lays a
+// whole file out again when it changes one key.
 std::string Relaid(const std::string &bytes) {
     std::string out;
     size_t at = 0;
@@ -291,8 +296,7 @@ std::string KnownDifference(const std::string &original) {
     std::string line;
     while (std::getline(lines, line, '\n')) {
         const size_t start = line.find_first_not_of(" \t");
-        if (start != std::string::npos && line[start] == '[' &&
-            line.find(']') == std::string::npos)
+        if (start != std::string::npos && line[start] == '[' && line.find(']') == std::string::npos)
             return "a section line without ']': the platform does not take it as a section";
     }
     return {};
@@ -310,8 +314,8 @@ int Compare(const fs::path &corpus, const fs::path &a, const fs::path &b) {
         const bool readsMatch = Slurp(a / (name + ".out")) == Slurp(b / (name + ".out"));
         const std::string aBytes = Slurp(a / (name + ".ini"));
         const std::string bBytes = Slurp(b / (name + ".ini"));
-        const bool bytesMatch = fs::exists(a / (name + ".ini")) == fs::exists(b / (name + ".ini")) &&
-                                aBytes == bBytes;
+        const bool bytesMatch =
+            fs::exists(a / (name + ".ini")) == fs::exists(b / (name + ".ini")) && aBytes == bBytes;
         const bool linesMatch = bytesMatch || Relaid(aBytes) == Relaid(bBytes);
         sameReads += readsMatch;
         sameBytes += bytesMatch;

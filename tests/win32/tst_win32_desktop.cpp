@@ -22,8 +22,7 @@ TEST_CASE("settings go beside the program when it can write there, else to roami
         {false, "", "C:\\Kalvor"}, // nowhere better: settings are simply not saved
     };
     for (const Row &row : rows) {
-        const SettingsPlaces places{"C:\\Kalvor", row.roaming,
-                                    [&](const std::string &folder) {
+        const SettingsPlaces places{"C:\\Kalvor", row.roaming, [&](const std::string &folder) {
                                         return folder == "C:\\Kalvor" && row.programUsable;
                                     }};
         CHECK_EQ(ChooseSettingsFolder(places), std::string(row.expected));
@@ -44,15 +43,14 @@ TEST_CASE("a folder is usable when a file can be made in it and its name spelled
 }
 
 TEST_CASE("texts cross between UTF-8 and UTF-16 unchanged") {
-    for (const std::string text : {"", "#1E69D2", "\xe5\xa4\xa7\xe6\x96\x87\xe5\xad\x97",
-                                   "HTML\xe8\x89\xb2"})
+    for (const std::string text :
+         {"", "#1E69D2", "\xe5\xa4\xa7\xe6\x96\x87\xe5\xad\x97", "HTML\xe8\x89\xb2"})
         CHECK_EQ(Narrow(Widen(text)), text);
 }
 
 TEST_CASE("a swatch is its colour, a system colour's colour, or a hatch for a failed read") {
-    const SwatchColours colours{0xF0F0F0, 0x000000, [](int index) {
-                                    return index == 15 ? 0x00C0C0C0u : 0x00FF00FFu;
-                                }};
+    const SwatchColours colours{0xF0F0F0, 0x000000,
+                                [](int index) { return index == 15 ? 0x00C0C0C0u : 0x00FF00FFu; }};
     const auto solid = SwatchPixels(RGB(30, 105, 210), 33, 33, colours);
     CHECK_EQ(solid.size(), size_t(33 * 33));
     CHECK(std::all_of(solid.begin(), solid.end(), [](auto p) { return p == 0x1E69D2u; }));

@@ -36,8 +36,8 @@ void Print(const std::string &line) {
 std::string TextOf(HWND window) {
     wchar_t text[512] = {};
     // Through the message, so that it works across processes for every control.
-    SendMessageTimeoutW(window, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text), SMTO_BLOCK,
-                        2000, nullptr);
+    SendMessageTimeoutW(window, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text), SMTO_BLOCK, 2000,
+                        nullptr);
     return Narrow(text);
 }
 
@@ -71,7 +71,8 @@ int Controls() {
     ClientToScreen(main, &origin);
     Print("title " + TextOf(main));
     Print("frame " + std::to_string(frame.left) + " " + std::to_string(frame.top) + " " +
-          std::to_string(frame.right - frame.left) + " " + std::to_string(frame.bottom - frame.top));
+          std::to_string(frame.right - frame.left) + " " +
+          std::to_string(frame.bottom - frame.top));
     Print("client " + std::to_string(client.right) + " " + std::to_string(client.bottom));
     Print("origin " + std::to_string(origin.x) + " " + std::to_string(origin.y));
     const LONG_PTR exStyle = GetWindowLongPtrW(main, GWL_EXSTYLE);
@@ -98,14 +99,14 @@ int Controls() {
             info.cbSize = sizeof info;
             info.fMask = SIF_ALL;
             GetScrollInfo(child, SB_CTL, &info);
-            state = " pos=" + std::to_string(info.nPos) + " max=" +
-                    std::to_string(info.nMax - static_cast<int>(info.nPage) + 1);
+            state = " pos=" + std::to_string(info.nPos) +
+                    " max=" + std::to_string(info.nMax - static_cast<int>(info.nPage) + 1);
         }
         Print("control " + cls + " " + std::to_string(box.left) + " " + std::to_string(box.top) +
               " " + std::to_string(box.right - box.left) + " " +
-              std::to_string(box.bottom - box.top) + " visible=" +
-              (IsWindowVisible(child) ? "1" : "0") + " enabled=" +
-              (IsWindowEnabled(child) ? "1" : "0") + " tabstop=" +
+              std::to_string(box.bottom - box.top) +
+              " visible=" + (IsWindowVisible(child) ? "1" : "0") +
+              " enabled=" + (IsWindowEnabled(child) ? "1" : "0") + " tabstop=" +
               ((childStyle & WS_TABSTOP) ? "1" : "0") + state + " text=" + TextOf(child));
     }
     return 0;
@@ -333,8 +334,9 @@ int wmain(int argc, wchar_t **argv) {
         return BareWindow();
     if (command == L"startup" && argc > 3)
         return Startup(argv[2], static_cast<int>(number(3)));
-    std::fputs("usage: kalvor_probe controls|clipboard|select-format N|move X Y|close|"
-               "end-session|wait-window S|focus-window S|close-focus|bare-window|startup CMD RUNS\n",
-               stderr);
+    std::fputs(
+        "usage: kalvor_probe controls|clipboard|select-format N|move X Y|close|"
+        "end-session|wait-window S|focus-window S|close-focus|bare-window|startup CMD RUNS\n",
+        stderr);
     return 2;
 }

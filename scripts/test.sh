@@ -26,4 +26,7 @@ export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 export LSAN_OPTIONS=suppressions=$ROOT/tests/sanitizer-suppressions.txt:print_suppressions=0
 (cd "$ROOT/build-asan" && ctest --output-on-failure --timeout 900 -j "$(nproc)")
 
+# The native Windows program, cross-built and tested under wine.
+"$ROOT/scripts/test-windows.sh"
+
 step "All tests passed in $((SECONDS - started)) s"

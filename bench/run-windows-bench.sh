@@ -1,0 +1,50 @@
+#!/usr/bin/env bash
+# Figures of kalvor.exe under wine on a private Xvfb: start to first paint against a bare Win32
+# window, and the CPU share of a still pointer being sampled (kalvor.exe and wineserver).
+#   bench/run-windows-bench.sh [BUILD_DIR] [RUNS] [SECONDS]   (a build of scripts/build-windows.sh)
+set -uo pipefail
+ROOT=$(cd "$(dirname "$0")/.." && pwd)
+BUILD=${1:-$ROOT/build-windows}
+RUNS=${2:-10}
+SECONDS_SAMPLED=${3:-10}
+WORK=$(mktemp -d)
+export WINEPREFIX=$WORK/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEARCH=win64
+Xvfb -displayfd 3 -screen 0 1024x768x24 -noreset -nolisten tcp 3>"$WORK/display" 2>/dev/null </dev/null &
+server=$!
+trap 'wineserver -k 2>/dev/null; kill $server 2>/dev/null; wait $server 2>/dev/null; rm -rf "$WORK"' EXIT
+for _ in $(seq 200); do [ -s "$WORK/display" ] && break; sleep 0.05; done
+export DISPLAY=":$(head -n 1 "$WORK/display")"
+wineboot -i </dev/null >/dev/null 2>&1
+wineserver -p || true # already up after wineboot: keep it so
+mkdir -p "$WORK/app"
+cp "$BUILD/kalvor.exe" "$BUILD/src/win32/kalvor_probe.exe" "$WORK/app/"
+app=$(winepath -w "$WORK/app")
+echo "kalvor.exe: $(stat -c %s "$BUILD/kalvor.exe") bytes"
+echo "kalvor.exe, start to first paint:"
+wine "$WORK/app/kalvor_probe.exe" startup "$app\\kalvor.exe" "$RUNS" </dev/null | tr -d '\r'
+echo "bare Win32 window, start to first paint:"
+wine "$WORK/app/kalvor_probe.exe" startup "$app\\kalvor_probe.exe bare-window" "$RUNS" </dev/null |
+    tr -d '\r'
+
+ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
+xdotool mousemove 500 400
+wine "$WORK/app/kalvor.exe" </dev/null >/dev/null 2>&1 &
+wine "$WORK/app/kalvor_probe.exe" wait-window 30 </dev/null >/dev/null
+sleep 1
+app_pid=$(pgrep -f "$WORK/app/kalvor.exe" | head -n 1)
+wineserver_pid=
+# Other wine users may share the machine: ours works in the folder named after our prefix.
+server_dir=$(printf 'server-%x-%x' "$(stat -c %d "$WINEPREFIX")" "$(stat -c %i "$WINEPREFIX")")
+for pid in $(pgrep wineserver); do
+    [ "$(basename "$(readlink "/proc/$pid/cwd")")" = "$server_dir" ] && wineserver_pid=$pid
+done
+a0=$(ticks "$app_pid")
+w0=$(ticks "$wineserver_pid")
+sleep "$SECONDS_SAMPLED"
+a1=$(ticks "$app_pid")
+w1=$(ticks "$wineserver_pid")
+hz=$(getconf CLK_TCK)
+awk -v a=$((a1 - a0)) -v w=$((w1 - w0)) -v s="$SECONDS_SAMPLED" -v hz="$hz" 'BEGIN {
+    printf "CPU while sampling a still pointer for %d s: kalvor.exe %.1f %%, wineserver %.1f %% of one core\n",
+        s, 100 * a / hz / s, 100 * w / hz / s }'
+wine "$WORK/app/kalvor_probe.exe" close </dev/null >/dev/null

@@ -1,0 +1,231 @@
+#!/usr/bin/env bash
+# Cross-builds the Windows program and tests it under wine, in one wine prefix on a private
+# Xvfb: the unit tests built for Windows, kalvor.exe end to end, the installer, and the settings
+# file against the core's own reader and writer. Needs no display and no input.
+#   scripts/test-windows.sh [BUILD_DIR]
+set -uo pipefail
+ROOT=$(cd "$(dirname "$0")/.." && pwd)
+. "$ROOT/scripts/lib.sh"
+. "$ROOT/scripts/windows-lib.sh"
+BUILD=${1:-$ROOT/build-windows-test}
+started=$SECONDS
+passed=0
+failed=0
+
+pass() { passed=$((passed + 1)); echo "    ok   $*"; }
+fail() { failed=$((failed + 1)); echo "    FAIL $*"; }
+# expect NAME ACTUAL EXPECTED
+expect() {
+    if [ "$2" = "$3" ]; then pass "$1"; else fail "$1: got '$2', expected '$3'"; fi
+}
+
+step "Checking Debian packages (Windows)"
+ensure_packages "${WINDOWS_BUILD_PACKAGES[@]}" "${WINDOWS_TEST_PACKAGES[@]}" || exit 1
+windows_build "$BUILD" || exit 1
+windows_package "$BUILD" || exit 1
+built=$SECONDS
+
+WORK=$(mktemp -d)
+export WINEPREFIX=$WORK/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" HOME=${HOME:-$WORK}
+export WINEARCH=win64
+Xvfb -displayfd 3 -screen 0 1024x768x24 -noreset -nolisten tcp 3>"$WORK/display" \
+    2>"$WORK/xvfb.log" </dev/null &
+server=$!
+cleanup() {
+    wineserver -k 2>/dev/null
+    kill "$server" 2>/dev/null
+    wait "$server" 2>/dev/null
+    rm -rf "$WORK"
+}
+trap cleanup EXIT
+for _ in $(seq 200); do [ -s "$WORK/display" ] && break; sleep 0.05; done
+export DISPLAY=":$(head -n 1 "$WORK/display")"
+unset WAYLAND_DISPLAY
+
+step "Starting one wine prefix on $DISPLAY"
+t0=$SECONDS
+wineboot -i </dev/null >"$WORK/wineboot.log" 2>&1
+wineserver -p # stays up for the whole run: every later start is warm
+echo "    prefix ready in $((SECONDS - t0)) s"
+
+PROBE=$BUILD/src/win32/kalvor_probe.exe
+probe() { wine "$PROBE" "$@" </dev/null 2>/dev/null | tr -d '\r'; }
+field() { sed -n "s/^$1 //p" | head -n 1; } # value after a line's first word
+control() { grep "^control $1 " | head -n 1; }
+clipboard_text() { xclip -o -selection clipboard -t UTF8_STRING 2>/dev/null; }
+
+step "Unit tests built for Windows"
+for test in "$BUILD"/tests/win32/tst_*.exe; do
+    if out=$(wine "$test" </dev/null 2>&1 | tr -d '\r'); then
+        pass "$(basename "$test"): $(echo "$out" | tail -n 1)"
+    else
+        fail "$(basename "$test")"
+        echo "$out" | sed 's/^/      /'
+    fi
+done
+
+step "kalvor.exe end to end"
+APP=$WORK/portable
+mkdir -p "$APP"
+cp "$BUILD/kalvor.exe" "$APP/"
+start_kalvor() {
+    wine "$APP/kalvor.exe" </dev/null >>"$WORK/kalvor.log" 2>&1 &
+    probe wait-window 30 >/dev/null
+}
+xsetroot -solid '#1E69D2'
+xdotool mousemove 700 600
+t0=$(date +%s%N)
+start_kalvor
+echo "    window up $(( ($(date +%s%N) - t0) / 1000000 )) ms after wine was asked"
+sleep 0.3
+state=$(probe controls)
+expect "title" "$(echo "$state" | field title)" "Kalvor"
+expect "client area in pixels" "$(echo "$state" | field client)" "274 140"
+expect "no maximise box, no sizing border" "$(echo "$state" | field maximizebox)" \
+    "0 minimizebox 1 sizebox 0"
+layout=$(echo "$state" | sed -n 's/^control \([A-Za-z]*\) \([-0-9]* [-0-9]* [0-9]* [0-9]*\) .*/\1 \2/p' |
+    tr '\n' ';')
+expect "controls, their places and tab order" "$layout" \
+    "KalvorPicture 24 8 33 33;Static 88 8 33 17;Edit 88 24 33 18;Static 128 8 33 17;Edit 128 24 33 18;Static 168 8 33 17;Edit 168 24 33 18;Edit 88 48 113 18;KalvorFrame 16 80 241 33;KalvorStrip 16 80 241 16;ScrollBar 16 96 241 17;Button 20 4 41 41;Static 0 120 280 20;ComboBox 8 48 73 20;Button 208 48 57 17;Static 224 8 32 32;Static 0 112 17 9;"
+expect "texts" "$(echo "$state" | sed -n 's/.* text=\(.\+\)$/\1/p' | tr '\n' '|')" \
+    "R|30|G|105|B|210|#1E69D2|採取する色にポイントして[スペース]を押して下さい|HTML色|大文字|"
+expect "first run: upper case on, first format" \
+    "$(echo "$state" | control ComboBox | grep -o 'index=[-0-9]*') $(echo "$state" | grep -o 'check=[0-9] text=大文字')" \
+    "index=0 check=1 text=大文字"
+xsetroot -solid '#0A0B0C'
+sleep 0.3
+expect "the colour under the pointer, exact" "$(probe controls | control 'Edit 88 48' | sed 's/.*text=//')" \
+    "#0A0B0C"
+xsetroot -solid '#1E69D2'
+
+# Another wine window takes the focus: wine tells keys only to its own windows.
+probe focus-window 40 >"$WORK/focus.log" &
+focus_pid=$!
+for _ in $(seq 100); do
+    target=$(xdotool search --name '^KalvorFocusTarget$' 2>/dev/null | head -n 1)
+    [ -n "$target" ] && break
+    sleep 0.1
+done
+xdotool windowfocus --sync "$target" 2>/dev/null || xdotool windowfocus "$target"
+sleep 0.5
+xdotool mousemove 700 600
+sleep 0.2
+xdotool key space
+sleep 0.4
+state=$(probe controls)
+expect "Space in another window holds" "$(echo "$state" | control 'Button 20 4' | grep -o 'check=[0-9]')" "check=1"
+expect "the capture's code on the clipboard, seen from X" "$(clipboard_text)" "#1E69D2"
+xclip -o -selection clipboard -t TARGETS >"$WORK/targets" 2>/dev/null
+if grep -q '^image/bmp$' "$WORK/targets" &&
+    xclip -o -selection clipboard -t image/bmp >"$WORK/clip.bmp" 2>/dev/null; then
+    expect "the capture's bitmap, seen from X" \
+        "$(convert "$WORK/clip.bmp" -format '%w %h %[hex:p{16,16}]' info: 2>/dev/null)" "33 33 1E69D2"
+else
+    fail "no bitmap among the clipboard's targets: $(tr '\n' ' ' <"$WORK/targets")"
+fi
+xdotool key space
+sleep 0.4
+expect "Space again samples" "$(probe controls | control 'Button 20 4' | grep -o 'check=[0-9]')" "check=0"
+
+# Thirty quick taps, a tick apart at most: every one toggles, so 15 more captures (16 in all)
+# and the scroll bar reaches 2.
+xsetroot -solid '#FF8000'
+for _ in $(seq 30); do
+    xdotool key space
+    sleep 0.25
+done
+sleep 0.4
+state=$(probe controls)
+expect "30 quick taps: back to sampling" "$(echo "$state" | control 'Button 20 4' | grep -o 'check=[0-9]')" "check=0"
+expect "30 quick taps: 16 swatches in all" "$(echo "$state" | control ScrollBar | grep -o 'enabled=[01].*max=[0-9]*' | sed 's/ tabstop=[01]//')" \
+    "enabled=1 pos=0 max=2"
+probe close-focus >/dev/null
+wait "$focus_pid"
+expect "the Space presses still reached the focused window" \
+    "$(field space-presses-received <"$WORK/focus.log")" "32"
+
+# A click on the first swatch shows and copies its colour again.
+origin=$(echo "$state" | field origin)
+ox=${origin% *}
+oy=${origin#* }
+xdotool mousemove $((ox + 16 + 8)) $((oy + 80 + 8)) click 1
+sleep 0.4
+expect "a swatch click copies the swatch's colour" "$(clipboard_text)" "#1E69D2"
+
+# Options and position, then the close box: the settings file's bytes.
+probe select-format 2 >/dev/null
+xdotool mousemove $((ox + 208 + 6)) $((oy + 48 + 8)) click 1
+sleep 0.3
+xdotool mousemove 700 600
+sleep 0.3
+state=$(probe controls)
+expect "upper case off by a click, comma format chosen" \
+    "$(echo "$state" | control 'Button 208' | grep -o 'check=[0-9]') $(echo "$state" | control 'Edit 88 48' | sed 's/.*text=//')" \
+    "check=0 255,128,0"
+probe move 150 120 >/dev/null
+probe close >/dev/null
+expect "the settings file after the close box" "$(od -An -c "$APP/Kalvor.ini" | tr -s ' ' | tr -d '\n')" \
+    "$(printf '[Position]\r\nLeft=2250\r\nTop=1800\r\n[Output]\r\nUpperCase=0\r\nType=2\r\n' | od -An -c | tr -s ' ' | tr -d '\n')"
+
+start_kalvor
+sleep 0.3
+state=$(probe controls)
+expect "a restart restores position and options" \
+    "$(echo "$state" | field frame | cut -d' ' -f1-2) $(echo "$state" | control ComboBox | grep -o 'index=[-0-9]*') $(echo "$state" | control 'Button 208' | grep -o 'check=[0-9]')" \
+    "150 120 index=2 check=0"
+probe select-format 1 >/dev/null
+probe end-session >/dev/null
+expect "the session's end saves like the close box" "$(sed -n 's/^Type=\(.*\)\r$/\1/p' "$APP/Kalvor.ini")" "1"
+
+# A folder the ANSI profile functions cannot name: the settings go to %APPDATA%\Kalvor.
+ODD="$WORK/設定🎨"
+mkdir -p "$ODD"
+cp "$BUILD/kalvor.exe" "$ODD/"
+wine "$ODD/kalvor.exe" </dev/null >>"$WORK/kalvor.log" 2>&1 &
+probe wait-window 30 >/dev/null
+probe close >/dev/null
+roaming=$(find "$WINEPREFIX/drive_c/users" -path '*/AppData/Roaming/Kalvor/Kalvor.ini' 2>/dev/null | head -n 1)
+expect "an unusable program folder keeps the settings in %APPDATA%\\Kalvor" \
+    "$([ -n "$roaming" ] && [ ! -e "$ODD/Kalvor.ini" ] && echo yes)" "yes"
+
+# 144 DPI: the window scales, the pixel read stays exact.
+wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f </dev/null >/dev/null 2>&1
+start_kalvor
+sleep 0.3
+state=$(probe controls)
+expect "at 144 DPI the client area scales by 1.5" "$(echo "$state" | field client)" "411 210"
+expect "at 144 DPI the colour is still exact" "$(echo "$state" | control 'Edit 132 72' | sed 's/.*text=//')" "ff8000"
+probe close >/dev/null
+wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 96 /f </dev/null >/dev/null 2>&1
+
+step "The installer"
+wine "$WINDOWS_INSTALLER" /S </dev/null >/dev/null 2>&1
+installed="$WINEPREFIX/drive_c/Program Files/Kalvor"
+menu=$(find "$WINEPREFIX/drive_c" -path '*Start Menu/Programs/Kalvor/Kalvor.lnk' 2>/dev/null | head -n 1)
+expect "installs kalvor.exe, licence, uninstaller and a Start-menu entry" \
+    "$(ls "$installed" 2>/dev/null | tr '\n' ' ')$([ -n "$menu" ] && echo menu)" \
+    "LICENSE.txt README.txt kalvor.exe uninstall.exe menu"
+wine "$installed/uninstall.exe" /S </dev/null >/dev/null 2>&1
+for _ in $(seq 50); do [ -e "$installed/kalvor.exe" ] || break; sleep 0.2; done
+expect "the uninstaller removes it all" "$(ls -A "$installed" 2>/dev/null)$([ -e "$menu" ] && echo menu)" ""
+expect "the zip holds the program, README and licence" \
+    "$(unzip -Z1 "$WINDOWS_ZIP" | tr '\n' ' ')" "Kalvor/kalvor.exe Kalvor/README.txt Kalvor/LICENSE.txt "
+
+step "Settings files: the core's reader and writer against the profile functions"
+g++ -std=c++20 -O1 -I"$ROOT/src" "$ROOT/tests/win32/ini_differential.cpp" \
+    "$ROOT/src/core/settings/IniFileProfile.cpp" "$ROOT/src/core/settings/IniText.cpp" \
+    -o "$WORK/ini_differential"
+"$WORK/ini_differential" generate "$WORK/corpus" 20261207 400
+"$WORK/ini_differential" run "$WORK/corpus" "$WORK/linux" >/dev/null
+wine "$BUILD/tests/win32/ini_differential.exe" run "$(winepath -w "$WORK/corpus")" \
+    "$(winepath -w "$WORK/platform")" </dev/null 2>/dev/null | tr -d '\r'
+if "$WORK/ini_differential" compare "$WORK/corpus" "$WORK/linux" "$WORK/platform" >"$WORK/diff.log"; then
+    pass "$(tail -n 1 "$WORK/diff.log")"
+else
+    fail "$(tail -n 1 "$WORK/diff.log")"
+fi
+grep -v '^layout' "$WORK/diff.log" | sed '$d' | sed 's/^/      /'
+
+step "Windows part: $((SECONDS - started)) s ($((built - started)) s building, $((SECONDS - built)) s under wine)"
+echo "windows: $passed passed, $failed failed"
+[ "$failed" -eq 0 ]

@@ -1,0 +1,42 @@
+# Shared by scripts/build-windows.sh and scripts/test-windows.sh; sourced after scripts/lib.sh.
+
+WINDOWS_BUILD_PACKAGES=(cmake ninja-build g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
+                        nsis zip)
+WINDOWS_TEST_PACKAGES=(wine wine64 xvfb xdotool xclip x11-xserver-utils x11-utils imagemagick
+                       fonts-ipafont-gothic g++)
+
+# windows_build DIR: kalvor.exe, its tests and the probe, cross-built in DIR.
+windows_build() {
+    local dir=$1
+    step "Configuring the Windows build in $dir"
+    cmake -S "$ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKALVOR_WERROR=ON \
+        -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-x86_64.cmake" >/dev/null
+    step "Cross-building for Windows x64"
+    nice cmake --build "$dir" --parallel 2
+    cp "$dir/src/win32/kalvor.exe" "$dir/kalvor.exe"
+    local dlls
+    dlls=$(x86_64-w64-mingw32-objdump -p "$dir/kalvor.exe" | sed -n 's/.*DLL Name: //p' |
+        tr 'A-Z' 'a-z' | sort | tr '\n' ' ')
+    echo "    kalvor.exe: $(stat -c %s "$dir/kalvor.exe") bytes, imports: $dlls"
+}
+
+# windows_package DIR: the portable zip and the installer, beside kalvor.exe.
+windows_package() {
+    local dir=$1 version stage
+    version=$(sed -n 's/^project(Kalvor VERSION \([0-9.]*\).*/\1/p' "$ROOT/CMakeLists.txt")
+    stage="$dir/stage/Kalvor"
+    rm -rf "$dir/stage" && mkdir -p "$stage"
+    cp "$dir/kalvor.exe" "$stage/"
+    cp "$ROOT/src/win32/kalvor.ico" "$stage/"
+    sed 's/$/\r/' "$ROOT/README.md" >"$stage/README.txt"
+    sed 's/$/\r/' "$ROOT/LICENSE" >"$stage/LICENSE.txt"
+    WINDOWS_ZIP="$dir/kalvor-$version-windows-x64.zip"
+    WINDOWS_INSTALLER="$dir/kalvor-$version-windows-x64-setup.exe"
+    step "Packing $(basename "$WINDOWS_ZIP")"
+    rm -f "$WINDOWS_ZIP"
+    (cd "$dir/stage" && zip -q -X "$WINDOWS_ZIP" Kalvor/kalvor.exe Kalvor/README.txt \
+        Kalvor/LICENSE.txt)
+    step "Making the installer $(basename "$WINDOWS_INSTALLER")"
+    makensis -V2 -DVERSION="$version" -DSTAGE="$stage" -DOUTFILE="$WINDOWS_INSTALLER" \
+        "$ROOT/packaging/windows/kalvor.nsi"
+}

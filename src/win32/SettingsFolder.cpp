@@ -1,0 +1,57 @@
+#include "win32/SettingsFolder.h"
+
+#include "win32/Text.h"
+
+#include <windows.h>
+
+#include <shlobj.h>
+
+std::string ChooseSettingsFolder(const SettingsPlaces &places) {
+    if (places.usable(places.programFolder))
+        return places.programFolder;
+    if (places.roamingFolder.empty())
+        return places.programFolder;
+    return places.roamingFolder + "\\Kalvor";
+}
+
+bool FolderIsUsable(const std::string &folder) {
+    if (folder.empty() || !ToAnsi(folder + "\\Kalvor.ini"))
+        return false;
+    const std::wstring probe =
+        Widen(folder) + L"\\.kalvor-write-probe-" + std::to_wstring(GetCurrentProcessId());
+    const HANDLE file = CreateFileW(
+        probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+        FILE_ATTRIBUTE_TEMPORARY | FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    CloseHandle(file);
+    return true;
+}
+
+std::string SettingsFolderOfThisProgram() {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length =
+            GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (length < path.size()) {
+            path.resize(length);
+            break;
+        }
+        path.resize(path.size() * 2);
+    }
+    const size_t slash = path.find_last_of(L"\\/");
+    const std::wstring programFolder = slash == std::wstring::npos ? L"." : path.substr(0, slash);
+
+    std::wstring roaming;
+    PWSTR known = nullptr;
+    if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_RoamingAppData, 0, nullptr, &known)))
+        roaming = known;
+    CoTaskMemFree(known);
+
+    const std::string chosen =
+        ChooseSettingsFolder({Narrow(programFolder), Narrow(roaming),
+                              [](const std::string &folder) { return FolderIsUsable(folder); }});
+    if (chosen != Narrow(programFolder))
+        CreateDirectoryW(Widen(chosen).c_str(), nullptr); // already there is fine too
+    return chosen;
+}

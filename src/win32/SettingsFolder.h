@@ -1,0 +1,21 @@
+#pragma once
+
+#include <functional>
+#include <string>
+
+// Where Kalvor.ini lives: beside kalvor.exe when that folder can be written (a portable copy),
+// otherwise in the user's roaming application data (an installed copy under Program Files).
+// A folder whose name the ANSI profile functions cannot spell counts as not writable.
+struct SettingsPlaces {
+    std::string programFolder;                             // UTF-8, no trailing separator
+    std::string roamingFolder;                             // %APPDATA%, UTF-8; empty when unknown
+    std::function<bool(const std::string &folder)> usable; // writable and spellable
+};
+std::string ChooseSettingsFolder(const SettingsPlaces &places);
+
+// The real places of this process: the executable's folder and %APPDATA%, probed by creating
+// and dropping a file; the roaming folder's "Kalvor" folder is created when chosen.
+std::string SettingsFolderOfThisProgram();
+
+// Whether a file can be created in folder, and its name written in the ANSI code page.
+bool FolderIsUsable(const std::string &folder);

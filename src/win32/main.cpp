@@ -1,0 +1,79 @@
+// kalvor.exe: the window's logic on the Windows desktop.
+#include "core/settings/IniMod.h"
+#include "win32/FenwoMainWindow.h"
+#include "win32/PrivateProfile.h"
+#include "win32/Win32Desktop.h"
+
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <string>
+
+namespace {
+
+Win32Desktop *theDesktop = nullptr;
+
+void Report(const std::string &message) {
+    if (theDesktop)
+        theDesktop->Say(message);
+}
+
+// The manifest asks for per-monitor awareness; a copy started without it (renamed, or its
+// manifest stripped) asks again here.
+void BecomeDpiAware() {
+    using SetContext = BOOL(WINAPI *)(HANDLE);
+    const auto set = reinterpret_cast<SetContext>(reinterpret_cast<void (*)()>(
+        GetProcAddress(GetModuleHandleW(L"user32.dll"), "SetProcessDpiAwarenessContext")));
+    if (set && (set(reinterpret_cast<HANDLE>(-4)) || set(reinterpret_cast<HANDLE>(-3))))
+        return; // per monitor, v2 or v1
+    SetProcessDPIAware();
+}
+
+// Tells a waiting benchmark that the window has painted, through the named event it gives.
+void SignalFirstPaint() {
+    wchar_t name[128] = {};
+    if (!GetEnvironmentVariableW(L"KALVOR_FIRST_PAINT_EVENT", name, 128))
+        return;
+    if (HANDLE event = OpenEventW(EVENT_MODIFY_STATE, FALSE, name)) {
+        SetEvent(event);
+        CloseHandle(event);
+    }
+}
+
+} // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
+    BecomeDpiAware();
+    // The command line (--capture, --print and the like, as on Linux) is read here, before any
+    // window exists; for now every argument is left alone.
+
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
+    InitCommonControlsEx(&controls);
+
+    Win32Desktop desktop;
+    theDesktop = &desktop;
+    if (!desktop.HookInstalled())
+        desktop.Say("no keyboard hook: a Space tap between two ticks may be missed");
+    PrivateProfile profile;
+    IniMod::UseProfile(profile);
+    IniMod::UseReporter(Report);
+
+    FenwoMainWindow window(instance, desktop);
+    window.OnFirstPaint(SignalFirstPaint);
+    if (!window.Create()) {
+        desktop.Say("the window could not be created");
+        return 1;
+    }
+    window.Show(showCommand);
+
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        if (window.PreTranslate(message))
+            continue;
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    theDesktop = nullptr;
+    return static_cast<int>(message.wParam);
+}

@@ -1,0 +1,342 @@
+// kalvor_probe: what the Windows tests and benchmarks need to see of a running kalvor.exe from
+// outside it, the way another program on the desktop sees it.
+//   controls                 the window, its client area and every control, one line each
+//   clipboard                the clipboard's formats, texts and bitmap
+//   select-format N          chooses entry N of the format list, as a user's pick
+//   move X Y                 moves the window's frame
+//   close | end-session      closes it by its close box, or ends the session under it
+//   wait-window SECONDS      waits until the window shows
+//   focus-window SECONDS     a window of its own that holds the keyboard focus meanwhile
+//   close-focus              closes that window, which then tells the Space presses it had
+//   bare-window              a plain window that signals its first paint, then closes
+//   startup EXE RUNS         milliseconds from start to first paint, RUNS times
+#include "win32/Text.h"
+#include "win32/Win32Desktop.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace {
+
+HWND Kalvor() {
+    return FindWindowW(L"KalvorFenwoMain", L"Kalvor");
+}
+
+void Print(const std::string &line) {
+    std::fwrite(line.data(), 1, line.size(), stdout);
+    std::fputc('\n', stdout);
+    std::fflush(stdout);
+}
+
+std::string TextOf(HWND window) {
+    wchar_t text[512] = {};
+    // Through the message, so that it works across processes for every control.
+    SendMessageTimeoutW(window, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text), SMTO_BLOCK, 2000,
+                        nullptr);
+    return Narrow(text);
+}
+
+std::string ClassOf(HWND window) {
+    wchar_t name[128] = {};
+    GetClassNameW(window, name, 128);
+    return Narrow(name);
+}
+
+struct Walk {
+    HWND main;
+    std::vector<HWND> children;
+};
+
+BOOL CALLBACK Collect(HWND child, LPARAM data) {
+    reinterpret_cast<Walk *>(data)->children.push_back(child);
+    return TRUE;
+}
+
+int Controls() {
+    HWND main = Kalvor();
+    if (!main) {
+        Print("no window");
+        return 1;
+    }
+    RECT frame{};
+    GetWindowRect(main, &frame);
+    RECT client{};
+    GetClientRect(main, &client);
+    POINT origin{0, 0};
+    ClientToScreen(main, &origin);
+    Print("title " + TextOf(main));
+    Print("frame " + std::to_string(frame.left) + " " + std::to_string(frame.top) + " " +
+          std::to_string(frame.right - frame.left) + " " +
+          std::to_string(frame.bottom - frame.top));
+    Print("client " + std::to_string(client.right) + " " + std::to_string(client.bottom));
+    Print("origin " + std::to_string(origin.x) + " " + std::to_string(origin.y));
+    const LONG_PTR exStyle = GetWindowLongPtrW(main, GWL_EXSTYLE);
+    const LONG_PTR style = GetWindowLongPtrW(main, GWL_STYLE);
+    Print(std::string("topmost ") + ((exStyle & WS_EX_TOPMOST) ? "1" : "0"));
+    Print(std::string("maximizebox ") + ((style & WS_MAXIMIZEBOX) ? "1" : "0") + " minimizebox " +
+          ((style & WS_MINIMIZEBOX) ? "1" : "0") + " sizebox " +
+          ((style & WS_THICKFRAME) ? "1" : "0"));
+    Walk walk{main, {}};
+    EnumChildWindows(main, Collect, reinterpret_cast<LPARAM>(&walk));
+    for (HWND child : walk.children) {
+        RECT box{};
+        GetWindowRect(child, &box);
+        MapWindowPoints(nullptr, main, reinterpret_cast<POINT *>(&box), 2);
+        const std::string cls = ClassOf(child);
+        const LONG_PTR childStyle = GetWindowLongPtrW(child, GWL_STYLE);
+        std::string state;
+        if (cls == "Button")
+            state = " check=" + std::to_string(SendMessageW(child, BM_GETCHECK, 0, 0));
+        if (cls == "ComboBox")
+            state = " index=" + std::to_string(SendMessageW(child, CB_GETCURSEL, 0, 0));
+        if (cls == "ScrollBar") {
+            SCROLLINFO info{};
+            info.cbSize = sizeof info;
+            info.fMask = SIF_ALL;
+            GetScrollInfo(child, SB_CTL, &info);
+            state = " pos=" + std::to_string(info.nPos) +
+                    " max=" + std::to_string(info.nMax - static_cast<int>(info.nPage) + 1);
+        }
+        Print("control " + cls + " " + std::to_string(box.left) + " " + std::to_string(box.top) +
+              " " + std::to_string(box.right - box.left) + " " +
+              std::to_string(box.bottom - box.top) +
+              " visible=" + (IsWindowVisible(child) ? "1" : "0") +
+              " enabled=" + (IsWindowEnabled(child) ? "1" : "0") + " tabstop=" +
+              ((childStyle & WS_TABSTOP) ? "1" : "0") + state + " text=" + TextOf(child));
+    }
+    return 0;
+}
+
+int Clipboard() {
+    const ClipboardContents contents = ReadClipboard();
+    if (!contents.opened) {
+        Print("clipboard busy");
+        return 1;
+    }
+    char centre[16];
+    std::snprintf(centre, sizeof centre, "%06X", static_cast<unsigned>(contents.dibCentre));
+    Print("formats " + std::to_string(contents.formats));
+    Print("unicode " + contents.unicodeText);
+    Print("ansi " + contents.ansiText);
+    Print("dib " + std::to_string(contents.dibWidth) + " " + std::to_string(contents.dibHeight) +
+          " " + std::to_string(contents.dibBits) + " " + centre);
+    return 0;
+}
+
+HWND ChildOfClass(HWND main, const char *cls) {
+    Walk walk{main, {}};
+    EnumChildWindows(main, Collect, reinterpret_cast<LPARAM>(&walk));
+    for (HWND child : walk.children)
+        if (ClassOf(child) == cls)
+            return child;
+    return nullptr;
+}
+
+int SelectFormat(int index) {
+    HWND main = Kalvor();
+    HWND combo = main ? ChildOfClass(main, "ComboBox") : nullptr;
+    if (!combo)
+        return 1;
+    SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    SendMessageW(main, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(combo), CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(combo));
+    return 0;
+}
+
+bool WaitGone(HWND window, int milliseconds) {
+    for (int waited = 0; waited < milliseconds; waited += 20) {
+        if (!IsWindow(window))
+            return true;
+        Sleep(20);
+    }
+    return false;
+}
+
+int WaitWindow(int seconds) {
+    for (int waited = 0; waited < seconds * 1000; waited += 50) {
+        HWND main = Kalvor();
+        if (main && IsWindowVisible(main))
+            return 0;
+        Sleep(50);
+    }
+    Print("no window");
+    return 1;
+}
+
+int Close(bool endSession) {
+    HWND main = Kalvor();
+    if (!main)
+        return 1;
+    if (endSession) {
+        DWORD_PTR answer = 0;
+        SendMessageTimeoutW(main, WM_QUERYENDSESSION, 0, ENDSESSION_CLOSEAPP, SMTO_BLOCK, 5000,
+                            &answer);
+        Print("query-end-session " + std::to_string(answer));
+        SendMessageTimeoutW(main, WM_ENDSESSION, TRUE, ENDSESSION_CLOSEAPP, SMTO_BLOCK, 5000,
+                            nullptr);
+    } else {
+        PostMessageW(main, WM_CLOSE, 0, 0);
+    }
+    return WaitGone(main, 10000) ? 0 : 1;
+}
+
+int spaceDowns = 0;
+
+LRESULT CALLBACK PlainProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_KEYDOWN:
+        if (wParam == VK_SPACE && !(lParam & (1 << 30)))
+            ++spaceDowns;
+        return 0;
+    case WM_PAINT: {
+        PAINTSTRUCT paint;
+        BeginPaint(window, &paint);
+        EndPaint(window, &paint);
+        wchar_t name[128] = {};
+        if (GetEnvironmentVariableW(L"KALVOR_FIRST_PAINT_EVENT", name, 128)) {
+            if (HANDLE event = OpenEventW(EVENT_MODIFY_STATE, FALSE, name)) {
+                SetEvent(event);
+                CloseHandle(event);
+            }
+            PostQuitMessage(0);
+        }
+        return 0;
+    }
+    case WM_DESTROY:
+        PostQuitMessage(0);
+        return 0;
+    default:
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+}
+
+HWND PlainWindow(const wchar_t *title, int x, int y) {
+    WNDCLASSW cls{};
+    cls.lpfnWndProc = PlainProc;
+    cls.hInstance = GetModuleHandleW(nullptr);
+    cls.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    cls.lpszClassName = L"KalvorProbePlain";
+    RegisterClassW(&cls);
+    HWND window = CreateWindowExW(0, cls.lpszClassName, title, WS_OVERLAPPEDWINDOW | WS_VISIBLE, x,
+                                  y, 200, 120, nullptr, nullptr, cls.hInstance, nullptr);
+    return window;
+}
+
+int FocusWindow(int seconds) {
+    HWND window = PlainWindow(L"KalvorFocusTarget", 400, 20);
+    SetForegroundWindow(window);
+    SetFocus(window);
+    SetTimer(window, 1, static_cast<UINT>(seconds * 1000), nullptr);
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        if (message.message == WM_TIMER)
+            break;
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    Print("space-presses-received " + std::to_string(spaceDowns));
+    return 0;
+}
+
+int BareWindow() {
+    PlainWindow(L"bare", 100, 100);
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    return 0;
+}
+
+// Milliseconds from CreateProcess to the program's first paint, which it signals through a
+// named event; the program is closed after each run.
+int Startup(const std::wstring &commandLine, int runs) {
+    std::vector<double> times;
+    LARGE_INTEGER frequency;
+    QueryPerformanceFrequency(&frequency);
+    for (int run = 0; run < runs; ++run) {
+        const std::wstring name = L"KalvorFirstPaint" + std::to_wstring(GetCurrentProcessId()) +
+                                  L"_" + std::to_wstring(run);
+        HANDLE event = CreateEventW(nullptr, TRUE, FALSE, name.c_str());
+        SetEnvironmentVariableW(L"KALVOR_FIRST_PAINT_EVENT", name.c_str());
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION process{};
+        std::wstring line = commandLine;
+        LARGE_INTEGER start;
+        QueryPerformanceCounter(&start);
+        if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                            &startup, &process)) {
+            Print("cannot start");
+            return 1;
+        }
+        const DWORD waited = WaitForSingleObject(event, 30000);
+        LARGE_INTEGER end;
+        QueryPerformanceCounter(&end);
+        if (waited == WAIT_OBJECT_0)
+            times.push_back(1000.0 * static_cast<double>(end.QuadPart - start.QuadPart) /
+                            static_cast<double>(frequency.QuadPart));
+        if (HWND main = Kalvor())
+            PostMessageW(main, WM_CLOSE, 0, 0);
+        if (WaitForSingleObject(process.hProcess, 10000) != WAIT_OBJECT_0)
+            TerminateProcess(process.hProcess, 1);
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+        CloseHandle(event);
+    }
+    if (times.empty())
+        return 1;
+    std::sort(times.begin(), times.end());
+    char line[128];
+    std::snprintf(line, sizeof line, "first-paint-ms median %.1f min %.1f max %.1f runs %zu",
+                  times[times.size() / 2], times.front(), times.back(), times.size());
+    Print(line);
+    return 0;
+}
+
+} // namespace
+
+int wmain(int argc, wchar_t **argv) {
+    const std::wstring command = argc > 1 ? argv[1] : L"";
+    const auto number = [&](int at) { return argc > at ? std::wcstol(argv[at], nullptr, 10) : 0; };
+    if (command == L"controls")
+        return Controls();
+    if (command == L"clipboard")
+        return Clipboard();
+    if (command == L"select-format")
+        return SelectFormat(static_cast<int>(number(2)));
+    if (command == L"move") {
+        HWND main = Kalvor();
+        return main && SetWindowPos(main, nullptr, static_cast<int>(number(2)),
+                                    static_cast<int>(number(3)), 0, 0,
+                                    SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE)
+                   ? 0
+                   : 1;
+    }
+    if (command == L"close")
+        return Close(false);
+    if (command == L"end-session")
+        return Close(true);
+    if (command == L"wait-window")
+        return WaitWindow(static_cast<int>(number(2)));
+    if (command == L"focus-window")
+        return FocusWindow(static_cast<int>(number(2)));
+    if (command == L"close-focus") {
+        HWND target = FindWindowW(L"KalvorProbePlain", L"KalvorFocusTarget");
+        return target && PostMessageW(target, WM_CLOSE, 0, 0) ? 0 : 1;
+    }
+    if (command == L"bare-window")
+        return BareWindow();
+    if (command == L"startup" && argc > 3)
+        return Startup(argv[2], static_cast<int>(number(3)));
+    std::fputs(
+        "usage: kalvor_probe controls|clipboard|select-format N|move X Y|close|"
+        "end-session|wait-window S|focus-window S|close-focus|bare-window|startup CMD RUNS\n",
+        stderr);
+    return 2;
+}

@@ -10,10 +10,10 @@ windows_build() {
     local dir=$1
     step "Configuring the Windows build in $dir"
     cmake -S "$ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKALVOR_WERROR=ON \
-        -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-x86_64.cmake" >/dev/null
+        -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-x86_64.cmake" >/dev/null || return 1
     step "Cross-building for Windows x64"
-    nice cmake --build "$dir" --parallel 2
-    cp "$dir/src/win32/kalvor.exe" "$dir/kalvor.exe"
+    nice cmake --build "$dir" --parallel 2 || return 1
+    cp "$dir/src/win32/kalvor.exe" "$dir/kalvor.exe" || return 1
     local dlls
     dlls=$(x86_64-w64-mingw32-objdump -p "$dir/kalvor.exe" | sed -n 's/.*DLL Name: //p' |
         tr 'A-Z' 'a-z' | sort | tr '\n' ' ')
@@ -35,7 +35,7 @@ windows_package() {
     step "Packing $(basename "$WINDOWS_ZIP")"
     rm -f "$WINDOWS_ZIP"
     (cd "$dir/stage" && zip -q -X "$WINDOWS_ZIP" Kalvor/kalvor.exe Kalvor/README.txt \
-        Kalvor/LICENSE.txt)
+        Kalvor/LICENSE.txt) || return 1
     step "Making the installer $(basename "$WINDOWS_INSTALLER")"
     makensis -V2 -DVERSION="$version" -DSTAGE="$stage" -DOUTFILE="$WINDOWS_INSTALLER" \
         "$ROOT/packaging/windows/kalvor.nsi"

@@ -357,7 +357,7 @@ void FenwoMainWindow::ShowHistory(const History &history) {
     InvalidateRect(Picture4, nullptr, FALSE);
 }
 
-void FenwoMainWindow::SelectWholeText(TextBox box) {
+void FenwoMainWindow::SelectWholeText(TextField box) {
     HWND boxes[] = {Text1[0], Text1[1], Text1[2], Text2};
     SendMessageW(boxes[box], EM_SETSEL, 0, -1);
 }

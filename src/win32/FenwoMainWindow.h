@@ -37,7 +37,7 @@ class FenwoMainWindow final : public WindowView {
     void ShowUpperCase(int value) override;
     void ShowFormat(int listIndex) override;
     void ShowHistory(const History &history) override;
-    void SelectWholeText(TextBox box) override;
+    void SelectWholeText(TextField box) override;
     bool FocusCode() override;
     void SetTimerInterval(int milliseconds) override;
     void SetWindowTopmost() override;

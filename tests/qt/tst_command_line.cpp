@@ -27,6 +27,14 @@ class CommandLineTest : public QObject {
             << QStringList{"kalvor", "file.png"} << int(CommandLine::Misuse);
         QTest::newRow("a Qt flag given a value")
             << QStringList{"kalvor", "-reverse=1"} << int(CommandLine::Misuse);
+        QTest::newRow("capture") << QStringList{"kalvor", "--capture"} << int(CommandLine::Capture);
+        QTest::newRow("print") << QStringList{"kalvor", "--print"} << int(CommandLine::Print);
+        QTest::newRow("a format without --print")
+            << QStringList{"kalvor", "--format", "hex"} << int(CommandLine::Misuse);
+        QTest::newRow("an unknown format")
+            << QStringList{"kalvor", "--print", "--format", "cmyk"} << int(CommandLine::Misuse);
+        QTest::newRow("capture with print options")
+            << QStringList{"kalvor", "--capture", "--upper"} << int(CommandLine::Misuse);
     }
 
     void parse() {
@@ -38,6 +46,17 @@ class CommandLineTest : public QObject {
             QVERIFY(command.message.contains(UsageText()));
         if (command.action == CommandLine::Version)
             QVERIFY(command.message.startsWith("kalvor "));
+    }
+
+    void printOptionsAndTheDisplay() {
+        const CommandLine print = ParseCommandLine(
+            {"kalvor", "--lower", "-display", ":3", "--print", "--format=rgb", "--upper"});
+        QCOMPARE(int(print.action), int(CommandLine::Print));
+        QCOMPARE(print.format, 2);
+        QCOMPARE(print.upperCase, 1); // the last word wins
+        QCOMPARE(print.display, QStringLiteral(":3"));
+        QCOMPARE(ParseCommandLine({"kalvor", "--print"}).format, -2);
+        QCOMPARE(ParseCommandLine({"kalvor", "-display=:4"}).display, QStringLiteral(":4"));
     }
 };
 

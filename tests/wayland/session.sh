@@ -42,7 +42,8 @@ session_main() {
 <!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
  "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
 <busconfig><type>system</type><listen>unix:path=$RUN/system_bus_socket</listen>
- <auth>EXTERNAL</auth><policy context="default"><allow send_destination="*"/><allow own="*"/></policy>
+  <auth>EXTERNAL</auth><policy context="default"><allow user="*"/><allow own="*"/>
+  <allow send_destination="*"/><allow receive_sender="*"/></policy>
 </busconfig>
 EOF
     dbus-daemon --config-file="$RUN/system-bus.conf" --nofork --nopidfile > "$KW_DIR/system-bus.log" 2>&1 &

@@ -340,14 +340,7 @@ struct WaylandScreenReader::Engine {
             return false;
         }
         bus = opened;
-        const char *unique = nullptr;
-        if (sd_bus_get_unique_name(bus, &unique) < 0 || unique == nullptr) {
-            CloseBus();
-            SetStatus(State::PortalMissing, "no session bus");
-            return false;
-        }
-        sender = unique + 1;
-        std::replace(sender.begin(), sender.end(), '.', '_');
+        sender.clear();
         busIo = pw_loop_add_io(loop, sd_bus_get_fd(bus), SPA_IO_IN, false, OnBusIo, this);
         busTimer = pw_loop_add_timer(loop, OnBusTimer, this);
         sd_bus_add_match_async(bus, &ownerWatch,
@@ -441,6 +434,14 @@ struct WaylandScreenReader::Engine {
               const std::function<void(sd_bus_message *)> &extra) {
         request.match = sd_bus_slot_unref(request.match);
         request.call = sd_bus_slot_unref(request.call);
+        if (sender.empty()) {
+            // Asked only once a reply has come, so the bus is up and this does not block.
+            const char *unique = nullptr;
+            if (sd_bus_get_unique_name(bus, &unique) < 0 || unique == nullptr)
+                return false;
+            sender = unique + 1;
+            std::replace(sender.begin(), sender.end(), '.', '_');
+        }
         const std::string handle = RandomToken();
         request.path = std::string(kPortalPath) + "/request/" + sender + "/" + handle;
         sd_bus_message *call = nullptr;

@@ -47,10 +47,11 @@ start_probe() {
     PROBE_OUT=$W/$name.out
 }
 
-stop_probe() {
+stop_probe() { # a clean exit: no crash on the way out, no sanitizer report
     echo quit >&8
     exec 8>&-
     wait "$PROBE_PID" 2> /dev/null
+    check "probe $(basename "$PROBE_OUT" .out) exits cleanly" $? 0
 }
 
 # The newest SAMPLE answer after asking for one: "x,y rrggbb" (none for a failed read).

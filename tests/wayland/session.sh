@@ -19,6 +19,11 @@ RUN=$KW_DIR/run
 as_user() {
     local env=(PATH=/usr/local/bin:/usr/bin:/bin LANG=C.UTF-8 KW_USER="$KW_USER" KW_DIR="$KW_DIR"
                KW_SIZE="$KW_SIZE")
+    # Sanitizer settings reach the programs under test.
+    local name
+    for name in ASAN_OPTIONS UBSAN_OPTIONS LSAN_OPTIONS; do
+        [ -n "${!name:-}" ] && env+=("$name=${!name}")
+    done
     if [ "$(id -u)" = 0 ]; then
         runuser -u "$KW_USER" -- env -i "${env[@]}" "$@"
     else

@@ -183,6 +183,7 @@ struct WaylandScreenReader::Engine {
         ScreenPoint cursor;
         std::uint64_t cursorSeq = 0;
         std::uint64_t fullFrames = 0;
+        std::uint64_t cursorOnly = 0;
     };
 
     enum class Step { Idle, Checking, Session, Sources, Starting, Remote, Streaming };
@@ -955,6 +956,7 @@ struct WaylandScreenReader::Engine {
                                 (d.chunk->flags & SPA_CHUNK_FLAG_CORRUPTED) == 0 &&
                                 d.chunk->offset < d.maxsize && s->format.has_value();
             if (!pixels) {
+                s->cursorOnly++;
                 pw_stream_queue_buffer(s->stream, b);
                 continue;
             }
@@ -1245,6 +1247,19 @@ ColourValue WaylandScreenReader::GetPixel(std::uintptr_t, ScreenPoint at) {
     const ColourValue colour = engine_->PixelLocked(at);
     pw_thread_loop_unlock(engine_->thread);
     return colour;
+}
+
+WaylandScreenReader::FrameCounts WaylandScreenReader::Frames() const {
+    FrameCounts counts;
+    if (engine_->thread == nullptr)
+        return counts;
+    pw_thread_loop_lock(engine_->thread);
+    for (const auto &s : engine_->streams) {
+        counts.full += s->fullFrames;
+        counts.cursorOnly += s->cursorOnly;
+    }
+    pw_thread_loop_unlock(engine_->thread);
+    return counts;
 }
 
 std::string WaylandScreenReader::Describe(State state) {

@@ -83,6 +83,14 @@ class WaylandScreenReader final : public ScreenReader {
     // No program may watch the keyboard on Wayland: Space is the front-end's, while focused.
     std::uint16_t GetAsyncKeyState(int) override { return 0; }
 
+    // Buffers received from the compositor since sampling started, for diagnostics: those
+    // with pixels, and those that only moved the pointer.
+    struct FrameCounts {
+        std::uint64_t full = 0;
+        std::uint64_t cursorOnly = 0;
+    };
+    FrameCounts Frames() const;
+
     // The text shown for a state, without detail.
     static std::string Describe(State state);
     static const char *Name(State state); // a short identifier, for logs and tests

@@ -3,13 +3,14 @@
 //
 //   kalvor-wayland-probe [--every MS] [--changes] [--state-dir DIR] [--max-fps N]
 //                        [--no-shortcut] [--seconds N]
-// Standard input, one command a line: sample | ask | pick | quit.
+// Standard input, one command a line: sample | ask | pick | frames | quit. SIGUSR1 = frames.
 // Standard output:
 //   STATUS <state> <text>            whenever the status changes
 //   SHORTCUT <state> <trigger>       whenever the capture shortcut changes
 //   CAPTURE                          the desktop's capture shortcut was pressed
 //   SAMPLE mono_ns=<t> pos=<x>,<y> rgb=#rrggbb   (pos=none / rgb=none for a failed read)
 //   PICKED #rrggbb | PICKED none
+//   FRAMES full=<n> cursor_only=<n>  buffers received since sampling started
 #include "platform/wayland/WaylandScreenReader.h"
 
 #include <cerrno>
@@ -26,6 +27,7 @@
 namespace {
 
 volatile std::sig_atomic_t stopRequested = 0;
+volatile std::sig_atomic_t framesRequested = 0;
 std::mutex outputMutex;
 
 void Print(const std::string &line) {
@@ -104,6 +106,9 @@ int main(int argc, char **argv) {
     action.sa_handler = [](int) { stopRequested = 1; };
     sigaction(SIGTERM, &action, nullptr);
     sigaction(SIGINT, &action, nullptr);
+    struct sigaction frames {};
+    frames.sa_handler = [](int) { framesRequested = 1; };
+    sigaction(SIGUSR1, &frames, nullptr);
 
     WaylandScreenReader reader(options);
     reader.Start();
@@ -127,11 +132,15 @@ int main(int argc, char **argv) {
     std::string pending;
     bool inputOpen = true;
     while (stopRequested == 0 && (deadline == 0 || MonotonicNs() < deadline)) {
+        // Rounded up: a wait cut to 0 ms would spin through the last millisecond.
+        const auto millisecondsTo = [](long long at) {
+            return static_cast<int>(std::max(0LL, (at - MonotonicNs() + 999999) / 1000000));
+        };
         int timeout = -1;
         if (every > 0)
-            timeout = static_cast<int>(std::max(0LL, (nextTick - MonotonicNs()) / 1000000));
+            timeout = millisecondsTo(nextTick);
         else if (deadline != 0)
-            timeout = static_cast<int>(std::max(0LL, (deadline - MonotonicNs()) / 1000000));
+            timeout = millisecondsTo(deadline);
         pollfd input{STDIN_FILENO, POLLIN, 0};
         const int ready = poll(&input, inputOpen ? 1 : 0, timeout);
         if (ready < 0 && errno != EINTR)
@@ -156,9 +165,17 @@ int main(int argc, char **argv) {
                     reader.AskAgain();
                 else if (command == "pick")
                     reader.PickColor([](ColourValue c) { Print("PICKED " + Hex(c)); });
+                else if (command == "frames")
+                    framesRequested = 1;
                 else if (command == "quit")
                     stopRequested = 1;
             }
+        }
+        if (framesRequested != 0) {
+            framesRequested = 0;
+            const auto counts = reader.Frames();
+            Print("FRAMES full=" + std::to_string(counts.full) +
+                  " cursor_only=" + std::to_string(counts.cursorOnly));
         }
         if (every > 0 && MonotonicNs() >= nextTick) {
             sample(false);

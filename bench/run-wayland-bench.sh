@@ -112,7 +112,7 @@ frames
 stop_sampler
 start_moving
 start_sampler --every 50
-measure "pointer moving 50 Hz, sampler"
+measure "pointer moving 50 Hz, sampler (20 fps cap)"
 frames
 stop_sampler
 # Under a cap, mutter turns cursor moves that come too soon into full frames a little later.
@@ -126,6 +126,10 @@ paint solid 3366cc,336633 16
 measure "screen repainting 60 Hz, no sampler"
 start_sampler --every 50
 measure "screen repainting 60 Hz, sampler (20 fps cap)"
+frames
+stop_sampler
+start_sampler --every 50 --max-fps 60
+measure "screen repainting 60 Hz, sampler, 60 fps cap"
 frames
 stop_sampler
 
@@ -142,7 +146,8 @@ awk '
     /^SAMPLE/ && /rgb=#/ { split($2, t, "="); split($4, c, "="); seen[++m] = t[2]; seencol[m] = substr(c[2], 2) }
     END {
         j = 1; k = 0
-        for (i = 2; i <= n; i++) {       # the first paint happened before the sampler started
+        for (i = 1; i <= n; i++) {
+            if (paint[i] < seen[1]) continue # painted before the sampler was reading
             while (j <= m && seen[j] < paint[i]) j++
             for (q = j; q <= m && (i == n || seen[q] < paint[i + 1]); q++)
                 if (seencol[q] == colour[i]) { d[++k] = (seen[q] - paint[i]) / 1e6; break }

@@ -39,6 +39,8 @@ scenario() {
     chmod -R a+rX "$bin"
     "$SESSION" run bash "$bin/e2e-body.sh" "$name" "$bin" > "$KW_DIR/$name.log" 2>&1
     cat "$KW_DIR/$name.log"
+    # What the programs printed, kept past the session (the next one starts with a fresh home).
+    rm -rf "$KW_DIR/logs-$name" && cp -r "$KW_DIR/home/e2e-$name" "$KW_DIR/logs-$name" 2> /dev/null
     local counts
     counts=$(tail -n 1 "$KW_DIR/$name.log")
     if [[ $counts =~ ^([0-9]+)\ passed,\ ([0-9]+)\ failed$ ]]; then

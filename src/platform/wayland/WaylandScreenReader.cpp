@@ -307,11 +307,11 @@ struct WaylandScreenReader::Engine {
                 BeginShortcut();
             BeginScreenCast();
         }
-        if (ask && step == Step::Idle) {
-            const State now = CurrentState();
-            if (now != State::Sampling && now != State::Starting && now != State::AskingConsent)
-                BeginScreenCast();
-        }
+        // A handshake under way is left alone (its dialog may be up); streams that never
+        // started are not.
+        const bool handshaking = step != Step::Idle && step != Step::Streaming;
+        if (ask && !handshaking && CurrentState() != State::Sampling)
+            BeginScreenCast();
         for (auto &done : picks)
             BeginPick(std::move(done));
         Pump();
@@ -423,6 +423,10 @@ struct WaylandScreenReader::Engine {
         self->StopCast();
         if (self->pickDone)
             self->FinishPick(CLR_INVALID);
+        if (!self->shortcutSession.empty()) {
+            self->shortcutSession.clear();
+            self->SetShortcut(ShortcutState::Unavailable);
+        }
         if (self->CurrentState() != State::NoCursorMetadata || casting)
             self->SetStatus(State::PortalMissing, "the portal stopped");
         return 0;
@@ -631,8 +635,10 @@ struct WaylandScreenReader::Engine {
     void OnStarted(std::uint32_t code, sd_bus_message *m) {
         StopConsentTimer();
         if (code != 0) {
-            // The stored permission, if any, did not hold: the next start asks afresh.
-            token.Store({});
+            // A no from the user spends the stored permission; any other failure may pass,
+            // and a token that no longer holds only brings the dialog back.
+            if (code == 1)
+                token.Store({});
             FailNow(State::Refused, code == 1 ? std::string() : "the desktop ended the request");
             return;
         }

@@ -67,7 +67,7 @@ class WaylandScreenReader final : public ScreenReader {
 
     // After a refusal, a revocation or a lost portal or PipeWire: drop what is left and ask
     // again (the dialog shows if the stored permission no longer holds). Does nothing while
-    // starting, asking or sampling.
+    // sampling or while the portal handshake (and its dialog) is under way.
     void AskAgain();
 
     // One colour picked by the user through the desktop's own picker (Screenshot portal),

@@ -1,12 +1,13 @@
 #!/usr/bin/python3
 # Drives the test session's desktop from outside, as a user would:
-#   desktop.py input              stdin lines "move X Y" / "click": pointer through mutter's
-#                                 remote-desktop API (absolute, in monitor pixels)
+#   desktop.py input              stdin lines "move X Y [MONITOR]" / "click": pointer through
+#                                 mutter's remote-desktop API (absolute, in that monitor's
+#                                 pixels; monitors by index, 0 by default)
 #   desktop.py consent [--cancel] [--timeout S]
 #                                 answers the portal's screen-share dialog through
 #                                 accessibility; exit 1 when no dialog showed up
-#   desktop.py grant TOKEN        stores a screen-cast permission for TOKEN, as the dialog's
-#                                 "Remember" would, so that a restore asks nothing
+#   desktop.py grant TOKEN [N]    stores a screen-cast permission for TOKEN (N monitors), as
+#                                 the dialog's "Remember" would, so that a restore asks nothing
 #   desktop.py scale S            sets the monitor's scale
 import sys
 import time
@@ -28,9 +29,12 @@ def pointer_input():
     cast = call(sc, '/org/gnome/Mutter/ScreenCast', sc, 'CreateSession',
                 GLib.Variant('(a{sv})', ({'remote-desktop-session-id': GLib.Variant('s', sid)},))
                 ).unpack()[0]
-    # Absolute motion is relative to a stream: one of the monitor, never read.
-    stream = call(sc, cast, sc + '.Session', 'RecordMonitor',
-                  GLib.Variant('(sa{sv})', ('', {'cursor-mode': GLib.Variant('u', 0)}))).unpack()[0]
+    # Absolute motion is relative to a stream: one per monitor, never read.
+    dc = 'org.gnome.Mutter.DisplayConfig'
+    monitors = call(dc, '/org/gnome/Mutter/DisplayConfig', dc, 'GetCurrentState').unpack()[1]
+    streams = [call(sc, cast, sc + '.Session', 'RecordMonitor',
+                    GLib.Variant('(sa{sv})', (m[0][0], {'cursor-mode': GLib.Variant('u', 0)}))
+                    ).unpack()[0] for m in monitors]
     call(rd, session, rd + '.Session', 'Start')
     time.sleep(0.3)
     print('READY', flush=True)
@@ -40,6 +44,7 @@ def pointer_input():
             continue
         try:
             if words[0] == 'move':
+                stream = streams[int(words[3]) if len(words) > 3 else 0]
                 call(rd, session, rd + '.Session', 'NotifyPointerMotionAbsolute',
                      GLib.Variant('(sdd)', (stream, float(words[1]), float(words[2]))))
                 print('MOVED %d %s %s' % (time.clock_gettime_ns(time.CLOCK_MONOTONIC),
@@ -103,11 +108,11 @@ def consent(cancel, timeout):
     return 0
 
 
-def grant(token):
-    # What the GNOME portal stores for a remembered monitor of a host (non-sandboxed) app.
+def grant(token, count):
+    # What the GNOME portal stores for remembered monitors of a host (non-sandboxed) app.
     now = int(time.time() * 1e6)
-    monitor = GLib.Variant('s', 'MetaVendor:MetaVirtualMonitor:0x00')
-    data = GLib.Variant('(suv)', ('GNOME', 1, GLib.Variant('(xxa(uuv))', (now, now, [(0, 1, monitor)]))))
+    monitors = [(i, 1, GLib.Variant('s', 'MetaVendor:MetaVirtualMonitor:0x%02x' % i)) for i in range(count)]
+    data = GLib.Variant('(suv)', ('GNOME', 1, GLib.Variant('(xxa(uuv))', (now, now, monitors))))
     store = 'org.freedesktop.impl.portal.PermissionStore'
     call(store, '/org/freedesktop/impl/portal/PermissionStore', store, 'Set',
          GLib.Variant('(sbsa{sas}v)', ('screencast', True, token, {'': ['yes']}, data)))
@@ -135,7 +140,7 @@ if __name__ == '__main__':
         wait = float(args[args.index('--timeout') + 1]) if '--timeout' in args else 15
         sys.exit(consent('--cancel' in args, wait))
     elif what == 'grant':
-        grant(args[1])
+        grant(args[1], int(args[2]) if len(args) > 2 else 1)
     elif what == 'scale':
         scale(float(args[1]))
     else:

@@ -66,14 +66,16 @@ sample() {
     grep '^SAMPLE' "$PROBE_OUT" | tail -n 1 | sed -E 's/.* pos=([^ ]*) rgb=#?(.*)/\1 \2/'
 }
 
-# Moves the pointer and answers what the probe reads once it has seen the move.
+# Moves the pointer and answers what the probe reads once it has seen the move:
+# sample_at X Y [MONITOR POSITION], X and Y in that monitor's pixels, POSITION where the
+# backend puts that point (X,Y on the first monitor).
 sample_at() {
-    echo "move $1 $2" >&7
-    local got
+    echo "move $1 $2 ${3:-0}" >&7
+    local got want=${4:-$1,$2}
     for _ in $(seq 60); do
         got=$(sample)
         # The first full frame may follow the first cursor update.
-        [ "${got%% *}" = "$1,$2" ] && [ "${got#* }" != none ] && break
+        [ "${got%% *}" = "$want" ] && [ "${got#* }" != none ] && break
         sleep 0.05
     done
     echo "$got"
@@ -187,6 +189,8 @@ EOF
     DBUS_SESSION_BUS_ADDRESS=unix:path=$W/bare-bus start_probe noportal
     wait_for "$PROBE_OUT" '^STATUS portal-missing' 5
     check "no portal: status" "$(status_of "$PROBE_OUT")" portal-missing
+    check "no portal: the text names what is missing" \
+        "$(grep '^STATUS portal-missing' "$PROBE_OUT" | grep -c 'no screen-sharing portal')" 1
     check "no portal: failed read" "$(sample | cut -d' ' -f2)" none
     before=$(cpu_ticks "$PROBE_PID")
     echo ask >&8
@@ -211,6 +215,27 @@ scaled_scenario() {
     check "pre-granted start samples without asking" \
         "$(status_of "$PROBE_OUT") $(grep -c asking-consent "$PROBE_OUT")" "sampling 0"
     check_points "scale 2" 0,0 2559,0 0,1439 2559,1439 1001,601 1500,1000
+    stop_probe
+}
+
+monitors_scenario() {
+    # Two monitors side by side (1280x720, then 800x600 at x 1280), both granted beforehand.
+    local token
+    token=$(cat /proc/sys/kernel/random/uuid)
+    "$BIN/desktop.py" grant "$token" 2
+    mkdir -p "$STATE" && echo "$token" > "$STATE/screencast-token"
+    "$BIN/kalvor-test-painter" solid 3366cc --output 1 > "$W/painter2.log" 2>&1 &
+    pids+=($!)
+    start_painter coords --output 0
+    start_input
+    start_probe monitors
+    wait_for "$PROBE_OUT" '^STATUS sampling' 5
+    check "two monitors: sampling" "$(status_of "$PROBE_OUT")" sampling
+    check "first monitor" "$(sample_at 100 100 0 100,100)" "100,100 $(coords 100 100)"
+    check "second monitor, top left" "$(sample_at 10 20 1 1290,20)" "1290,20 3366cc"
+    check "second monitor, bottom right" "$(sample_at 799 599 1 2079,599)" "2079,599 3366cc"
+    check "back on the first, bottom right" "$(sample_at 1279 719 0 1279,719)" \
+        "1279,719 $(coords 1279 719)"
     stop_probe
 }
 

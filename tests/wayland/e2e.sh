@@ -56,6 +56,7 @@ scenario() {
 
 scenario 1280x720 consent
 scenario 2560x1440 scaled
+scenario 1280x720,800x600 monitors
 echo "wayland e2e took $((($(date +%s%N) - started) / 1000000)) ms"
 echo "$pass passed, $fail failed"
 [ "$fail" = 0 ]

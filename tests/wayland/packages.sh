@@ -10,7 +10,7 @@ WAYLAND_BUILD_PACKAGES=(libpipewire-0.3-dev libsystemd-dev pkg-config libwayland
 WAYLAND_TEST_PACKAGES=(mutter xdg-desktop-portal xdg-desktop-portal-gnome pipewire pipewire-bin
                        wireplumber dbus dbus-daemon gsettings-desktop-schemas
                        at-spi2-core python3-gi gir1.2-glib-2.0 python3-pyatspi gir1.2-atspi-2.0
-                       procps passwd util-linux)
+                       libglib2.0-bin dbus-bin procps passwd util-linux)
 
 ensure_wayland_packages() {
     ensure_packages "${WAYLAND_BUILD_PACKAGES[@]}" "${WAYLAND_TEST_PACKAGES[@]}"

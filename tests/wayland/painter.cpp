@@ -1,7 +1,8 @@
 // A full-screen Wayland client that paints what the tests expect to read back:
 //   painter coords                     pixel (x, y) = R x&255, G y&255, B (x>>8)<<4 | (y>>8)
 //   painter solid RRGGBB[,RRGGBB...] [PERIOD_MS]   one colour, or a new one every period
-// --scale N paints at buffer scale N (N buffer pixels per logical pixel). Every commit prints
+// --scale N paints at buffer scale N (N buffer pixels per logical pixel); --output N goes full
+// screen on the Nth output (in the order the compositor announces them). Every commit prints
 // "PAINT mono_ns=<CLOCK_MONOTONIC ns> rgb=<rrggbb|coords>".
 #include "xdg-shell-client-protocol.h"
 
@@ -24,6 +25,7 @@ struct Globals {
     wl_compositor *compositor = nullptr;
     wl_shm *shm = nullptr;
     xdg_wm_base *shell = nullptr;
+    std::vector<wl_output *> outputs;
     int width = 0;
     int height = 0;
     bool configured = false;
@@ -50,6 +52,9 @@ void OnGlobal(void *data, wl_registry *registry, std::uint32_t name, const char 
             wl_registry_bind(registry, name, &wl_compositor_interface, 4));
     else if (std::strcmp(interface, wl_shm_interface.name) == 0)
         g->shm = static_cast<wl_shm *>(wl_registry_bind(registry, name, &wl_shm_interface, 1));
+    else if (std::strcmp(interface, wl_output_interface.name) == 0)
+        g->outputs.push_back(
+            static_cast<wl_output *>(wl_registry_bind(registry, name, &wl_output_interface, 1)));
     else if (std::strcmp(interface, xdg_wm_base_interface.name) == 0)
         g->shell =
             static_cast<xdg_wm_base *>(wl_registry_bind(registry, name, &xdg_wm_base_interface, 1));
@@ -90,13 +95,15 @@ const wl_buffer_listener bufferListener{OnRelease};
 int main(int argc, char **argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
     int scale = 1;
-    for (std::size_t i = 0; i + 1 < args.size(); ++i)
-        if (args[i] == "--scale") {
-            scale = std::atoi(args[i + 1].c_str());
-            args.erase(args.begin() + static_cast<long>(i),
-                       args.begin() + static_cast<long>(i) + 2);
-            break;
+    int output = -1;
+    for (std::size_t i = 0; i + 1 < args.size();) {
+        if (args[i] != "--scale" && args[i] != "--output") {
+            ++i;
+            continue;
         }
+        (args[i] == "--scale" ? scale : output) = std::atoi(args[i + 1].c_str());
+        args.erase(args.begin() + static_cast<long>(i), args.begin() + static_cast<long>(i) + 2);
+    }
     const bool coords = !args.empty() && args[0] == "coords";
     std::vector<std::uint32_t> colours;
     if (!coords && args.size() >= 2)
@@ -130,7 +137,9 @@ int main(int argc, char **argv) {
     xdg_toplevel *toplevel = xdg_surface_get_toplevel(xsurface);
     xdg_toplevel_add_listener(toplevel, &toplevelListener, &g);
     xdg_toplevel_set_title(toplevel, "painter");
-    xdg_toplevel_set_fullscreen(toplevel, nullptr);
+    xdg_toplevel_set_fullscreen(toplevel, output >= 0 && output < static_cast<int>(g.outputs.size())
+                                              ? g.outputs[static_cast<std::size_t>(output)]
+                                              : nullptr);
     wl_surface_commit(surface);
     while (!g.configured || g.width == 0)
         if (wl_display_dispatch(display) < 0)

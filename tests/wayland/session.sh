@@ -7,7 +7,7 @@
 #   session.sh run CMD...   run CMD as the session's user, inside the session
 #
 # Environment: KW_DIR (state; default /tmp/kalvor-wayland), KW_USER (kalvor-wl),
-# KW_SIZE (virtual monitor, 1280x720), KW_KEEP_HOME=1 keeps the permission store between runs.
+# KW_SIZE (virtual monitors, 1280x720 or WxH,WxH,...), KW_KEEP_HOME=1 keeps the permission store between runs.
 set -u
 KW_USER=${KW_USER:-kalvor-wl}
 KW_DIR=${KW_DIR:-${TMPDIR:-/tmp}/kalvor-wayland}
@@ -63,7 +63,9 @@ EOF
     pipewire > "$KW_DIR/pipewire.log" 2>&1 & pids+=($!)
     echo "${pids[-1]}" > "$KW_DIR/pipewire.pid"
     wireplumber > "$KW_DIR/wireplumber.log" 2>&1 & pids+=($!)
-    mutter --headless --wayland --no-x11 --virtual-monitor "$KW_SIZE" > "$KW_DIR/mutter.log" 2>&1 &
+    local monitors=() size
+    for size in ${KW_SIZE//,/ }; do monitors+=(--virtual-monitor "$size"); done
+    mutter --headless --wayland --no-x11 "${monitors[@]}" > "$KW_DIR/mutter.log" 2>&1 &
     pids+=($!)
     # `gdbus wait` does not activate the name: a call before the owner is up would start a
     # second copy through bus activation.

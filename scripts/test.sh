@@ -6,20 +6,22 @@
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 . "$ROOT/scripts/lib.sh"
+. "$ROOT/tests/wayland/packages.sh"
 started=$SECONDS
 
 step "Checking Debian packages"
 ensure_packages "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
+ensure_wayland_packages
 
 configure_and_build "$ROOT/build-core" RelWithDebInfo -DKALVOR_WERROR=ON -DKALVOR_CORE_ONLY=ON
 step "Running the core's unit tests, built without Qt or X11"
 (cd "$ROOT/build-core" && ctest --output-on-failure --timeout 120 -j "$(nproc)")
 
-configure_and_build "$ROOT/build-test" RelWithDebInfo -DKALVOR_WERROR=ON
+configure_and_build "$ROOT/build-test" RelWithDebInfo -DKALVOR_WERROR=ON -DKALVOR_WAYLAND=ON
 step "Running the test suite"
 (cd "$ROOT/build-test" && ctest --output-on-failure --timeout 600 -j "$(nproc)")
 
-configure_and_build "$ROOT/build-asan" RelWithDebInfo -DKALVOR_WERROR=ON -DKALVOR_SANITIZE=ON
+configure_and_build "$ROOT/build-asan" RelWithDebInfo -DKALVOR_WERROR=ON -DKALVOR_SANITIZE=ON -DKALVOR_WAYLAND=ON
 step "Running the test suite under AddressSanitizer and UndefinedBehaviorSanitizer"
 export ASAN_OPTIONS=detect_leaks=1:check_initialization_order=1:detect_stack_use_after_return=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1

@@ -1,0 +1,105 @@
+#pragma once
+
+#include "core/ScreenReader.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+
+// Reads the screen of a Wayland desktop through its portal: one screen-cast stream per monitor,
+// the pointer taken from the streams' cursor metadata, the pixel from the newest full frame.
+//
+// Threading: the backend runs its own thread. Every public function may be called from any
+// thread. The handlers in WaylandOptions run on the backend's thread: they must return quickly
+// and must not destroy the reader; a front-end posts what they tell to its own thread.
+class WaylandScreenReader final : public ScreenReader {
+  public:
+    enum class State {
+        Starting,         // connecting to the portal, or restoring a stored permission
+        AskingConsent,    // the desktop's "share your screen" dialog is up
+        Sampling,         // streams are up: reads give colours
+        Refused,          // the user (or the desktop) said no
+        Revoked,          // sharing was stopped after it had started
+        PortalMissing,    // no portal, or one without screen casting
+        PipeWireDied,     // PipeWire is missing or its connection broke
+        NoCursorMetadata, // the portal cannot report the pointer: only PickColor works
+    };
+
+    struct Status {
+        State state = State::Starting;
+        std::string text; // one line for the user: what is happening, and what a click does
+    };
+
+    enum class ShortcutState {
+        Unavailable, // no GlobalShortcuts portal, or it bound nothing
+        Pending,     // asked; the desktop may be asking the user for the key
+        Bound,       // the desktop runs the capture handler when its key is pressed
+    };
+
+    struct Shortcut {
+        ShortcutState state = ShortcutState::Unavailable;
+        std::string trigger; // the key as the desktop describes it, when it says
+    };
+
+    struct Options {
+        // Where the restore token lives; empty: $XDG_STATE_HOME/kalvor (~/.local/state/kalvor).
+        std::string stateFolder;
+        // Frames per second asked of the compositor; the window samples every 50 ms.
+        unsigned maxFramesPerSecond = 20;
+        // Ask the portal for a global "capture" shortcut where it offers one.
+        bool registerShortcut = true;
+        std::function<void(const Status &)> onStatusChanged;
+        std::function<void()> onCaptureShortcut;
+        std::function<void(const Shortcut &)> onShortcutChanged;
+    };
+
+    explicit WaylandScreenReader(Options options);
+    ~WaylandScreenReader() override;
+    WaylandScreenReader(const WaylandScreenReader &) = delete;
+    WaylandScreenReader &operator=(const WaylandScreenReader &) = delete;
+
+    // Connects to the portal; the first start shows the desktop's consent dialog, later starts
+    // restore the stored permission without asking. Call once, after construction.
+    void Start();
+
+    Status CurrentStatus() const;
+    Shortcut CurrentShortcut() const;
+
+    // After a refusal, a revocation or a lost portal or PipeWire: drop what is left and ask
+    // again (the dialog shows if the stored permission no longer holds). Does nothing while
+    // sampling or while the portal handshake (and its dialog) is under way.
+    void AskAgain();
+
+    // One colour picked by the user through the desktop's own picker (Screenshot portal),
+    // for desktops without cursor metadata. `done` gets CLR_INVALID when cancelled or
+    // unavailable. One pick at a time: a call while one is open is answered CLR_INVALID.
+    void PickColor(std::function<void(ColourValue)> done);
+
+    // ScreenReader. Positions are native pixels of a desktop laid out from the monitors'
+    // streams; a point is only meaningful to GetPixel of the same reader.
+    std::uintptr_t GetDesktopWindow() override { return 1; }
+    std::optional<ScreenPoint> GetCursorPos() override;
+    ColourValue GetPixel(std::uintptr_t desktop, ScreenPoint at) override;
+    // No program may watch the keyboard on Wayland: Space is the front-end's, while focused.
+    std::uint16_t GetAsyncKeyState(int) override { return 0; }
+
+    // Buffers received from the compositor since sampling started, for diagnostics: those
+    // with pixels, and those that only moved the pointer.
+    struct FrameCounts {
+        std::uint64_t full = 0;
+        std::uint64_t cursorOnly = 0;
+    };
+    FrameCounts Frames() const;
+
+    // The text shown for a state, without detail.
+    static std::string Describe(State state);
+    static const char *Name(State state); // a short identifier, for logs and tests
+
+    struct Engine;
+
+  private:
+    std::unique_ptr<Engine> engine_;
+};
+
+// True when this process runs inside a Wayland session.
+bool InWaylandSession();

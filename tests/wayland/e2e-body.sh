@@ -1,0 +1,246 @@
+#!/bin/bash
+# The checks of one e2e scenario, run as the session's user inside the session.
+#   e2e-body.sh consent|scaled BIN
+set -u
+NAME=$1
+BIN=$2
+W=$HOME/e2e-$NAME
+mkdir -p "$W"
+STATE=$XDG_STATE_HOME/kalvor
+pass=0
+fail=0
+pids=()
+
+check() { # check WHAT GOT WANT
+    if [ "$2" = "$3" ]; then
+        pass=$((pass + 1))
+        echo "PASS $1"
+    else
+        fail=$((fail + 1))
+        echo "FAIL $1: got '$2', want '$3'"
+    fi
+}
+
+# The painter's coordinate pattern at (x, y), as rrggbb.
+coords() { printf '%02x%02x%02x' $(($1 & 255)) $(($2 & 255)) $(((($1 >> 8) << 4) | ($2 >> 8))); }
+
+wait_for() { # wait_for FILE REGEX SECONDS: true once a line matches
+    local i
+    for ((i = 0; i < $3 * 20; i++)); do
+        grep -Eq "$2" "$1" 2> /dev/null && return 0
+        sleep 0.05
+    done
+    return 1
+}
+
+# A probe reading commands from a fifo: start_probe NAME [OPTIONS...]; its output is
+# $W/NAME.out and its command stream is fd 8.
+start_probe() {
+    local name=$1
+    shift
+    rm -f "$W/$name.in" "$W/$name.out"
+    mkfifo "$W/$name.in"
+    "$BIN/kalvor-wayland-probe" --no-shortcut "$@" < "$W/$name.in" > "$W/$name.out" 2>&1 &
+    PROBE_PID=$!
+    pids+=($PROBE_PID)
+    exec 8> "$W/$name.in"
+    PROBE_OUT=$W/$name.out
+}
+
+stop_probe() { # a clean exit: no crash on the way out, no sanitizer report
+    echo quit >&8
+    exec 8>&-
+    wait "$PROBE_PID" 2> /dev/null
+    check "probe $(basename "$PROBE_OUT" .out) exits cleanly" $? 0
+}
+
+# The newest SAMPLE answer after asking for one: "x,y rrggbb" (none for a failed read).
+sample() {
+    local before
+    before=$(grep -c '^SAMPLE' "$PROBE_OUT")
+    echo sample >&8
+    for _ in $(seq 100); do
+        [ "$(grep -c '^SAMPLE' "$PROBE_OUT")" -gt "$before" ] && break
+        sleep 0.02
+    done
+    grep '^SAMPLE' "$PROBE_OUT" | tail -n 1 | sed -E 's/.* pos=([^ ]*) rgb=#?(.*)/\1 \2/'
+}
+
+# Moves the pointer and answers what the probe reads once it has seen the move:
+# sample_at X Y [MONITOR POSITION], X and Y in that monitor's pixels, POSITION where the
+# backend puts that point (X,Y on the first monitor).
+sample_at() {
+    echo "move $1 $2 ${3:-0}" >&7
+    local got want=${4:-$1,$2}
+    for _ in $(seq 60); do
+        got=$(sample)
+        # The first full frame may follow the first cursor update.
+        [ "${got%% *}" = "$want" ] && [ "${got#* }" != none ] && break
+        sleep 0.05
+    done
+    echo "$got"
+}
+
+start_painter() {
+    [ -n "${PAINTER_PID:-}" ] && kill "$PAINTER_PID" 2> /dev/null && wait "$PAINTER_PID" 2> /dev/null
+    "$BIN/kalvor-test-painter" "$@" > "$W/painter.log" 2>&1 &
+    PAINTER_PID=$!
+    pids+=($PAINTER_PID)
+    wait_for "$W/painter.log" '^PAINT' 5
+    sleep 0.8 # mutter fades a new window in over about half a second
+}
+
+start_input() {
+    rm -f "$W/input.in"
+    mkfifo "$W/input.in"
+    "$BIN/desktop.py" input < "$W/input.in" > "$W/input.log" 2>&1 &
+    pids+=($!)
+    exec 7> "$W/input.in"
+    wait_for "$W/input.log" '^READY' 10
+}
+
+status_of() { grep '^STATUS' "$1" | tail -n 1 | cut -d' ' -f2; }
+
+cpu_ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
+
+check_points() { # check_points LABEL X,Y...
+    local label=$1 p
+    shift
+    for p in "$@"; do
+        check "$label colour at $p" "$(sample_at "${p%,*}" "${p#*,}")" "$p $(coords "${p%,*}" "${p#*,}")"
+    done
+}
+
+consent_scenario() {
+    start_painter coords
+    start_input
+    # First start: no stored permission, the desktop's dialog answered as a user would.
+    start_probe first
+    wait_for "$PROBE_OUT" '^STATUS asking-consent' 10
+    check "first start asks for consent" "$(status_of "$PROBE_OUT")" asking-consent
+    "$BIN/desktop.py" consent > "$W/consent.log" 2>&1
+    check "the dialog was answered" $? 0
+    wait_for "$PROBE_OUT" '^STATUS sampling' 10
+    check "sampling after consent" "$(status_of "$PROBE_OUT")" sampling
+    check "restore token kept in the state folder" "$([ -s "$STATE/screencast-token" ] && echo yes)" yes
+    check_points "coords" 0,0 1279,0 0,719 1279,719 300,200 777,555 641,360
+
+    # Live: the colour under a still pointer changes on screen.
+    start_painter solid ff8000,0080ff 300
+    local seen="" i
+    for i in $(seq 40); do
+        seen="$seen $(sample | cut -d' ' -f2)"
+        sleep 0.05
+    done
+    check "live update shows ff8000" "$(echo "$seen" | grep -c ff8000)" 1
+    check "live update shows 0080ff" "$(echo "$seen" | grep -c 0080ff)" 1
+    stop_probe
+
+    # Second start: the stored token restores the permission, nothing is asked.
+    start_painter solid 3366cc
+    start_probe restore
+    wait_for "$PROBE_OUT" '^STATUS sampling' 5
+    check "restore reaches sampling" "$(status_of "$PROBE_OUT")" sampling
+    check "restore never asks" "$(grep -c asking-consent "$PROBE_OUT")" 0
+    check "restored colour" "$(sample_at 100 100)" "100,100 3366cc"
+
+    # Refusal, then a second ask that is granted.
+    start_probe refuse --state-dir "$W/no-token"
+    wait_for "$PROBE_OUT" '^STATUS asking-consent' 10
+    "$BIN/desktop.py" consent --cancel > "$W/cancel.log" 2>&1
+    wait_for "$PROBE_OUT" '^STATUS refused' 10
+    check "refusal: status" "$(status_of "$PROBE_OUT")" refused
+    check "refusal: the text says how to ask again" \
+        "$(grep '^STATUS refused' "$PROBE_OUT" | grep -c 'click the preview to ask again')" 1
+    check "refusal: failed read" "$(sample | cut -d' ' -f2)" none
+    check "refusal: no token kept" "$([ -e "$W/no-token/screencast-token" ] && echo kept || echo none)" none
+    echo ask >&8
+    wait_for "$PROBE_OUT" 'asking-consent.*' 10
+    "$BIN/desktop.py" consent > "$W/consent2.log" 2>&1
+    wait_for "$PROBE_OUT" '^STATUS sampling' 10
+    check "asking again after a refusal: granted" "$(status_of "$PROBE_OUT")" sampling
+    check "asking again: colour" "$(sample_at 200 100)" "200,100 3366cc"
+
+    # PipeWire dies under a sampling reader: a failed read and a status, no spinning.
+    kill "$(cat "$KW_DIR/pipewire.pid")"
+    wait_for "$PROBE_OUT" '^STATUS pipewire-died' 5
+    check "PipeWire gone: status" "$(status_of "$PROBE_OUT")" pipewire-died
+    check "PipeWire gone: failed read" "$(sample | cut -d' ' -f2)" none
+    local before
+    before=$(cpu_ticks "$PROBE_PID")
+    echo ask >&8
+    sleep 3
+    check "PipeWire gone: asking again stays idle" "$(($(cpu_ticks "$PROBE_PID") - before <= 3))" 1
+    echo "     (status after asking again: $(grep '^STATUS' "$PROBE_OUT" | tail -n 1))"
+    stop_probe
+
+
+    # No portal on the bus (a bare bus without service files): said so, read fails, idle.
+    cat > "$W/bare-bus.conf" << EOF
+<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
+ "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
+<busconfig><type>session</type><listen>unix:path=$W/bare-bus</listen><auth>EXTERNAL</auth>
+ <policy context="default"><allow user="*"/><allow own="*"/><allow send_destination="*"/>
+ <allow receive_sender="*"/></policy></busconfig>
+EOF
+    dbus-daemon --config-file="$W/bare-bus.conf" --nofork --nopidfile &
+    pids+=($!)
+    for _ in $(seq 100); do [ -S "$W/bare-bus" ] && break; sleep 0.05; done
+    DBUS_SESSION_BUS_ADDRESS=unix:path=$W/bare-bus start_probe noportal
+    wait_for "$PROBE_OUT" '^STATUS portal-missing' 5
+    check "no portal: status" "$(status_of "$PROBE_OUT")" portal-missing
+    check "no portal: the text names what is missing" \
+        "$(grep '^STATUS portal-missing' "$PROBE_OUT" | grep -c 'no screen-sharing portal')" 1
+    check "no portal: failed read" "$(sample | cut -d' ' -f2)" none
+    before=$(cpu_ticks "$PROBE_PID")
+    echo ask >&8
+    sleep 2
+    check "no portal: asking again stays idle" "$(($(cpu_ticks "$PROBE_PID") - before <= 2))" 1
+    check "no portal: still said" "$(status_of "$PROBE_OUT")" portal-missing
+    stop_probe
+}
+
+scaled_scenario() {
+    # Pre-granted: a token in the permission store and in Kalvor's state folder.
+    local token
+    token=$(cat /proc/sys/kernel/random/uuid)
+    "$BIN/desktop.py" grant "$token"
+    mkdir -p "$STATE" && echo "$token" > "$STATE/screencast-token"
+    "$BIN/desktop.py" scale 2 > "$W/scale.log"
+    check "monitor at scale 2" "$(cat "$W/scale.log")" "scale 2.0"
+    start_painter coords --scale 2
+    start_input
+    start_probe scaled
+    wait_for "$PROBE_OUT" '^STATUS sampling' 5
+    check "pre-granted start samples without asking" \
+        "$(status_of "$PROBE_OUT") $(grep -c asking-consent "$PROBE_OUT")" "sampling 0"
+    check_points "scale 2" 0,0 2559,0 0,1439 2559,1439 1001,601 1500,1000
+    stop_probe
+}
+
+monitors_scenario() {
+    # Two monitors side by side (1280x720, then 800x600 at x 1280), both granted beforehand.
+    local token
+    token=$(cat /proc/sys/kernel/random/uuid)
+    "$BIN/desktop.py" grant "$token" 2
+    mkdir -p "$STATE" && echo "$token" > "$STATE/screencast-token"
+    "$BIN/kalvor-test-painter" solid 3366cc --output 1 > "$W/painter2.log" 2>&1 &
+    pids+=($!)
+    start_painter coords --output 0
+    start_input
+    start_probe monitors
+    wait_for "$PROBE_OUT" '^STATUS sampling' 5
+    check "two monitors: sampling" "$(status_of "$PROBE_OUT")" sampling
+    check "first monitor" "$(sample_at 100 100 0 100,100)" "100,100 $(coords 100 100)"
+    check "second monitor, top left" "$(sample_at 10 20 1 1290,20)" "1290,20 3366cc"
+    check "second monitor, bottom right" "$(sample_at 799 599 1 2079,599)" "2079,599 3366cc"
+    check "back on the first, bottom right" "$(sample_at 1279 719 0 1279,719)" \
+        "1279,719 $(coords 1279 719)"
+    stop_probe
+}
+
+"${NAME}_scenario"
+exec 7>&- 2> /dev/null
+for pid in "${pids[@]}"; do kill "$pid" 2> /dev/null; done
+wait 2> /dev/null
+echo "$pass passed, $fail failed"

@@ -1,0 +1,17 @@
+# Debian packages of the Wayland backend, its end-to-end tests and its benchmark.
+# Sourced after scripts/lib.sh; ensure_packages installs whichever are missing.
+
+# Building the backend, the probe and the test painter.
+WAYLAND_BUILD_PACKAGES=(libpipewire-0.3-dev libsystemd-dev pkg-config libwayland-dev
+                        libwayland-bin wayland-protocols)
+
+# A headless GNOME compositor session with PipeWire and the desktop portal, and what the test
+# helpers drive it with (D-Bus from Python, the consent dialog through accessibility).
+WAYLAND_TEST_PACKAGES=(mutter xdg-desktop-portal xdg-desktop-portal-gnome pipewire pipewire-bin
+                       wireplumber dbus dbus-daemon gsettings-desktop-schemas
+                       at-spi2-core python3-gi gir1.2-glib-2.0 python3-pyatspi gir1.2-atspi-2.0
+                       libglib2.0-bin dbus-bin procps passwd util-linux)
+
+ensure_wayland_packages() {
+    ensure_packages "${WAYLAND_BUILD_PACKAGES[@]}" "${WAYLAND_TEST_PACKAGES[@]}"
+}

@@ -1,0 +1,124 @@
+// The Wayland backend's parts that need no desktop: pixel layouts, monitor layout, token file.
+#include "platform/wayland/DesktopLayout.h"
+#include "platform/wayland/FrameFormat.h"
+#include "platform/wayland/RestoreToken.h"
+#include "unit/Check.h"
+
+#include <array>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// One pixel written as the format's definition says, independently of the decoder's masks:
+// 8-bit formats name their bytes in memory order, packed 10-bit ones a little-endian word
+// from its top bit down.
+std::array<std::uint8_t, 4> Encode(FrameFormat f, int r, int g, int b) {
+    using F = FrameFormat;
+    const auto bytes = [](std::uint32_t w) {
+        return std::array<std::uint8_t, 4>{
+            static_cast<std::uint8_t>(w), static_cast<std::uint8_t>(w >> 8),
+            static_cast<std::uint8_t>(w >> 16), static_cast<std::uint8_t>(w >> 24)};
+    };
+    const auto u8 = [](int v) { return static_cast<std::uint8_t>(v); };
+    const std::uint32_t r10 = static_cast<std::uint32_t>(r) << 2 | 3,
+                        g10 = static_cast<std::uint32_t>(g) << 2 | 3,
+                        b10 = static_cast<std::uint32_t>(b) << 2 | 3;
+    switch (f) {
+    case F::BGRx:
+    case F::BGRA:
+        return {u8(b), u8(g), u8(r), 0xAA};
+    case F::RGBx:
+    case F::RGBA:
+        return {u8(r), u8(g), u8(b), 0xAA};
+    case F::xRGB:
+    case F::ARGB:
+        return {0xAA, u8(r), u8(g), u8(b)};
+    case F::xBGR:
+    case F::ABGR:
+        return {0xAA, u8(b), u8(g), u8(r)};
+    case F::xRGB_210LE:
+    case F::ARGB_210LE:
+        return bytes(2u << 30 | r10 << 20 | g10 << 10 | b10);
+    case F::xBGR_210LE:
+    case F::ABGR_210LE:
+        return bytes(2u << 30 | b10 << 20 | g10 << 10 | r10);
+    case F::RGBx_102LE:
+    case F::RGBA_102LE:
+        return bytes(r10 << 22 | g10 << 12 | b10 << 2 | 2u);
+    case F::BGRx_102LE:
+    case F::BGRA_102LE:
+        return bytes(b10 << 22 | g10 << 12 | r10 << 2 | 2u);
+    }
+    return {};
+}
+
+} // namespace
+
+TEST_CASE("every frame format decodes to the colour it holds") {
+    for (int f = 0; f <= static_cast<int>(FrameFormat::BGRA_102LE); ++f) {
+        const auto format = static_cast<FrameFormat>(f);
+        for (const auto &c :
+             {std::array{0x12, 0x34, 0x56}, std::array{255, 0, 128}, std::array{0, 255, 1}}) {
+            const auto px = Encode(format, c[0], c[1], c[2]);
+            const FrameView frame{px.data(), px.size(), 1, 1, 4, format};
+            CHECK_EQ(ReadFramePixel(frame, 0, 0), RGB(c[0], c[1], c[2]));
+        }
+    }
+}
+
+TEST_CASE("frame reads honour stride and refuse what lies outside") {
+    // 2x2 BGRx with 4 bytes of padding per row; the last row is cut short by the buffer.
+    const std::uint8_t px[] = {1, 2, 3, 0, 4, 5, 6, 0, 9, 9, 9, 9, 7, 8, 9, 0};
+    const FrameView frame{px, sizeof px, 2, 2, 12, FrameFormat::BGRx};
+    CHECK_EQ(ReadFramePixel(frame, 1, 0), RGB(6, 5, 4));
+    CHECK_EQ(ReadFramePixel(frame, 0, 1), RGB(9, 8, 7));
+    CHECK_EQ(ReadFramePixel(frame, 1, 1), CLR_INVALID); // past the buffer's end
+    CHECK_EQ(ReadFramePixel(frame, 2, 0), CLR_INVALID);
+    CHECK_EQ(ReadFramePixel(frame, -1, 0), CLR_INVALID);
+    CHECK_EQ(ReadFramePixel(FrameView{}, 0, 0), CLR_INVALID); // no frame yet
+}
+
+TEST_CASE("monitors of mixed scales lie apart in native pixels") {
+    // A 2x monitor at logical (0,0) 1280x720 and a 1x monitor to its right at (1280,0).
+    const std::vector<StreamPlacement> two{{true, 0, 0, 1280, 720, 2560, 1440},
+                                           {true, 1280, 0, 1920, 1080, 1920, 1080}};
+    const auto rects = LayOutStreams(two);
+    CHECK_EQ(rects[0], (ScreenRect{0, 0, 2560, 1440}));
+    CHECK_EQ(rects[1], (ScreenRect{2560, 0, 1920, 1080}));
+    CHECK_EQ(StreamAt(rects, {2559, 1439}).value_or(9), 0u);
+    CHECK_EQ(StreamAt(rects, {2560, 0}).value_or(9), 1u);
+    CHECK(!StreamAt(rects, {2600, 1200}).has_value()); // below the smaller monitor
+    // Without positions they go side by side; without a format they take no room.
+    const auto loose = LayOutStreams(
+        {{false, 0, 0, 0, 0, 800, 600}, {false, 0, 0, 0, 0, 0, 0}, {false, 0, 0, 0, 0, 640, 480}});
+    CHECK_EQ(loose[2], (ScreenRect{800, 0, 640, 480}));
+    CHECK_EQ(StreamAt(loose, {0, 0}).value_or(9), 0u);
+}
+
+TEST_CASE("the restore token lives in the state folder, private, replaced whole") {
+    char base[] = "/tmp/kalvor-token-XXXXXX";
+    CHECK(mkdtemp(base) != nullptr);
+    setenv("XDG_STATE_HOME", base, 1);
+    CHECK_EQ(RestoreToken::DefaultFolder(), std::string(base) + "/kalvor");
+    setenv("XDG_STATE_HOME", "relative/is/ignored", 1);
+    setenv("HOME", base, 1);
+    CHECK_EQ(RestoreToken::DefaultFolder(), std::string(base) + "/.local/state/kalvor");
+
+    const RestoreToken token({});
+    CHECK_EQ(token.Load(), std::string());
+    CHECK(token.Store("3e4285e1-aaaa"));
+    CHECK(token.Store("5f00-bbbb")); // a grant replaces the spent token
+    CHECK_EQ(token.Load(), std::string("5f00-bbbb"));
+    struct stat info {};
+    CHECK(stat(token.Path().c_str(), &info) == 0 && (info.st_mode & 0777) == 0600);
+    CHECK(token.Store({}));
+    CHECK_EQ(token.Load(), std::string());
+    CHECK(!RestoreToken("/proc/no-such-place").Store("x"));
+    std::system((std::string("rm -rf ") + base).c_str());
+}
+
+CHECK_MAIN

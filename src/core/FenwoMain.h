@@ -63,6 +63,10 @@ class FenwoMain {
     void Picture1_Click(); // the user clicked the preview
     // A capture asked for from outside the window: taken by the next tick as a Space press.
     void RequestCapture() { captureRequested_ = true; }
+    // A colour the desktop's own picker chose, where the screen cannot be read live: shown,
+    // held and captured as a Space press would have captured it. A cancelled pick changes
+    // nothing.
+    void ColourPicked(ColourValue colour);
 
     // Capture: the swatch append, then the clipboard.
     void AppendSwatch();

@@ -20,6 +20,16 @@ void FenwoMain::Timer1_Timer() {
     }
 }
 
+void FenwoMain::ColourPicked(ColourValue colour) {
+    if (colour == CLR_INVALID)
+        return;
+    ShowColor(colour);
+    if (!held_)
+        SetHold(true); // the next ticks would read nothing over it
+    AppendSwatch();
+    CopyColor();
+}
+
 void FenwoMain::Check1_Click() {
     SetHold(!held_);
 }

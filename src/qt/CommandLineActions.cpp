@@ -6,7 +6,12 @@
 #include "platform/posix/CaptureChannel.h"
 #include "platform/x11/X11Screen.h"
 
+#include <chrono>
 #include <cstdio>
+#include <thread>
+#ifdef KALVOR_WITH_WAYLAND
+#include "platform/wayland/WaylandScreenReader.h"
+#endif
 
 namespace {
 
@@ -15,11 +20,26 @@ int Fail(const std::string &why) {
     return 1;
 }
 
+// The code of colour in the asked format and case, else the window's from the settings file.
+int Print(const CommandLine &command, ColourValue colour, const QString &settingsFolder) {
+    IniMod::SetIniPath((settingsFolder + QStringLiteral("/Kalvor.ini")).toStdString());
+    int format = command.format;
+    if (format < 0) // the window's choice; with none chosen there, the first entry
+        format = StoredFormat().value_or(FormatHtml);
+    if (format == FormatNone)
+        format = FormatHtml;
+    const int upperCase =
+        command.upperCase >= 0 ? command.upperCase : StoredUpperCase().value_or(1);
+    std::printf("%s\n", RenderTexts(colour, format, upperCase).code.c_str());
+    return 0;
+}
+
 } // namespace
 
 int CaptureInRunningCopy(const QString &displayName) {
     if (displayName.isEmpty())
-        return Fail("no X display: DISPLAY is not set, so there is no running Kalvor to ask");
+        return Fail("no display: neither DISPLAY nor WAYLAND_DISPLAY is set, so there is no "
+                    "running Kalvor to ask");
     const CaptureChannelPath path = LocateCaptureChannel(displayName.toStdString());
     if (!path.error.empty())
         return Fail(path.error);
@@ -44,14 +64,35 @@ int PrintColourUnderPointer(const CommandLine &command, const QString &displayNa
     if (colour == CLR_INVALID)
         return Fail("the pixel under the pointer cannot be read");
 
-    IniMod::SetIniPath((settingsFolder + QStringLiteral("/Kalvor.ini")).toStdString());
-    int format = command.format;
-    if (format < 0) // the window's choice; with none chosen there, the first entry
-        format = StoredFormat().value_or(FormatHtml);
-    if (format == FormatNone)
-        format = FormatHtml;
-    const int upperCase =
-        command.upperCase >= 0 ? command.upperCase : StoredUpperCase().value_or(1);
-    std::printf("%s\n", RenderTexts(colour, format, upperCase).code.c_str());
-    return 0;
+    return Print(command, colour, settingsFolder);
 }
+
+#ifdef KALVOR_WITH_WAYLAND
+int PrintColourThroughPortal(const CommandLine &command, const QString &settingsFolder) {
+    using State = WaylandScreenReader::State;
+    WaylandScreenReader::Options options;
+    options.registerShortcut = false;
+    WaylandScreenReader reader(options);
+    reader.Start();
+    // The user may take a while over the consent dialog; a restored permission is quick.
+    const auto start = std::chrono::steady_clock::now();
+    for (;;) {
+        const WaylandScreenReader::Status status = reader.CurrentStatus();
+        const auto waited = std::chrono::steady_clock::now() - start;
+        if (status.state == State::Sampling) {
+            if (const auto pointer = reader.GetCursorPos()) {
+                const ColourValue colour = reader.GetPixel(reader.GetDesktopWindow(), *pointer);
+                if (colour != CLR_INVALID)
+                    return Print(command, colour, settingsFolder);
+            }
+            if (waited > std::chrono::seconds(5))
+                return Fail("the screen cast shows no pixel under the pointer");
+        } else if (status.state != State::Starting && status.state != State::AskingConsent) {
+            return Fail(status.text);
+        } else if (waited > std::chrono::seconds(status.state == State::AskingConsent ? 120 : 10)) {
+            return Fail("the desktop did not start the screen cast: " + status.text);
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+}
+#endif

@@ -12,3 +12,7 @@ int CaptureInRunningCopy(const QString &displayName);
 // command line asks for, else those of the settings file in settingsFolder (never written).
 int PrintColourUnderPointer(const CommandLine &command, const QString &displayName,
                             const QString &settingsFolder);
+
+// The same through the desktop's screen-cast portal, on a Wayland desktop: the first start asks
+// the user, later ones restore the permission given then.
+int PrintColourThroughPortal(const CommandLine &command, const QString &settingsFolder);

@@ -28,6 +28,10 @@ QLabel *Caption(const QString &text, QWidget *parent, Qt::Alignment alignment) {
 
 } // namespace
 
+QString PreviewTip() {
+    return QStringLiteral("吸い取り有効/無効");
+}
+
 // Geometry is fixed in pixels, as the window is fixed in size; siblings are created back to
 // front, since a later sibling stacks above an earlier one.
 void FenwoMainWindow::CreateControls() {
@@ -58,7 +62,7 @@ void FenwoMainWindow::CreateControls() {
     Text1[0] = Place(new TextBox(this), 88, 24, 33, 18);
     Text2 = Place(new TextBox(this), 88, 48, 113, 18);
     Picture1 = Place(new PictureBox(this), 24, 8, 33, 33);
-    Picture1->setToolTip(QStringLiteral("吸い取り有効/無効"));
+    Picture1->setToolTip(PreviewTip());
     Picture1->setFocusPolicy(Qt::StrongFocus);
     Text1[1] = Place(new TextBox(this), 128, 24, 33, 18);
     Text1[2] = Place(new TextBox(this), 168, 24, 33, 18);

@@ -5,6 +5,7 @@
 
 #include <QWidget>
 #include <array>
+#include <functional>
 
 class DropDownList;
 class HistoryStrip;
@@ -15,6 +16,9 @@ class QScrollBar;
 class QTimer;
 class TextBox;
 class ToggleFrame;
+
+// The preview's own tooltip: sampling on or off.
+QString PreviewTip();
 
 // The one window, drawn with Qt widgets. The state and the handlers are the core's; the
 // widgets show what it says and pass every event on to the handler of the same name.
@@ -66,6 +70,14 @@ class FenwoMainWindow final : public QWidget, public WindowView {
     // reaches the event loop again.
     void SaveIfOpen();
 
+    // A backend that cannot read the screen right now may take a click on the preview for
+    // itself (to ask the desktop again, say): the handler returns true when it did.
+    void SetPreviewClickHandler(std::function<bool()> handler) {
+        previewClick_ = std::move(handler);
+    }
+    // Why the screen cannot be read, shown on the preview; empty once it can be again.
+    void ShowReadProblem(const QString &problem);
+
   protected:
     void closeEvent(QCloseEvent *event) override;
     void moveEvent(QMoveEvent *event) override;
@@ -79,4 +91,5 @@ class FenwoMainWindow final : public QWidget, public WindowView {
     FenwoMain core_;
     bool loaded_ = false;
     bool unloaded_ = false;
+    std::function<bool()> previewClick_;
 };

@@ -11,6 +11,9 @@
 #include "qt/SettingsLocation.h"
 #include "qt/StartupProbe.h"
 #include "qt/TerminationSignals.h"
+#ifdef KALVOR_WITH_WAYLAND
+#include "qt/WaylandSession.h"
+#endif
 
 #include <QApplication>
 #include <cstdio>
@@ -35,7 +38,20 @@ void SaveOnExit() {
         openWindow->SaveIfOpen();
 }
 
-std::unique_ptr<ScreenReader> OpenScreen(const DisplayChoice &display) {
+// The screen is read through the desktop's portal in a Wayland session (XWayland sees only
+// X11 windows there), through X11 elsewhere; KALVOR_BACKEND=x11 or wayland decides by hand.
+bool UseWaylandBackend() {
+#ifdef KALVOR_WITH_WAYLAND
+    const QString forced = qEnvironmentVariable("KALVOR_BACKEND");
+    if (forced == QLatin1String("wayland"))
+        return true;
+    return forced != QLatin1String("x11") && InWaylandSession();
+#else
+    return false;
+#endif
+}
+
+std::unique_ptr<ScreenReader> OpenX11Screen(const DisplayChoice &display) {
     if (QGuiApplication::platformName() == QLatin1String("xcb")) {
         if (auto x11 = X11Screen::Open(display.x11Display.toStdString()))
             return x11;
@@ -58,21 +74,27 @@ int main(int argc, char *argv[]) {
         return command.action == CommandLine::Misuse ? 2 : 0;
     }
 
-    const QString displayName =
+    const bool wayland = UseWaylandBackend();
+    const QString x11Name =
         command.display.isEmpty() ? qEnvironmentVariable("DISPLAY") : command.display;
     if (command.action == CommandLine::Capture)
-        return CaptureInRunningCopy(displayName);
+        return CaptureInRunningCopy(
+            CaptureChannelName(x11Name, qEnvironmentVariable("WAYLAND_DISPLAY")));
     if (command.action == CommandLine::Print) {
         const QCoreApplication quiet(argc, argv);
         IniMod::UseProfile(profile);
-        return PrintColourUnderPointer(command, displayName,
-                                       SettingsFolder(QCoreApplication::applicationDirPath()));
+        const QString folder = SettingsFolder(QCoreApplication::applicationDirPath());
+#ifdef KALVOR_WITH_WAYLAND
+        if (wayland)
+            return PrintColourThroughPortal(command, folder);
+#endif
+        return PrintColourUnderPointer(command, x11Name, folder);
     }
 
     const DisplayChoice display =
         ChooseDisplay({qEnvironmentVariable("DISPLAY"), qEnvironmentVariable("WAYLAND_DISPLAY"),
                        qEnvironmentVariable("XDG_SESSION_TYPE"),
-                       qEnvironmentVariable("QT_QPA_PLATFORM"), command.display});
+                       qEnvironmentVariable("QT_QPA_PLATFORM"), command.display, wayland});
     if (!display.error.isEmpty()) {
         Say(display.error);
         return 1;
@@ -85,23 +107,45 @@ int main(int argc, char *argv[]) {
             return 1;
         }
         qputenv("QT_QPA_PLATFORM", "xcb");
+    } else if (display.nativeWayland) {
+        qputenv("QT_QPA_PLATFORM", "wayland");
     }
-    if (display.waylandNote)
-        Say(WaylandNote());
+    if (!display.note.isEmpty())
+        Say(display.note);
 
     IniMod::UseProfile(profile);
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kalvor"));
-    const std::unique_ptr<ScreenReader> screen = OpenScreen(display);
+    std::unique_ptr<ScreenReader> screen;
+#ifdef KALVOR_WITH_WAYLAND
+    std::unique_ptr<WaylandSession> session;
+    WaylandScreenReader *portal = nullptr;
+    if (wayland) {
+        session = std::make_unique<WaylandSession>();
+        auto reader = std::make_unique<WaylandScreenReader>(session->ReaderOptions());
+        portal = reader.get();
+        screen = std::move(reader);
+    }
+#endif
+    if (!screen)
+        screen = OpenX11Screen(display);
     QtDesktop desktop(*screen, QCoreApplication::applicationDirPath());
     FenwoMainWindow window(desktop);
+#ifdef KALVOR_WITH_WAYLAND
+    if (portal) {
+        session->Attach(window, *portal);
+        portal->Start();
+    }
+#endif
     openWindow = &window;
     std::atexit(SaveOnExit);
     CloseOnTerminationSignals(window);
     std::unique_ptr<CaptureService> captures;
-    if (!display.x11Display.isEmpty())
-        captures = std::make_unique<CaptureService>(window.Core(), display.x11Display);
+    const QString channel =
+        CaptureChannelName(display.x11Display, qEnvironmentVariable("WAYLAND_DISPLAY"));
+    if (!channel.isEmpty())
+        captures = std::make_unique<CaptureService>(window.Core(), channel);
     ReportStartupWhenAsked(window);
     window.show();
     const int status = QApplication::exec();

@@ -24,6 +24,25 @@ TEST_CASE("a capture appends the colour of that tick and copies text and swatch"
     CHECK_EQ(t.desktop.clipboard.size(), 2u); // releasing the hold copies nothing
 }
 
+TEST_CASE("a colour from the desktop's picker is held and captured; a cancel changes nothing") {
+    Window t;
+    t.w.Form_Load();
+    t.desktop.pointer.reset(); // nothing to read live
+    t.Tick();
+    t.w.ColourPicked(CLR_INVALID);
+    CHECK_EQ(t.w.PreviewColour(), CLR_INVALID);
+    CHECK(t.desktop.clipboard.empty());
+    t.w.ColourPicked(0xD2691E);
+    CHECK(t.view.held);
+    CHECK_EQ(t.w.TimerInterval(), 200);
+    CHECK_EQ(t.Clipboard(), "#1E69D2");
+    t.Tick(); // held: the failing reads do not cover it
+    CHECK_EQ(t.w.PreviewColour(), 0xD2691E);
+    t.w.ColourPicked(0x00FF00); // a second pick while held is captured too
+    CHECK_EQ(t.w.Swatches().Count(), 2);
+    CHECK_EQ(t.desktop.clipboard.back().swatch, 0x00FF00);
+}
+
 TEST_CASE("the 15th capture enables scrolling without scrolling") {
     Window t;
     t.w.Form_Load();

@@ -1,0 +1,90 @@
+#include "qt/WaylandSession.h"
+
+#include "qt/FenwoMainWindow.h"
+
+#include <QCoreApplication>
+#include <QKeyEvent>
+#include <QWindow>
+#include <cstdio>
+
+using State = WaylandScreenReader::State;
+
+WaylandSession::WaylandSession() = default;
+
+WaylandScreenReader::Options WaylandSession::ReaderOptions() {
+    // The handlers run on the backend's thread: hand everything over to ours.
+    WaylandScreenReader::Options options;
+    const QPointer<WaylandSession> self(this);
+    options.onStatusChanged = [self](const WaylandScreenReader::Status &status) {
+        QMetaObject::invokeMethod(
+            self, [self, status] { self->StatusChanged(status); }, Qt::QueuedConnection);
+    };
+    options.onCaptureShortcut = [self] {
+        QMetaObject::invokeMethod(
+            self,
+            [self] {
+                if (self->window_)
+                    self->window_->Core().RequestCapture();
+            },
+            Qt::QueuedConnection);
+    };
+    return options;
+}
+
+void WaylandSession::Attach(FenwoMainWindow &window, WaylandScreenReader &reader) {
+    window_ = &window;
+    reader_ = &reader;
+    window.SetPreviewClickHandler([this] { return PreviewClicked(); });
+    QCoreApplication::instance()->installEventFilter(this);
+    StatusChanged(reader.CurrentStatus());
+}
+
+void WaylandSession::StatusChanged(const WaylandScreenReader::Status &status) {
+    status_ = status;
+    const bool reading = status.state == State::Sampling;
+    if (window_)
+        window_->ShowReadProblem(reading ? QString() : QString::fromStdString(status.text));
+    // Each trouble is told once: a portal that keeps refusing does not fill the terminal.
+    if (!reading && status.state != State::Starting && said_.insert(status.state).second)
+        std::fprintf(stderr, "kalvor: %s\n", status.text.c_str());
+}
+
+bool WaylandSession::PreviewClicked() {
+    switch (status_.state) {
+    case State::Refused:
+    case State::Revoked:
+    case State::PortalMissing:
+    case State::PipeWireDied:
+        reader_->AskAgain();
+        return true;
+    case State::NoCursorMetadata: {
+        const QPointer<WaylandSession> self(this);
+        reader_->PickColor([self](ColourValue colour) {
+            QMetaObject::invokeMethod(
+                self,
+                [self, colour] {
+                    if (self->window_)
+                        self->window_->Core().ColourPicked(colour);
+                },
+                Qt::QueuedConnection);
+        });
+        return true;
+    }
+    default:
+        return false; // sampling, or asking: the click holds the colour as anywhere else
+    }
+}
+
+// No program may watch another's keyboard here: Space counts while our window has the focus,
+// and goes no further, so that no control takes it as well.
+bool WaylandSession::eventFilter(QObject *watched, QEvent *event) {
+    if (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease)
+        return QObject::eventFilter(watched, event);
+    const auto *key = static_cast<QKeyEvent *>(event);
+    if (key->key() != Qt::Key_Space || key->modifiers() != Qt::NoModifier)
+        return QObject::eventFilter(watched, event);
+    if (event->type() == QEvent::KeyPress && !key->isAutoRepeat() && window_ &&
+        watched == static_cast<QObject *>(window_->windowHandle()))
+        window_->Core().RequestCapture();
+    return true;
+}

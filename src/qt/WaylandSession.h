@@ -1,0 +1,35 @@
+#pragma once
+
+#include "platform/wayland/WaylandScreenReader.h"
+
+#include <QObject>
+#include <QPointer>
+#include <set>
+
+class FenwoMainWindow;
+
+// The window on a Wayland desktop: what the portal backend reports reaches the window's thread,
+// the preview says why the screen cannot be read (and a click on it asks again, or picks one
+// colour where the pointer cannot be followed), and Space works while the window has the focus,
+// the only place a Wayland program may hear it. Built before the reader, whose handlers it
+// gives; attached to the window once both exist.
+class WaylandSession : public QObject {
+    Q_OBJECT
+  public:
+    WaylandSession();
+
+    WaylandScreenReader::Options ReaderOptions();
+    void Attach(FenwoMainWindow &window, WaylandScreenReader &reader);
+
+  protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+  private:
+    void StatusChanged(const WaylandScreenReader::Status &status);
+    bool PreviewClicked();
+
+    QPointer<FenwoMainWindow> window_;
+    WaylandScreenReader *reader_ = nullptr;
+    WaylandScreenReader::Status status_;
+    std::set<WaylandScreenReader::State> said_;
+};

@@ -20,6 +20,9 @@ if [ ! -s "$work/display" ]; then
     exit 1
 fi
 export DISPLAY=":$(head -n 1 "$work/display")"
+# The user's runtime folder (the capture channel, Qt's own files) goes away with the server.
+mkdir -m 700 "$work/runtime"
+export XDG_RUNTIME_DIR=$work/runtime
 unset WAYLAND_DISPLAY
 export QT_QPA_PLATFORM=xcb
 "$@"

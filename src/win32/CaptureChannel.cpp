@@ -129,6 +129,8 @@ LRESULT CALLBACK CaptureChannel::Proc(HWND window, UINT message, WPARAM wParam, 
             return CaptureTaken;
         }
         return 0;
+    case WM_CLOSE: // the channel lives as long as the window; nobody else ends it
+        return 0;
     case WM_TIMER:
         if (self && wParam == SweepTimer && self->state_ == State::StandingBy)
             self->TryTake();

@@ -198,6 +198,57 @@ expect "at 144 DPI the colour is still exact" "$(echo "$state" | control 'Edit 1
 probe close >/dev/null
 wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 96 /f </dev/null >/dev/null 2>&1
 
+step "kalvor.exe --print and --capture"
+# kalvor_cli ARGS...: "exit status|standard output|standard error's lines"
+kalvor_cli() {
+    wine "$APP/kalvor.exe" "$@" </dev/null >"$WORK/cli.out" 2>"$WORK/cli.err"
+    echo "$?|$(tr -d '\r' <"$WORK/cli.out")|$(tr -d '\r' <"$WORK/cli.err" | tr '\n' '~')"
+}
+held() { probe windows | sed -n "s/^$1 held=//p"; }
+xsetroot -solid '#1E69D2'
+xdotool mousemove 700 600
+stored=$(cksum <"$APP/Kalvor.ini")
+printed=
+for options in "" "--format html" "--format=html --upper" "--format hex --upper" "--lower --format rgb"; do
+    # shellcheck disable=SC2086
+    printed+="$(kalvor_cli --print $options);"
+done
+expect "--print: the stored hex, lower case; html; HTML upper; hex upper; rgb" "$printed" \
+    "0|1e69d2|;0|#1e69d2|;0|#1E69D2|;0|1E69D2|;0|30,105,210|;"
+expect "--print leaves the settings file as it was" "$(cksum <"$APP/Kalvor.ini")" "$stored"
+mkdir -p "$WORK/noformat" && cp "$APP/kalvor.exe" "$WORK/noformat/" &&
+    printf '[Output]\r\nUpperCase=0\r\nType=-1\r\n' >"$WORK/noformat/Kalvor.ini"
+expect "--print with no format stored: HTML" \
+    "$(wine "$WORK/noformat/kalvor.exe" --print </dev/null 2>/dev/null | tr -d '\r')" "#1e69d2"
+expect "misuse: exit 2, the reason, then the usage" \
+    "$(kalvor_cli --capture --upper | cut -d'~' -f1-2)" \
+    "2||kalvor: --capture takes no --print options~Usage: kalvor [--help] [--version]"
+expect "--version" "$(kalvor_cli --version)" "0|kalvor $(sed -n 's/^project(Kalvor VERSION \([0-9.]*\).*/\1/p' "$ROOT/CMakeLists.txt")|"
+
+# Two copies: the first started takes --capture; the second takes over when it quits.
+start_kalvor
+first=$(probe windows | cut -d' ' -f1)
+wine "$APP/kalvor.exe" </dev/null >>"$WORK/kalvor.log" 2>&1 &
+for _ in $(seq 100); do [ "$(probe windows | wc -l)" -eq 2 ] && break; sleep 0.1; done
+second=$(probe windows | cut -d' ' -f1 | grep -v "^$first$")
+sleep 0.3
+expect "--capture: exit 0, the first copy holds and copies, the second samples on" \
+    "$(kalvor_cli --capture) $(sleep 0.4; held "$first") $(held "$second") $(clipboard_text)" \
+    "0|| 1 0 1e69d2"
+expect "a second --capture releases the hold" "$(kalvor_cli --capture) $(sleep 0.4; held "$first")" "0|| 0"
+garbage=$(probe channel-garbage)
+expect "what is no request is refused at once and captures nothing" \
+    "$(echo "$garbage" | field answers) $(sleep 0.4; held "$first") $(held "$second")" \
+    "0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0"
+echo "    garbage to both channels answered in $(echo "$garbage" | field ms) ms"
+probe close "$first" >/dev/null
+sleep 0.6
+expect "the first copy gone, the second takes --capture" \
+    "$(kalvor_cli --capture) $(sleep 0.4; held "$second")" "0|| 1"
+probe close "$second" >/dev/null
+expect "no running copy: exit 1, one line on standard error" \
+    "$(kalvor_cli --capture)" "1||kalvor: no running copy of Kalvor in this session~"
+
 step "The installer"
 wine "$WINDOWS_INSTALLER" /S </dev/null >/dev/null 2>&1
 installed="$WINEPREFIX/drive_c/Program Files/Kalvor"

@@ -28,7 +28,7 @@ bool FolderIsUsable(const std::string &folder) {
     return true;
 }
 
-std::string SettingsFolderOfThisProgram() {
+std::string SettingsFolderOfThisProgram(bool create) {
     std::wstring path(MAX_PATH, L'\0');
     for (;;) {
         const DWORD length =
@@ -51,7 +51,7 @@ std::string SettingsFolderOfThisProgram() {
     const std::string chosen =
         ChooseSettingsFolder({Narrow(programFolder), Narrow(roaming),
                               [](const std::string &folder) { return FolderIsUsable(folder); }});
-    if (chosen != Narrow(programFolder))
+    if (create && chosen != Narrow(programFolder))
         CreateDirectoryW(Widen(chosen).c_str(), nullptr); // already there is fine too
     return chosen;
 }

@@ -14,8 +14,9 @@ struct SettingsPlaces {
 std::string ChooseSettingsFolder(const SettingsPlaces &places);
 
 // The real places of this process: the executable's folder and %APPDATA%, probed by creating
-// and dropping a file; the roaming folder's "Kalvor" folder is created when chosen.
-std::string SettingsFolderOfThisProgram();
+// and dropping a file; the roaming folder's "Kalvor" folder is created when chosen, unless only
+// reading is to be done there.
+std::string SettingsFolderOfThisProgram(bool create = true);
 
 // Whether a file can be created in folder, and its name written in the ANSI code page.
 bool FolderIsUsable(const std::string &folder);

@@ -1,8 +1,12 @@
 // kalvor.exe: the window's logic on the Windows desktop.
 #include "core/settings/IniMod.h"
+#include "win32/CommandLine.h"
 #include "win32/FenwoMainWindow.h"
 #include "win32/PrivateProfile.h"
 #include "win32/Win32Desktop.h"
+
+// windows.h after the core's headers: its RGB and CLR_INVALID macros would break them.
+#include "win32/CaptureChannel.h"
 
 #include <windows.h>
 
@@ -45,8 +49,22 @@ void SignalFirstPaint() {
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     BecomeDpiAware();
-    // The command line (--capture, --print and the like, as on Linux) is read here, before any
-    // window exists; for now every argument is left alone.
+    const CommandOptions command = ParseWin32CommandLine(ArgumentsOfThisProcess());
+    switch (command.action) {
+    case CommandOptions::Help:
+    case CommandOptions::Version:
+        WriteOut(command.message);
+        return 0;
+    case CommandOptions::Misuse:
+        WriteError(command.message);
+        return 2;
+    case CommandOptions::Capture:
+        return CaptureInRunningCopy();
+    case CommandOptions::Print:
+        return PrintColourUnderPointer(command);
+    case CommandOptions::Run:
+        break;
+    }
 
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
     InitCommonControlsEx(&controls);
@@ -65,6 +83,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
         desktop.Say("the window could not be created");
         return 1;
     }
+    CaptureChannel channel([&window] { window.Logic().RequestCapture(); });
+    if (std::string problem; channel.Open(&problem) == CaptureChannel::State::Closed)
+        desktop.Say("kalvor --capture cannot reach this window: " + problem);
     window.Show(showCommand);
 
     MSG message;

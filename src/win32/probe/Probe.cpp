@@ -4,7 +4,11 @@
 //   clipboard                the clipboard's formats, texts and bitmap
 //   select-format N          chooses entry N of the format list, as a user's pick
 //   move X Y                 moves the window's frame
-//   close | end-session      closes it by its close box, or ends the session under it
+//   close [HWND] | end-session  closes it (or the copy HWND) by its close box, or ends the
+//                            session under it
+//   windows                  every running copy's window and whether it holds, one line each
+//   channel-garbage [BYTES]  sends what is no capture request (one of BYTES, 1 MiB by default)
+//                            to every capture channel; tells the answers and the time taken
 //   wait-window SECONDS      waits until the window shows
 //   focus-window SECONDS     a window of its own that holds the keyboard focus meanwhile
 //   close-focus              closes that window, which then tells the Space presses it had
@@ -12,6 +16,8 @@
 //   startup EXE RUNS         milliseconds from start to first paint, RUNS times
 #include "win32/Text.h"
 #include "win32/Win32Desktop.h"
+
+#include "win32/CaptureChannel.h"
 
 #include <windows.h>
 
@@ -168,8 +174,7 @@ int WaitWindow(int seconds) {
     return 1;
 }
 
-int Close(bool endSession) {
-    HWND main = Kalvor();
+int Close(bool endSession, HWND main = Kalvor()) {
     if (!main)
         return 1;
     if (endSession) {
@@ -183,6 +188,73 @@ int Close(bool endSession) {
         PostMessageW(main, WM_CLOSE, 0, 0);
     }
     return WaitGone(main, 10000) ? 0 : 1;
+}
+
+BOOL CALLBACK AddCopy(HWND window, LPARAM data) {
+    if (ClassOf(window) == "KalvorFenwoMain")
+        reinterpret_cast<std::vector<HWND> *>(data)->push_back(window);
+    return TRUE;
+}
+
+int Windows() {
+    std::vector<HWND> copies;
+    EnumWindows(AddCopy, reinterpret_cast<LPARAM>(&copies));
+    for (HWND main : copies) {
+        HWND hold = ChildOfClass(main, "Button"); // Check1 comes before Check2
+        Print(std::to_string(reinterpret_cast<std::uintptr_t>(main)) +
+              " held=" + std::to_string(hold ? SendMessageW(hold, BM_GETCHECK, 0, 0) : -1));
+    }
+    return 0;
+}
+
+// What a confused or hostile program on the desktop might send the channel.
+int ChannelGarbage(std::size_t oversize) {
+    std::string request = CaptureRequestText;
+    std::string oversized(oversize, 'x');
+    oversized += request;
+    std::string longer = request;
+    longer.push_back('\n');
+    std::string half = "capture";
+    const struct {
+        ULONG_PTR tag;
+        const std::string *bytes;
+    } copies[] = {{CaptureRequestTag + 1, &request},
+                  {CaptureRequestTag, &oversized},
+                  {CaptureRequestTag, &longer},
+                  {CaptureRequestTag, &half},
+                  {CaptureRequestTag, nullptr}};
+    LARGE_INTEGER frequency, start, end;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&start);
+    std::vector<long long> answers; // -1: no answer in time
+    HWND channel = nullptr;
+    while ((channel = FindWindowExW(HWND_MESSAGE, channel, CaptureChannelClass, nullptr))) {
+        const auto send = [&](UINT message, WPARAM wParam, LPARAM lParam) {
+            DWORD_PTR answer = 0;
+            answers.push_back(
+                SendMessageTimeoutW(channel, message, wParam, lParam, SMTO_BLOCK, 2000, &answer)
+                    ? static_cast<long long>(answer)
+                    : -1);
+        };
+        for (const auto &copy : copies) {
+            COPYDATASTRUCT data{copy.tag, copy.bytes ? static_cast<DWORD>(copy.bytes->size()) : 0,
+                                copy.bytes ? const_cast<char *>(copy.bytes->data()) : nullptr};
+            send(WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data));
+        }
+        send(WM_USER + 7, CaptureRequestTag, static_cast<LPARAM>(CaptureTaken));
+        send(WM_CLOSE, 0, 0);
+        PostMessageW(channel, WM_COPYDATA, 0, 0); // the system refuses it: pointers in a post
+    }
+    QueryPerformanceCounter(&end);
+    std::string line = "answers";
+    for (const long long answer : answers) {
+        char number[24];
+        std::snprintf(number, sizeof number, " %lld", answer);
+        line += number;
+    }
+    Print(line);
+    Print("ms " + std::to_string((end.QuadPart - start.QuadPart) * 1000 / frequency.QuadPart));
+    return 0;
 }
 
 int spaceDowns = 0;
@@ -319,7 +391,12 @@ int wmain(int argc, wchar_t **argv) {
                    : 1;
     }
     if (command == L"close")
-        return Close(false);
+        return argc > 2 ? Close(false, reinterpret_cast<HWND>(std::wcstoull(argv[2], nullptr, 10)))
+                        : Close(false);
+    if (command == L"windows")
+        return Windows();
+    if (command == L"channel-garbage")
+        return ChannelGarbage(argc > 2 ? static_cast<std::size_t>(number(2)) : 1 << 20);
     if (command == L"end-session")
         return Close(true);
     if (command == L"wait-window")
@@ -334,9 +411,9 @@ int wmain(int argc, wchar_t **argv) {
         return BareWindow();
     if (command == L"startup" && argc > 3)
         return Startup(argv[2], static_cast<int>(number(3)));
-    std::fputs(
-        "usage: kalvor_probe controls|clipboard|select-format N|move X Y|close|"
-        "end-session|wait-window S|focus-window S|close-focus|bare-window|startup CMD RUNS\n",
-        stderr);
+    std::fputs("usage: kalvor_probe controls|clipboard|select-format N|move X Y|close [HWND]|"
+               "end-session|windows|channel-garbage|wait-window S|focus-window "
+               "S|close-focus|bare-window|startup CMD RUNS\n",
+               stderr);
     return 2;
 }

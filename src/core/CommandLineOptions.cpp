@@ -1,0 +1,69 @@
+#include "core/CommandLineOptions.h"
+
+CommandOptions ParseOptions(const std::vector<std::string> &arguments,
+                            const FrontEndOptions &frontEnd) {
+    const auto refuse = [&frontEnd](const std::string &why) {
+        CommandOptions refused;
+        refused.action = CommandOptions::Misuse;
+        refused.message = "kalvor: " + why + '\n' + frontEnd.usage;
+        return refused;
+    };
+    CommandOptions run;
+    bool printing = false;
+    bool capturing = false;
+    bool printOption = false;
+    for (std::size_t i = 1; i < arguments.size(); ++i) {
+        const std::string &argument = arguments[i];
+        if (argument == "--capture") {
+            capturing = true;
+            continue;
+        }
+        if (argument == "--print") {
+            printing = true;
+            continue;
+        }
+        if (argument == "--lower" || argument == "--upper") {
+            run.upperCase = argument == "--upper" ? 1 : 0;
+            printOption = true;
+            continue;
+        }
+        if (argument == "--format" || argument.starts_with("--format=")) {
+            std::string value;
+            if (argument.size() > 8)
+                value = argument.substr(9);
+            else if (++i < arguments.size())
+                value = arguments[i];
+            static const std::string formats[] = {"html", "hex", "rgb"};
+            run.format = -1;
+            for (int f = 0; f < 3; ++f)
+                if (value == formats[f])
+                    run.format = f;
+            if (run.format < 0)
+                return refuse("--format takes html, hex or rgb, not '" + value + "'");
+            printOption = true;
+            continue;
+        }
+        if (argument == "--help" || argument == "-h")
+            return {CommandOptions::Help, frontEnd.usage + frontEnd.help};
+        if (argument == "--version" || argument == "-v")
+            return {CommandOptions::Version, "kalvor " + frontEnd.version + '\n'};
+        if (!argument.starts_with('-'))
+            return refuse("unexpected argument '" + argument + "'");
+        if (frontEnd.takeOwn) {
+            if (const int values = frontEnd.takeOwn(arguments, i); values >= 0) {
+                i += static_cast<std::size_t>(values);
+                continue;
+            }
+        }
+        return refuse("unknown option '" + argument + "'");
+    }
+    if (capturing && (printing || printOption))
+        return refuse("--capture takes no --print options");
+    if (printOption && !printing)
+        return refuse("--format, --lower and --upper go with --print");
+    if (capturing)
+        run.action = CommandOptions::Capture;
+    if (printing)
+        run.action = CommandOptions::Print;
+    return run;
+}

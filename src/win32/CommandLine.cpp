@@ -1,0 +1,142 @@
+#include "win32/CommandLine.h"
+
+#include "core/colour/CodeText.h"
+#include "core/settings/IniMod.h"
+#include "core/settings/OutputOptions.h"
+#include "win32/CaptureChannel.h"
+#include "win32/PrivateProfile.h"
+#include "win32/SettingsFolder.h"
+#include "win32/Text.h"
+
+#include <windows.h>
+
+#include <shellapi.h>
+
+namespace {
+
+constexpr char Usage[] = "Usage: kalvor [--help] [--version]\n"
+                         "       kalvor --capture\n"
+                         "       kalvor --print [--format html|hex|rgb] [--lower|--upper]\n";
+
+constexpr char Help[] =
+    "\nShows the colour of the screen pixel under the mouse pointer.\n"
+    "Press Space anywhere to hold the colour and copy it (as text and as a picture);\n"
+    "press it again to go on sampling.\n\n"
+    "Options:\n"
+    "  -h, --help     show this help and exit\n"
+    "  -v, --version  show the version and exit\n"
+    "  --capture      make the running Kalvor capture, as Space would: hold the\n"
+    "                 colour under the pointer, add it to the history and copy it\n"
+    "                 (or go back to sampling when it is held). Bind it to a key.\n"
+    "                 Your copy in the same session takes it; of two there, the one\n"
+    "                 that started first. Exit 1 when none runs.\n"
+    "                   example: kalvor --capture\n"
+    "  --print        print the code of the colour under the pointer and exit,\n"
+    "                 without a window; exit 1 when it cannot be read\n"
+    "                   example: kalvor --print --format rgb\n"
+    "  --format F     for --print: html (#1E69D2), hex (1E69D2) or rgb (30,105,210);\n"
+    "                 the format chosen in the window by default\n"
+    "  --lower, --upper\n"
+    "                 for --print: the case of hexadecimal codes; the window's by default\n";
+
+// A console handle not of this process's console is of no use to a windowed program; the
+// starting program's console is, once attached.
+HANDLE Stream(DWORD which) {
+    const HANDLE given = GetStdHandle(which);
+    if (given && given != INVALID_HANDLE_VALUE) {
+        const DWORD type = GetFileType(given);
+        DWORD mode = 0;
+        if (type == FILE_TYPE_DISK || type == FILE_TYPE_PIPE ||
+            (type == FILE_TYPE_CHAR && GetConsoleMode(given, &mode)))
+            return given;
+    }
+    static const HANDLE console = [] {
+        if (!AttachConsole(ATTACH_PARENT_PROCESS) && GetLastError() != ERROR_ACCESS_DENIED)
+            return INVALID_HANDLE_VALUE; // ERROR_ACCESS_DENIED: attached already
+        return CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE,
+                           FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    }();
+    return console;
+}
+
+void Write(DWORD which, std::string_view text) {
+    const HANDLE stream = Stream(which);
+    if (!stream || stream == INVALID_HANDLE_VALUE)
+        return;
+    DWORD mode = 0;
+    DWORD written = 0;
+    if (GetConsoleMode(stream, &mode)) {
+        const std::wstring wide = Widen(text);
+        WriteConsoleW(stream, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
+        return;
+    }
+    // Files and pipes get Windows line ends, as a console program's text output would.
+    std::string lines;
+    for (const char c : text) {
+        if (c == '\n')
+            lines += '\r';
+        lines += c;
+    }
+    WriteFile(stream, lines.data(), static_cast<DWORD>(lines.size()), &written, nullptr);
+}
+
+int Fail(const std::string &why) {
+    WriteError("kalvor: " + why + "\n");
+    return 1;
+}
+
+} // namespace
+
+CommandOptions ParseWin32CommandLine(const std::vector<std::string> &arguments) {
+    return ParseOptions(arguments, {Usage, Help, KALVOR_VERSION, {}});
+}
+
+std::vector<std::string> ArgumentsOfThisProcess() {
+    int count = 0;
+    LPWSTR *words = CommandLineToArgvW(GetCommandLineW(), &count);
+    std::vector<std::string> arguments;
+    for (int i = 0; words && i < count; ++i)
+        arguments.push_back(Narrow(words[i]));
+    LocalFree(words);
+    return arguments;
+}
+
+void WriteOut(std::string_view text) {
+    Write(STD_OUTPUT_HANDLE, text);
+}
+
+void WriteError(std::string_view text) {
+    Write(STD_ERROR_HANDLE, text);
+}
+
+int CaptureInRunningCopy() {
+    const CaptureReply reply = SendCaptureRequest();
+    return reply.taken ? 0 : Fail(reply.reason);
+}
+
+int PrintColourUnderPointer(const CommandOptions &command) {
+    POINT pointer{};
+    if (!GetCursorPos(&pointer))
+        return Fail("the pointer's position cannot be read (error " +
+                    std::to_string(GetLastError()) + "); is the desktop locked?");
+    const HDC screen = GetDC(nullptr);
+    if (!screen)
+        return Fail("the screen cannot be read");
+    const COLORREF pixel = GetPixel(screen, pointer.x, pointer.y);
+    ReleaseDC(nullptr, screen);
+    if (pixel == CLR_INVALID)
+        return Fail("the pixel under the pointer cannot be read");
+
+    PrivateProfile profile;
+    IniMod::UseProfile(profile);
+    IniMod::SetIniPath(SettingsFolderOfThisProgram(false) + "\\Kalvor.ini");
+    int format = command.format;
+    if (format < 0) // the window's choice; with none chosen there, the first entry
+        format = StoredFormat().value_or(FormatHtml);
+    if (format == FormatNone)
+        format = FormatHtml;
+    const int upperCase =
+        command.upperCase >= 0 ? command.upperCase : StoredUpperCase().value_or(1);
+    WriteOut(RenderTexts(static_cast<ColourValue>(pixel), format, upperCase).code + "\n");
+    return 0;
+}

@@ -104,6 +104,15 @@ FenwoMainWindow *Owner(HWND window) {
     return reinterpret_cast<FenwoMainWindow *>(GetWindowLongPtrW(window, GWLP_USERDATA));
 }
 
+// The same for a control of ours, which learns its owner from its creation message.
+FenwoMainWindow *Owner(HWND window, UINT message, LPARAM lParam) {
+    if (message == WM_NCCREATE)
+        SetWindowLongPtrW(
+            window, GWLP_USERDATA,
+            reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW *>(lParam)->lpCreateParams));
+    return Owner(window);
+}
+
 struct Placement {
     HWND FenwoMainWindow::*single;
     int left, top, width, height;
@@ -571,11 +580,7 @@ void FenwoMainWindow::PaintPicture(HDC dc, const RECT &area, ColourValue colour)
 
 LRESULT CALLBACK FenwoMainWindow::PictureProc(HWND window, UINT message, WPARAM wParam,
                                               LPARAM lParam) {
-    if (message == WM_NCCREATE)
-        SetWindowLongPtrW(
-            window, GWLP_USERDATA,
-            reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW *>(lParam)->lpCreateParams));
-    FenwoMainWindow *self = Owner(window);
+    FenwoMainWindow *self = Owner(window, message, lParam);
     switch (message) {
     case WM_PAINT: {
         PAINTSTRUCT paint;
@@ -613,11 +618,7 @@ LRESULT CALLBACK FenwoMainWindow::PictureProc(HWND window, UINT message, WPARAM 
 
 LRESULT CALLBACK FenwoMainWindow::FrameProc(HWND window, UINT message, WPARAM wParam,
                                             LPARAM lParam) {
-    if (message == WM_NCCREATE)
-        SetWindowLongPtrW(
-            window, GWLP_USERDATA,
-            reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW *>(lParam)->lpCreateParams));
-    FenwoMainWindow *self = Owner(window);
+    FenwoMainWindow *self = Owner(window, message, lParam);
     if (message == WM_HSCROLL && self && reinterpret_cast<HWND>(lParam) == self->HScroll1) {
         self->OnScroll(LOWORD(wParam));
         return 0;
@@ -643,11 +644,7 @@ void FenwoMainWindow::PaintStrip(HDC dc, const RECT &area) const {
 
 LRESULT CALLBACK FenwoMainWindow::StripProc(HWND window, UINT message, WPARAM wParam,
                                             LPARAM lParam) {
-    if (message == WM_NCCREATE)
-        SetWindowLongPtrW(
-            window, GWLP_USERDATA,
-            reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW *>(lParam)->lpCreateParams));
-    FenwoMainWindow *self = Owner(window);
+    FenwoMainWindow *self = Owner(window, message, lParam);
     switch (message) {
     case WM_PAINT: {
         PAINTSTRUCT paint;

@@ -2,12 +2,12 @@
 
 #include "core/FenwoMain.h"
 #include "platform/posix/CaptureChannel.h"
+#include "qt/Say.h"
 
 #include <QHash>
 #include <QPointer>
 #include <QSocketNotifier>
 #include <QTimer>
-#include <cstdio>
 
 CaptureService::CaptureService(FenwoMain &window, const QString &displayName, QObject *parent)
     : QObject(parent),
@@ -31,8 +31,7 @@ CaptureService::CaptureService(FenwoMain &window, const QString &displayName, QO
     std::string problem;
     if (server_->Open(LocateCaptureChannel(displayName.toStdString()), &problem) ==
         CaptureServer::State::Closed)
-        std::fprintf(stderr, "kalvor: kalvor --capture cannot reach this window: %s\n",
-                     problem.c_str());
+        Say("kalvor --capture cannot reach this window: " + problem);
     auto *sweep = new QTimer(this);
     connect(sweep, &QTimer::timeout, this, [this] { server_->Sweep(); });
     sweep->start(250);

@@ -5,6 +5,7 @@
 #include "core/settings/OutputOptions.h"
 #include "platform/posix/CaptureChannel.h"
 #include "platform/x11/X11Screen.h"
+#include "qt/Say.h"
 
 #include <chrono>
 #include <cstdio>
@@ -16,7 +17,7 @@
 namespace {
 
 int Fail(const std::string &why) {
-    std::fprintf(stderr, "kalvor: %s\n", why.c_str());
+    Say(why);
     return 1;
 }
 

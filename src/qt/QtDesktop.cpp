@@ -1,6 +1,7 @@
 #include "qt/QtDesktop.h"
 
 #include "qt/PictureBox.h"
+#include "qt/Say.h"
 #include "qt/SettingsLocation.h"
 
 #include <QApplication>
@@ -8,7 +9,6 @@
 #include <QLocale>
 #include <QMimeData>
 #include <QScreen>
-#include <cstdio>
 
 namespace {
 constexpr int PreviewSize = 33; // the preview's side: the copied picture is the preview
@@ -42,5 +42,5 @@ std::string QtDesktop::DecimalSeparator() {
 }
 
 void QtDesktop::Say(const std::string &message) {
-    std::fprintf(stderr, "kalvor: %s\n", message.c_str());
+    ::Say(message);
 }

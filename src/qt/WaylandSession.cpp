@@ -1,11 +1,11 @@
 #include "qt/WaylandSession.h"
 
 #include "qt/FenwoMainWindow.h"
+#include "qt/Say.h"
 
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <QWindow>
-#include <cstdio>
 
 using State = WaylandScreenReader::State;
 
@@ -46,7 +46,7 @@ void WaylandSession::StatusChanged(const WaylandScreenReader::Status &status) {
         window_->ShowReadProblem(reading ? QString() : QString::fromStdString(status.text));
     // Each trouble is told once: a portal that keeps refusing does not fill the terminal.
     if (!reading && status.state != State::Starting && said_.insert(status.state).second)
-        std::fprintf(stderr, "kalvor: %s\n", status.text.c_str());
+        Say(status.text);
 }
 
 bool WaylandSession::PreviewClicked() {

@@ -8,6 +8,7 @@
 #include "qt/DisplayChoice.h"
 #include "qt/FenwoMainWindow.h"
 #include "qt/QtDesktop.h"
+#include "qt/Say.h"
 #include "qt/SettingsLocation.h"
 #include "qt/StartupProbe.h"
 #include "qt/TerminationSignals.h"
@@ -21,10 +22,6 @@
 #include <memory>
 
 namespace {
-
-void Say(const QString &text) {
-    std::fprintf(stderr, "kalvor: %s\n", qPrintable(text));
-}
 
 // Built before main, so they outlive the save that exit() may still run.
 PosixFileStore files;
@@ -56,7 +53,7 @@ std::unique_ptr<ScreenReader> OpenX11Screen(const DisplayChoice &display) {
         if (auto x11 = X11Screen::Open(display.x11Display.toStdString()))
             return x11;
     }
-    Say(QStringLiteral("no X11 screen to read; colours cannot be sampled here"));
+    Say("no X11 screen to read; colours cannot be sampled here");
     return std::make_unique<NullScreenReader>();
 }
 
@@ -96,14 +93,14 @@ int main(int argc, char *argv[]) {
                        qEnvironmentVariable("XDG_SESSION_TYPE"),
                        qEnvironmentVariable("QT_QPA_PLATFORM"), command.display, wayland});
     if (!display.error.isEmpty()) {
-        Say(display.error);
+        Say(display.error.toStdString());
         return 1;
     }
     if (display.forceX11) {
         // Qt would end the process on a display it cannot reach: say why and leave instead.
         const std::string problem = X11Screen::ConnectionProblem(display.x11Display.toStdString());
         if (!problem.empty()) {
-            Say(QString::fromStdString(problem));
+            Say(problem);
             return 1;
         }
         qputenv("QT_QPA_PLATFORM", "xcb");
@@ -111,7 +108,7 @@ int main(int argc, char *argv[]) {
         qputenv("QT_QPA_PLATFORM", "wayland");
     }
     if (!display.note.isEmpty())
-        Say(display.note);
+        Say(display.note.toStdString());
 
     IniMod::UseProfile(profile);
 

@@ -72,7 +72,7 @@ sample() {
 sample_at() {
     echo "move $1 $2 ${3:-0}" >&7
     local got want=${4:-$1,$2}
-    for _ in $(seq 60); do
+    for _ in $(seq 200); do # up to 10 s: a loaded machine is slow to send the first frame
         got=$(sample)
         # The first full frame may follow the first cursor update.
         [ "${got%% *}" = "$want" ] && [ "${got#* }" != none ] && break

@@ -8,6 +8,8 @@ HERE=$(cd "$(dirname "$0")" && pwd)
 KALVOR=$(readlink -f "$1")
 PAINTER=$(readlink -f "$2")
 export KW_DIR=${KW_DIR:-${TMPDIR:-/tmp}/kalvor-wayland-app}
+# A user of its own: stopping a session ends every process of its user.
+export KW_USER=${KW_USER:-kalvor-wl-app}
 SESSION=$HERE/session.sh
 started=$(date +%s%N)
 
@@ -59,9 +61,13 @@ scenario() {
     echo "scenario $name took $((($(date +%s%N) - t0) / 1000000)) ms"
 }
 
-scenario 1280x720 print
-scenario 2560x1440 scaled
-scenario 1280x720 window
+# KW_SCENARIOS picks some, by name.
+for name in ${KW_SCENARIOS:-print scaled window}; do
+    case $name in
+    scaled) scenario 2560x1440 scaled ;;
+    *) scenario 1280x720 "$name" ;;
+    esac
+done
 echo "kalvor on wayland e2e took $((($(date +%s%N) - started) / 1000000)) ms"
 echo "$pass passed, $fail failed"
 [ "$fail" = 0 ]

@@ -109,7 +109,10 @@ check_prints() {
 start_window() {
     local name=$1
     shift
-    env "$@" "$BIN/kalvor" > "$W/$name.out" 2> "$W/$name.err" &
+    # Qt's Wayland platform keeps what went on the clipboard, behind protocol objects it never
+    # frees, to the process's end: leaks are looked for in --print and the X11 tests.
+    env ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0" "$@" "$BIN/kalvor" \
+        > "$W/$name.out" 2> "$W/$name.err" &
     WINDOW_PID=$!
     WINDOW_ERR=$W/$name.err
     pids+=($WINDOW_PID)

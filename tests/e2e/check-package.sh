@@ -44,6 +44,11 @@ if [ -n "$deb" ]; then
     for library in libqt6widgets6 libqt6gui6 libqt6core6 libx11-6 libxi6 libxcb1 fonts-ipafont-gothic; do
         check "package depends on $library" grep -q "$library" <<<"$depends"
     done
+    recommends=$(dpkg-deb -f "$deb" Recommends)
+    for part in qt6-wayland xdg-desktop-portal pipewire; do
+        check "package recommends $part" grep -qw "$part" <<<"$recommends"
+    done
+    check "the description is not for X11 only" bash -c "dpkg-deb -f '$deb' Description | grep -q Wayland"
 fi
 
 kalvor=$usr/bin/kalvor

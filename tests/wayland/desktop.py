@@ -1,8 +1,9 @@
 #!/usr/bin/python3
 # Drives the test session's desktop from outside, as a user would:
-#   desktop.py input              stdin lines "move X Y [MONITOR]" / "click": pointer through
-#                                 mutter's remote-desktop API (absolute, in that monitor's
-#                                 pixels; monitors by index, 0 by default)
+#   desktop.py input              stdin lines "move X Y [MONITOR]" / "click" / "key CODE": pointer
+#                                 and keyboard through mutter's remote-desktop API (absolute, in
+#                                 that monitor's pixels; monitors by index, 0 by default; CODE an
+#                                 evdev key code, pressed and released)
 #   desktop.py consent [--cancel] [--timeout S]
 #                                 answers the portal's screen-share dialog through
 #                                 accessibility; exit 1 when no dialog showed up
@@ -53,6 +54,11 @@ def pointer_input():
                 for down in (True, False):
                     call(rd, session, rd + '.Session', 'NotifyPointerButton',
                          GLib.Variant('(ib)', (272, down)))
+            elif words[0] == 'key':
+                for down in (True, False):
+                    call(rd, session, rd + '.Session', 'NotifyKeyboardKeycode',
+                         GLib.Variant('(ub)', (int(words[1]), down)))
+                print('KEYED', words[1], flush=True)
         except GLib.Error as error:
             print('ERROR', line.strip(), error.message, flush=True)
     call(rd, session, rd + '.Session', 'Stop')

@@ -6,11 +6,13 @@ WAYLAND_BUILD_PACKAGES=(libpipewire-0.3-dev libsystemd-dev pkg-config libwayland
                         libwayland-bin wayland-protocols)
 
 # A headless GNOME compositor session with PipeWire and the desktop portal, and what the test
-# helpers drive it with (D-Bus from Python, the consent dialog through accessibility).
+# helpers drive it with (D-Bus from Python, the consent dialog through accessibility); Qt's
+# Wayland platform and the clipboard tools for kalvor's own window there.
 WAYLAND_TEST_PACKAGES=(mutter xdg-desktop-portal xdg-desktop-portal-gnome pipewire pipewire-bin
                        wireplumber dbus dbus-daemon gsettings-desktop-schemas
                        at-spi2-core python3-gi gir1.2-glib-2.0 python3-pyatspi gir1.2-atspi-2.0
-                       libglib2.0-bin dbus-bin procps passwd util-linux)
+                       libglib2.0-bin dbus-bin procps passwd util-linux
+                       qt6-wayland wl-clipboard)
 
 ensure_wayland_packages() {
     ensure_packages "${WAYLAND_BUILD_PACKAGES[@]}" "${WAYLAND_TEST_PACKAGES[@]}"

@@ -1,0 +1,265 @@
+#!/bin/bash
+# The checks of one scenario on the kalvor program, run as the session's user inside the session.
+#   app-e2e-body.sh print|scaled|window BIN
+set -u
+NAME=$1
+BIN=$2
+W=$HOME/e2e-$NAME
+mkdir -p "$W"
+STATE=$XDG_STATE_HOME/kalvor
+pass=0
+fail=0
+pids=()
+
+check() { # check WHAT GOT WANT
+    if [ "$2" = "$3" ]; then
+        pass=$((pass + 1))
+        echo "PASS $1"
+    else
+        fail=$((fail + 1))
+        echo "FAIL $1: got '$2', want '$3'"
+    fi
+}
+
+# The painter's coordinate pattern at (x, y), as rrggbb.
+coords() { printf '%02x%02x%02x' $(($1 & 255)) $(($2 & 255)) $(((($1 >> 8) << 4) | ($2 >> 8))); }
+
+# rrggbb in a --print format: html, hex, rgb or lower (html in lower case).
+formatted() {
+    case $2 in
+    html) echo "#${1^^}" ;;
+    hex) echo "${1^^}" ;;
+    lower) echo "#$1" ;;
+    rgb) echo "$((16#${1:0:2})),$((16#${1:2:2})),$((16#${1:4:2}))" ;;
+    esac
+}
+
+wait_for() { # wait_for FILE REGEX SECONDS: true once a line matches
+    local i
+    for ((i = 0; i < $3 * 20; i++)); do
+        grep -Eq "$2" "$1" 2> /dev/null && return 0
+        sleep 0.05
+    done
+    return 1
+}
+
+start_painter() {
+    [ -n "${PAINTER_PID:-}" ] && kill "$PAINTER_PID" 2> /dev/null && wait "$PAINTER_PID" 2> /dev/null
+    "$BIN/kalvor-test-painter" "$@" > "$W/painter.log" 2>&1 &
+    PAINTER_PID=$!
+    pids+=($PAINTER_PID)
+    wait_for "$W/painter.log" '^PAINT' 5
+    sleep 0.8 # mutter fades a new window in over about half a second
+}
+
+start_input() {
+    rm -f "$W/input.in"
+    mkfifo "$W/input.in"
+    "$BIN/desktop.py" input < "$W/input.in" > "$W/input.log" 2>&1 &
+    pids+=($!)
+    exec 7> "$W/input.in"
+    wait_for "$W/input.log" '^READY' 10
+}
+
+# The seat has no keyboard until the first key, and the clipboard tools need one. (Only where
+# they are used: on the monitor at scale 2 the casts that start after it never stream.)
+keyboard() { key 42; } # KEY_LEFTSHIFT
+
+move() { # move X Y: the pointer, in the first monitor's pixels
+    local before
+    before=$(grep -c '^MOVED' "$W/input.log")
+    echo "move $1 $2" >&7
+    for _ in $(seq 100); do
+        [ "$(grep -c '^MOVED' "$W/input.log")" -gt "$before" ] && break
+        sleep 0.02
+    done
+    sleep 0.1 # the cursor metadata follows the move
+}
+
+key() { # key CODE: pressed and released, evdev code
+    local before
+    before=$(grep -c '^KEYED' "$W/input.log")
+    echo "key $1" >&7
+    for _ in $(seq 100); do
+        [ "$(grep -c '^KEYED' "$W/input.log")" -gt "$before" ] && break
+        sleep 0.02
+    done
+    sleep 0.2
+}
+
+# kalvor --print OPTIONS..., with an end if it ever waits for a dialog nobody answers.
+print() { timeout 30 "$BIN/kalvor" --print "$@" 2>> "$W/print.err"; }
+
+# check_prints LABEL X,Y,FORMAT...: the colour --print gives at each point, in each format.
+check_prints() {
+    local label=$1 p x y format option
+    shift
+    for p in "$@"; do
+        IFS=, read -r x y format <<< "$p"
+        option=(--format "$format")
+        [ "$format" = lower ] && option=(--format html --lower)
+        move "$x" "$y"
+        check "$label: --print ${option[*]} at $x,$y" "$(print "${option[@]}")" \
+            "$(formatted "$(coords "$x" "$y")" "$format")"
+    done
+}
+
+# The running window, as a native Wayland window (there is no XWayland): start_window NAME
+# [VAR=VALUE...]; its standard error is $W/NAME.err.
+start_window() {
+    local name=$1
+    shift
+    # Qt's Wayland platform keeps what went on the clipboard, behind protocol objects it never
+    # frees, to the process's end: leaks are looked for in --print and the X11 tests.
+    env ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0" "$@" "$BIN/kalvor" \
+        > "$W/$name.out" 2> "$W/$name.err" &
+    WINDOW_PID=$!
+    WINDOW_ERR=$W/$name.err
+    pids+=($WINDOW_PID)
+    for _ in $(seq 100); do
+        compgen -G "$XDG_RUNTIME_DIR/kalvor/capture-*wayland-0" > /dev/null && break
+        sleep 0.05
+    done
+    sleep 1.5 # mapped and faded in, the screen cast restored
+}
+
+stop_window() {
+    kill -TERM "$WINDOW_PID"
+    wait "$WINDOW_PID"
+    check "$1: the window closes cleanly" $? 0
+}
+
+capture() { "$BIN/kalvor" --capture 2>> "$W/capture.err"; }
+
+clipboard() { timeout 5 wl-paste --no-newline --type text 2> /dev/null || echo "(no text to paste)"; }
+
+# What a --capture copies. The clipboard of a fresh window is empty, or holds an earlier
+# capture of another colour: the answer shows that this capture copied.
+captured() {
+    capture || echo "(--capture failed)"
+    sleep 0.3
+    clipboard
+}
+
+said() { grep -c "^kalvor: $2" "$1"; } # said FILE REGEX: how often a stderr line says it
+
+bare_bus() { # a session bus with no services: no portal to activate
+    cat > "$W/bare-bus.conf" << EOF
+<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
+ "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
+<busconfig><type>session</type><listen>unix:path=$W/bare-bus</listen><auth>EXTERNAL</auth>
+ <policy context="default"><allow user="*"/><allow own="*"/><allow send_destination="*"/>
+ <allow receive_sender="*"/></policy></busconfig>
+EOF
+    dbus-daemon --config-file="$W/bare-bus.conf" --nofork --nopidfile &
+    pids+=($!)
+    for _ in $(seq 100); do [ -S "$W/bare-bus" ] && break; sleep 0.05; done
+}
+
+print_scenario() {
+    start_painter coords
+    start_input
+    # First --print: the desktop's dialog, answered as a user would; the token is kept.
+    move 300 200
+    print > "$W/first.out" &
+    local printer=$!
+    "$BIN/desktop.py" consent > "$W/consent.log" 2>&1
+    check "first --print: the dialog was answered" $? 0
+    wait "$printer"
+    check "first --print: colour after consent" "$(cat "$W/first.out")" \
+        "$(formatted "$(coords 300 200)" html)"
+    check "restore token kept in the state folder" "$([ -s "$STATE/screencast-token" ] && echo yes)" yes
+    # Second: the stored token restores the permission; nothing is asked (an unanswered dialog
+    # would end in the timeout, with no colour).
+    local t0=$SECONDS
+    check_prints "restored" 0,0,html
+    check "restored: no dialog, quick" "$((SECONDS - t0 < 10))" 1
+    check_prints "coords" 1279,0,hex 0,719,rgb 1279,719,lower 641,360,rgb 777,555,html
+
+    # Refused: said once on standard error, no colour.
+    XDG_STATE_HOME=$W/refused timeout 30 "$BIN/kalvor" --print > "$W/refused.out" \
+        2> "$W/refused.err" &
+    printer=$!
+    "$BIN/desktop.py" consent --cancel > "$W/cancel.log" 2>&1
+    wait "$printer"
+    check "refused --print: exit status, no colour" "$? $(cat "$W/refused.out")" "1 "
+    check "refused --print: said" "$(said "$W/refused.err" 'Reading the screen was not allowed')" 1
+
+    bare_bus
+    DBUS_SESSION_BUS_ADDRESS=unix:path=$W/bare-bus timeout 30 "$BIN/kalvor" --print \
+        > "$W/noportal.out" 2> "$W/noportal.err"
+    check "no portal --print: exit status, no colour" "$? $(cat "$W/noportal.out")" "1 "
+    check "no portal --print: said" "$(said "$W/noportal.err" '.*no screen-sharing portal')" 1
+
+    # The window after a refusal, and with no portal: the hatch, whose capture copies nothing.
+    keyboard
+    move 100 100
+    start_window refused-window XDG_STATE_HOME="$W/refused"
+    "$BIN/desktop.py" consent --cancel > "$W/cancel2.log" 2>&1
+    wait_for "$WINDOW_ERR" 'not allowed' 5
+    check "refused window: the capture copies the empty text" "$(captured)" ""
+    check "refused window: said once" "$(said "$WINDOW_ERR" 'Reading the screen was not allowed')" 1
+    stop_window "refused window"
+    start_window noportal-window DBUS_SESSION_BUS_ADDRESS="unix:path=$W/bare-bus"
+    check "no portal window: the capture copies the empty text" "$(captured)" ""
+    check "no portal window: said once" "$(said "$WINDOW_ERR" '.*no screen-sharing portal')" 1
+    stop_window "no portal window"
+}
+
+scaled_scenario() {
+    # Pre-granted: a token in the permission store and in Kalvor's state folder.
+    local token
+    token=$(cat /proc/sys/kernel/random/uuid)
+    "$BIN/desktop.py" grant "$token"
+    mkdir -p "$STATE" && echo "$token" > "$STATE/screencast-token"
+    "$BIN/desktop.py" scale 2 > "$W/scale.log"
+    check "monitor at scale 2" "$(cat "$W/scale.log")" "scale 2.0"
+    start_painter coords --scale 2
+    start_input
+    check_prints "scale 2" 0,0,hex 2559,0,html 0,1439,rgb 2559,1439,lower 1001,601,html
+}
+
+# The painter's next colour: waits for its next commit and answers its rrggbb.
+next_paint() {
+    local before
+    before=$(grep -c '^PAINT' "$W/painter.log")
+    for _ in $(seq 100); do
+        [ "$(grep -c '^PAINT' "$W/painter.log")" -gt "$before" ] && break
+        sleep 0.05
+    done
+    sleep 0.4 # cast, then read by the window's tick
+    grep '^PAINT' "$W/painter.log" | tail -n 1 | sed 's/.*rgb=//'
+}
+
+window_scenario() {
+    local token colour
+    token=$(cat /proc/sys/kernel/random/uuid)
+    "$BIN/desktop.py" grant "$token"
+    mkdir -p "$STATE" && echo "$token" > "$STATE/screencast-token"
+    # The same window shows two colours in turn: a new window would take the focus.
+    start_painter solid 3366cc,ff8000 2500
+    start_input
+    keyboard
+    start_window window
+    # The compositor reports the pointer once it moves; the window is where mutter puts new
+    # windows, near the top left.
+    move 1000 600
+    colour=$(next_paint)
+    check "--capture copies the colour under the pointer" "$(captured)" "$(formatted "$colour" html)"
+    check "a second --capture releases" "$(capture && echo ok)" ok
+    # Live, and Space while Kalvor has the focus (a new window takes it, and gets it back from
+    # the clipboard tools): the colour changed on screen under the still pointer.
+    colour=$(next_paint)
+    key 57 # KEY_SPACE
+    check "Space while focused copies the new colour" "$(clipboard)" "$(formatted "$colour" html)"
+    key 57
+    check "the window said nothing on standard error" \
+        "$(grep -v 'no XWayland here' "$WINDOW_ERR")" ""
+    stop_window window
+}
+
+"${NAME}_scenario"
+exec 7>&- 2> /dev/null
+for pid in "${pids[@]}"; do kill "$pid" 2> /dev/null; done
+wait 2> /dev/null
+echo "$pass passed, $fail failed"

@@ -3,6 +3,7 @@
 #   - CPU of the compositor, PipeWire and the sampler (kalvor-wayland-probe ticking every 50 ms,
 #     as the window does) with the screen and pointer still, the pointer moving at 50 Hz and the
 #     screen repainting at 60 Hz, each with and without the sampler;
+#   - the same for the Kalvor window itself (the backend plus its repaints), still and moving;
 #   - the time from a colour committed on screen to the sampler reading it.
 #   run-wayland-bench.sh [SECONDS_PER_RUN]   (default 10)
 set -euo pipefail
@@ -13,16 +14,17 @@ ensure_wayland_packages > /dev/null
 SECONDS_PER_RUN=${1:-10}
 BUILD=$ROOT/build
 cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKALVOR_WAYLAND=ON > /dev/null
-nice cmake --build "$BUILD" --parallel 2 --target kalvor-wayland-probe kalvor-test-painter > /dev/null
+nice cmake --build "$BUILD" --parallel 2 --target kalvor-wayland-probe kalvor-test-painter \
+    kalvor > /dev/null
 
 export KW_DIR=${TMPDIR:-/tmp}/kalvor-wayland-bench KW_USER=${KW_USER:-kalvor-wl}
 SESSION=$ROOT/tests/wayland/session.sh
 "$SESSION" start > /dev/null
-trap 'kill $(jobs -p) 2> /dev/null; "$SESSION" stop > /dev/null 2>&1' EXIT
+trap 'kill $(jobs -p) 2> /dev/null; "$SESSION" stop > /dev/null 2>&1; rm -rf "$KW_DIR"' EXIT
 BIN=$KW_DIR/bin
 rm -rf "$BIN" && mkdir -p "$BIN"
 cp "$BUILD/src/platform/wayland/kalvor-wayland-probe" "$BUILD/tests/wayland/kalvor-test-painter" \
-    "$ROOT/tests/wayland/desktop.py" "$BIN/"
+    "$BUILD/src/kalvor" "$ROOT/tests/wayland/desktop.py" "$BIN/"
 chmod -R a+rX "$BIN"
 if [ "$(id -u)" = 0 ]; then owner=$KW_USER; else owner=$(id -un); fi
 in_session() { "$SESSION" run "$@"; }
@@ -131,6 +133,17 @@ stop_sampler
 start_sampler --every 50 --max-fps 60
 measure "screen repainting 60 Hz, sampler, 60 fps cap"
 frames
+stop_sampler
+
+# The window itself, on the same backend (a portable copy: its settings stay in $BIN).
+paint solid 3366cc
+in_session "$BIN/kalvor" > "$KW_DIR/kalvor.out" 2>&1 &
+SAMPLER=$(leaf_of $!)
+sleep 3
+measure "still screen, still pointer, Kalvor window"
+start_moving
+measure "pointer moving 50 Hz, Kalvor window (20 fps)"
+stop_moving
 stop_sampler
 
 # Latency: the painter flips colours twice a second and logs each commit; the sampler reads

@@ -59,4 +59,6 @@ scenario 2560x1440 scaled
 scenario 1280x720,800x600 monitors
 echo "wayland e2e took $((($(date +%s%N) - started) / 1000000)) ms"
 echo "$pass passed, $fail failed"
+# Logs stay for a failure to be read; a passing run leaves nothing behind.
+if [ "$fail" = 0 ]; then rm -rf "$KW_DIR"; else echo "logs kept in $KW_DIR"; fi
 [ "$fail" = 0 ]

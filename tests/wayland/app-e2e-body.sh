@@ -7,22 +7,8 @@ BIN=$2
 W=$HOME/e2e-$NAME
 mkdir -p "$W"
 STATE=$XDG_STATE_HOME/kalvor
-pass=0
-fail=0
+. "$BIN/checks.sh"
 pids=()
-
-check() { # check WHAT GOT WANT
-    if [ "$2" = "$3" ]; then
-        pass=$((pass + 1))
-        echo "PASS $1"
-    else
-        fail=$((fail + 1))
-        echo "FAIL $1: got '$2', want '$3'"
-    fi
-}
-
-# The painter's coordinate pattern at (x, y), as rrggbb.
-coords() { printf '%02x%02x%02x' $(($1 & 255)) $(($2 & 255)) $(((($1 >> 8) << 4) | ($2 >> 8))); }
 
 # rrggbb in a --print format: html, hex, rgb or lower (html in lower case).
 formatted() {
@@ -32,15 +18,6 @@ formatted() {
     lower) echo "#$1" ;;
     rgb) echo "$((16#${1:0:2})),$((16#${1:2:2})),$((16#${1:4:2}))" ;;
     esac
-}
-
-wait_for() { # wait_for FILE REGEX SECONDS: true once a line matches
-    local i
-    for ((i = 0; i < $3 * 20; i++)); do
-        grep -Eq "$2" "$1" 2> /dev/null && return 0
-        sleep 0.05
-    done
-    return 1
 }
 
 start_painter() {

@@ -7,29 +7,9 @@ set -u
 HERE=$(cd "$(dirname "$0")" && pwd)
 PROBE=$(readlink -f "$1")
 W=$(mktemp -d "${TMPDIR:-/tmp}/kalvor-portal-test.XXXXXX")
-pass=0
-fail=0
+. "$HERE/checks.sh"
 pids=()
 trap 'for p in "${pids[@]}"; do kill "$p" 2> /dev/null; done; wait 2> /dev/null; rm -rf "$W"' EXIT
-
-check() {
-    if [ "$2" = "$3" ]; then
-        pass=$((pass + 1))
-        echo "PASS $1"
-    else
-        fail=$((fail + 1))
-        echo "FAIL $1: got '$2', want '$3'"
-    fi
-}
-
-wait_for() { # wait_for FILE REGEX SECONDS
-    local i
-    for ((i = 0; i < $3 * 20; i++)); do
-        grep -Eq "$2" "$1" 2> /dev/null && return 0
-        sleep 0.05
-    done
-    return 1
-}
 
 # A bus of our own, without service files: only the stand-in answers as the portal.
 cat > "$W/bus.conf" << EOF

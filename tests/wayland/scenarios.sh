@@ -32,7 +32,7 @@ scenario() {
     fi
     local bin=$KW_DIR/bin
     rm -rf "$bin" && mkdir -p "$bin"
-    cp "$@" "$HERE/desktop.py" "$HERE/$BODY" "$bin/"
+    cp "$@" "$HERE/desktop.py" "$HERE/checks.sh" "$HERE/$BODY" "$bin/"
     chmod -R a+rX "$bin"
     "$SESSION" run bash "$bin/$BODY" "$name" "$bin" > "$KW_DIR/$name.log" 2>&1
     cat "$KW_DIR/$name.log"

@@ -104,6 +104,16 @@ FenwoMainWindow *Owner(HWND window) {
     return reinterpret_cast<FenwoMainWindow *>(GetWindowLongPtrW(window, GWLP_USERDATA));
 }
 
+// Answers WM_PAINT: paint gets the device context and the whole client area.
+template <typename Painter> void PaintWith(HWND window, Painter paint) {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(window, &ps);
+    RECT area{};
+    GetClientRect(window, &area);
+    paint(dc, area);
+    EndPaint(window, &ps);
+}
+
 // The same for a control of ours, which learns its owner from its creation message.
 FenwoMainWindow *Owner(HWND window, UINT message, LPARAM lParam) {
     if (message == WM_NCCREATE)
@@ -582,16 +592,12 @@ LRESULT CALLBACK FenwoMainWindow::PictureProc(HWND window, UINT message, WPARAM 
                                               LPARAM lParam) {
     FenwoMainWindow *self = Owner(window, message, lParam);
     switch (message) {
-    case WM_PAINT: {
-        PAINTSTRUCT paint;
-        HDC dc = BeginPaint(window, &paint);
-        RECT area{};
-        GetClientRect(window, &area);
-        if (self)
-            self->PaintPicture(dc, area, self->preview_);
-        EndPaint(window, &paint);
+    case WM_PAINT:
+        PaintWith(window, [self](HDC dc, const RECT &area) {
+            if (self)
+                self->PaintPicture(dc, area, self->preview_);
+        });
         return 0;
-    }
     case WM_ERASEBKGND:
         return 1;
     case WM_LBUTTONDOWN:
@@ -646,16 +652,12 @@ LRESULT CALLBACK FenwoMainWindow::StripProc(HWND window, UINT message, WPARAM wP
                                             LPARAM lParam) {
     FenwoMainWindow *self = Owner(window, message, lParam);
     switch (message) {
-    case WM_PAINT: {
-        PAINTSTRUCT paint;
-        HDC dc = BeginPaint(window, &paint);
-        RECT area{};
-        GetClientRect(window, &area);
-        if (self)
-            self->PaintStrip(dc, area);
-        EndPaint(window, &paint);
+    case WM_PAINT:
+        PaintWith(window, [self](HDC dc, const RECT &area) {
+            if (self)
+                self->PaintStrip(dc, area);
+        });
         return 0;
-    }
     case WM_ERASEBKGND:
         return 1;
     case WM_LBUTTONUP: {

@@ -25,6 +25,7 @@ start_probe() {
 }
 
 stop_probe() { # a clean exit: no crash on the way out, no sanitizer report
+    echo frames >&8
     echo quit >&8
     exec 8>&-
     wait "$PROBE_PID" 2> /dev/null
@@ -205,6 +206,21 @@ monitors_scenario() {
     pids+=($!)
     start_painter coords --output 0
     start_input
+    # The compositor sends a still screen once: when that picture is lost, the reader has to
+    # get it sent again.
+    # Nothing may move meanwhile: a moving pointer is drawn into new pictures.
+    echo "move 100 100 0" >&7
+    sleep 2
+    start_probe lost --drop-frames 3
+    wait_for "$PROBE_OUT" '^STATUS sampling' 5
+    local got
+    for _ in $(seq 100); do
+        got=$(sample)
+        [ "${got#* }" != none ] && break
+        sleep 0.05
+    done
+    check "first pictures lost: read again" "$got" "100,100 $(coords 100 100)"
+    stop_probe
     start_probe monitors
     wait_for "$PROBE_OUT" '^STATUS sampling' 5
     check "two monitors: sampling" "$(status_of "$PROBE_OUT")" sampling

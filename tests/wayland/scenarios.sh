@@ -43,6 +43,8 @@ scenario() {
     if [[ $counts =~ ^([0-9]+)\ passed,\ ([0-9]+)\ failed$ ]]; then
         pass=$((pass + BASH_REMATCH[1]))
         fail=$((fail + BASH_REMATCH[2]))
+        # What each probe received, for a failure to be read from CI's output alone.
+        [ "${BASH_REMATCH[2]}" = 0 ] || grep -H '^FRAMES' "$KW_DIR/logs-$name"/*.out 2> /dev/null
     else
         echo "FAIL $name: the scenario ended early"
         fail=$((fail + 1))

@@ -184,6 +184,8 @@ struct WaylandScreenReader::Engine {
         std::uint64_t cursorSeq = 0;
         std::uint64_t fullFrames = 0;
         std::uint64_t cursorOnly = 0;
+        unsigned toDrop = 0;
+        int framelessTicks = 0; // watchdog ticks spent streaming without a picture
     };
 
     enum class Step { Idle, Checking, Session, Sources, Starting, Remote, Streaming };
@@ -213,6 +215,7 @@ struct WaylandScreenReader::Engine {
     spa_source *busIo = nullptr;
     spa_source *busTimer = nullptr;
     spa_source *consentTimer = nullptr;
+    spa_source *frameWatch = nullptr;
 
     sd_bus *bus = nullptr;
     std::string sender; // unique name as request paths spell it
@@ -794,6 +797,7 @@ struct WaylandScreenReader::Engine {
             stream->engine = this;
             stream->node = offeredNodes[i];
             stream->placement = offered[i];
+            stream->toDrop = options.dropFirstFrames;
             if (!ConnectStream(*stream)) {
                 FailNow(State::PipeWireDied, "cannot open a screen stream");
                 return;
@@ -801,6 +805,33 @@ struct WaylandScreenReader::Engine {
             streams.push_back(std::move(stream));
         }
         Relayout();
+        timespec every{1, 0};
+        pw_loop_update_timer(loop, frameWatch, &every, &every, false);
+    }
+
+    // A compositor sends pixels only when the screen changes, so a monitor whose first frame
+    // was lost would stay unreadable for as long as it stands still. Pausing and resuming the
+    // stream makes the compositor send the picture again.
+    static void OnFrameWatch(void *data, std::uint64_t) {
+        auto *self = static_cast<Engine *>(data);
+        constexpr int kPatienceTicks = 2; // a full second streaming without a picture
+        constexpr int kRetryTicks = 3;
+        for (auto &s : self->streams) {
+            if (!s->streaming || s->held != nullptr) {
+                s->framelessTicks = 0;
+                continue;
+            }
+            if (++s->framelessTicks % kRetryTicks == kPatienceTicks) {
+                pw_stream_set_active(s->stream, false);
+                pw_stream_set_active(s->stream, true);
+            }
+        }
+    }
+
+    void StopFrameWatch() {
+        timespec off{};
+        if (frameWatch != nullptr)
+            pw_loop_update_timer(loop, frameWatch, &off, nullptr, false);
     }
 
     bool ConnectStream(Stream &s) {
@@ -853,6 +884,7 @@ struct WaylandScreenReader::Engine {
     }
 
     void DisconnectStreams() {
+        StopFrameWatch();
         for (auto &s : streams) {
             spa_hook_remove(&s->hook);
             pw_stream_destroy(s->stream);
@@ -963,6 +995,11 @@ struct WaylandScreenReader::Engine {
                                 d.chunk->offset < d.maxsize && s->format.has_value();
             if (!pixels) {
                 s->cursorOnly++;
+                pw_stream_queue_buffer(s->stream, b);
+                continue;
+            }
+            if (s->toDrop > 0) {
+                s->toDrop--;
                 pw_stream_queue_buffer(s->stream, b);
                 continue;
             }
@@ -1172,6 +1209,7 @@ WaylandScreenReader::WaylandScreenReader(Options options)
     e.loop = pw_thread_loop_get_loop(e.thread);
     e.wake = pw_loop_add_event(e.loop, Engine::OnWake, &e);
     e.consentTimer = pw_loop_add_timer(e.loop, Engine::OnConsentTimer, &e);
+    e.frameWatch = pw_loop_add_timer(e.loop, Engine::OnFrameWatch, &e);
     if (pw_thread_loop_start(e.thread) < 0)
         e.SetStatus(State::PipeWireDied, "cannot start the reading thread");
 }
@@ -1194,6 +1232,7 @@ WaylandScreenReader::~WaylandScreenReader() {
         pw_context_destroy(e.context);
     pw_loop_destroy_source(e.loop, e.wake);
     pw_loop_destroy_source(e.loop, e.consentTimer);
+    pw_loop_destroy_source(e.loop, e.frameWatch);
     pw_thread_loop_destroy(e.thread);
 }
 

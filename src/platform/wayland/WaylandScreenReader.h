@@ -48,6 +48,9 @@ class WaylandScreenReader final : public ScreenReader {
         unsigned maxFramesPerSecond = 20;
         // Ask the portal for a global "capture" shortcut where it offers one.
         bool registerShortcut = true;
+        // Full frames each stream throws away at first, so tests can play a compositor that
+        // loses the first frame of a still screen.
+        unsigned dropFirstFrames = 0;
         std::function<void(const Status &)> onStatusChanged;
         std::function<void()> onCaptureShortcut;
         std::function<void(const Shortcut &)> onShortcutChanged;

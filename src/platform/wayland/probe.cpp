@@ -2,7 +2,7 @@
 // It reads the screen exactly as the window's tick does (pointer, then the pixel under it).
 //
 //   kalvor-wayland-probe [--every MS] [--changes] [--state-dir DIR] [--max-fps N]
-//                        [--no-shortcut] [--seconds N]
+//                        [--no-shortcut] [--seconds N] [--drop-frames N]
 // Standard input, one command a line: sample | ask | pick | frames | quit. SIGUSR1 = frames.
 // Standard output:
 //   STATUS <state> <text>            whenever the status changes
@@ -80,6 +80,8 @@ int main(int argc, char **argv) {
             changesOnly = true;
         else if (arg == "--state-dir" && hasValue)
             options.stateFolder = argv[++i];
+        else if (arg == "--drop-frames" && hasValue)
+            options.dropFirstFrames = static_cast<unsigned>(std::atoi(argv[++i]));
         else if (arg == "--max-fps" && hasValue)
             options.maxFramesPerSecond = static_cast<unsigned>(std::atoi(argv[++i]));
         else if (arg == "--no-shortcut")
@@ -89,7 +91,7 @@ int main(int argc, char **argv) {
         else {
             std::fprintf(stderr,
                          "usage: %s [--every MS] [--changes] [--state-dir DIR] "
-                         "[--max-fps N] [--no-shortcut] [--seconds N]\n",
+                         "[--max-fps N] [--no-shortcut] [--seconds N] [--drop-frames N]\n",
                          argv[0]);
             return 2;
         }

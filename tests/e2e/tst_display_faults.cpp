@@ -126,7 +126,7 @@ class DisplayFaultsTest : public QObject {
             QVERIFY(kalvor.waitForFinished(10000));
             QCOMPARE(kalvor.exitCode(), 0);
         }
-        other.kill();
+        other.terminate(); // killed outright, Xvfb would leave its socket in /tmp
         other.waitForFinished();
     }
 
@@ -206,7 +206,7 @@ class DisplayFaultsTest : public QObject {
         QTest::qWait(1000); // sampling
         QCOMPARE(kalvor.state(), QProcess::Running);
 
-        server.kill();
+        server.terminate(); // gone all the same for its clients; its socket goes with it
         server.waitForFinished();
         QElapsedTimer clock;
         clock.start();

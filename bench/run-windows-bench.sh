@@ -8,6 +8,8 @@ BUILD=${1:-$ROOT/build-windows}
 RUNS=${2:-10}
 SECONDS_SAMPLED=${3:-10}
 WORK=$(mktemp -d)
+mkdir "$WORK/tmp"
+export TMPDIR=$WORK/tmp # wine's server folder, removed with the rest
 export WINEPREFIX=$WORK/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEARCH=win64
 Xvfb -displayfd 3 -screen 0 1024x768x24 -noreset -nolisten tcp 3>"$WORK/display" 2>/dev/null </dev/null &
 server=$!

@@ -26,6 +26,8 @@ windows_package "$BUILD" || exit 1
 built=$SECONDS
 
 WORK=$(mktemp -d)
+mkdir "$WORK/tmp"
+export TMPDIR=$WORK/tmp # wine keeps its server's folder there: gone with the rest at the end
 export WINEPREFIX=$WORK/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" HOME=${HOME:-$WORK}
 export WINEARCH=win64
 Xvfb -displayfd 3 -screen 0 1024x768x24 -noreset -nolisten tcp 3>"$WORK/display" \

@@ -6,6 +6,8 @@ set -u
 build=$1
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
+mkdir "$work/tmp"
+export TMPDIR=$work/tmp # cpack's dpkg-deb leaves an empty folder behind
 passed=0
 failed=0
 check() { # check DESCRIPTION COMMAND...

@@ -20,47 +20,27 @@ formatted() {
     esac
 }
 
-start_painter() {
-    [ -n "${PAINTER_PID:-}" ] && kill "$PAINTER_PID" 2> /dev/null && wait "$PAINTER_PID" 2> /dev/null
-    "$BIN/kalvor-test-painter" "$@" > "$W/painter.log" 2>&1 &
-    PAINTER_PID=$!
-    pids+=($PAINTER_PID)
-    wait_for "$W/painter.log" '^PAINT' 5
-    sleep 0.8 # mutter fades a new window in over about half a second
-}
-
-start_input() {
-    rm -f "$W/input.in"
-    mkfifo "$W/input.in"
-    "$BIN/desktop.py" input < "$W/input.in" > "$W/input.log" 2>&1 &
-    pids+=($!)
-    exec 7> "$W/input.in"
-    wait_for "$W/input.log" '^READY' 10
-}
-
 # The seat has no keyboard until the first key, and the clipboard tools need one. (Only where
 # they are used: on the monitor at scale 2 the casts that start after it never stream.)
 keyboard() { key 42; } # KEY_LEFTSHIFT
 
-move() { # move X Y: the pointer, in the first monitor's pixels
+input() { # input LINE ANSWER: a line to the input helper, back once it has answered
     local before
-    before=$(grep -c '^MOVED' "$W/input.log")
-    echo "move $1 $2" >&7
+    before=$(grep -c "^$2" "$W/input.log")
+    echo "$1" >&7
     for _ in $(seq 100); do
-        [ "$(grep -c '^MOVED' "$W/input.log")" -gt "$before" ] && break
+        [ "$(grep -c "^$2" "$W/input.log")" -gt "$before" ] && break
         sleep 0.02
     done
+}
+
+move() { # move X Y: the pointer, in the first monitor's pixels
+    input "move $1 $2" MOVED
     sleep 0.1 # the cursor metadata follows the move
 }
 
 key() { # key CODE: pressed and released, evdev code
-    local before
-    before=$(grep -c '^KEYED' "$W/input.log")
-    echo "key $1" >&7
-    for _ in $(seq 100); do
-        [ "$(grep -c '^KEYED' "$W/input.log")" -gt "$before" ] && break
-        sleep 0.02
-    done
+    input "key $1" KEYED
     sleep 0.2
 }
 
@@ -120,19 +100,6 @@ captured() {
 
 said() { grep -c "^kalvor: $2" "$1"; } # said FILE REGEX: how often a stderr line says it
 
-bare_bus() { # a session bus with no services: no portal to activate
-    cat > "$W/bare-bus.conf" << EOF
-<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
- "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
-<busconfig><type>session</type><listen>unix:path=$W/bare-bus</listen><auth>EXTERNAL</auth>
- <policy context="default"><allow user="*"/><allow own="*"/><allow send_destination="*"/>
- <allow receive_sender="*"/></policy></busconfig>
-EOF
-    dbus-daemon --config-file="$W/bare-bus.conf" --nofork --nopidfile &
-    pids+=($!)
-    for _ in $(seq 100); do [ -S "$W/bare-bus" ] && break; sleep 0.05; done
-}
-
 print_scenario() {
     start_painter coords
     start_input
@@ -162,7 +129,7 @@ print_scenario() {
     check "refused --print: exit status, no colour" "$? $(cat "$W/refused.out")" "1 "
     check "refused --print: said" "$(said "$W/refused.err" 'Reading the screen was not allowed')" 1
 
-    bare_bus
+    bare_bus "$W/bare-bus"
     DBUS_SESSION_BUS_ADDRESS=unix:path=$W/bare-bus timeout 30 "$BIN/kalvor" --print \
         > "$W/noportal.out" 2> "$W/noportal.err"
     check "no portal --print: exit status, no colour" "$? $(cat "$W/noportal.out")" "1 "

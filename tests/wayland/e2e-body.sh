@@ -59,24 +59,6 @@ sample_at() {
     echo "$got"
 }
 
-start_painter() {
-    [ -n "${PAINTER_PID:-}" ] && kill "$PAINTER_PID" 2> /dev/null && wait "$PAINTER_PID" 2> /dev/null
-    "$BIN/kalvor-test-painter" "$@" > "$W/painter.log" 2>&1 &
-    PAINTER_PID=$!
-    pids+=($PAINTER_PID)
-    wait_for "$W/painter.log" '^PAINT' 5
-    sleep 0.8 # mutter fades a new window in over about half a second
-}
-
-start_input() {
-    rm -f "$W/input.in"
-    mkfifo "$W/input.in"
-    "$BIN/desktop.py" input < "$W/input.in" > "$W/input.log" 2>&1 &
-    pids+=($!)
-    exec 7> "$W/input.in"
-    wait_for "$W/input.log" '^READY' 10
-}
-
 status_of() { grep '^STATUS' "$1" | tail -n 1 | cut -d' ' -f2; }
 
 cpu_ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
@@ -154,16 +136,7 @@ consent_scenario() {
 
 
     # No portal on the bus (a bare bus without service files): said so, read fails, idle.
-    cat > "$W/bare-bus.conf" << EOF
-<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
- "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
-<busconfig><type>session</type><listen>unix:path=$W/bare-bus</listen><auth>EXTERNAL</auth>
- <policy context="default"><allow user="*"/><allow own="*"/><allow send_destination="*"/>
- <allow receive_sender="*"/></policy></busconfig>
-EOF
-    dbus-daemon --config-file="$W/bare-bus.conf" --nofork --nopidfile &
-    pids+=($!)
-    for _ in $(seq 100); do [ -S "$W/bare-bus" ] && break; sleep 0.05; done
+    bare_bus "$W/bare-bus"
     DBUS_SESSION_BUS_ADDRESS=unix:path=$W/bare-bus start_probe noportal
     wait_for "$PROBE_OUT" '^STATUS portal-missing' 5
     check "no portal: status" "$(status_of "$PROBE_OUT")" portal-missing

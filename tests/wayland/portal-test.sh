@@ -12,16 +12,7 @@ pids=()
 trap 'for p in "${pids[@]}"; do kill "$p" 2> /dev/null; done; wait 2> /dev/null; rm -rf "$W"' EXIT
 
 # A bus of our own, without service files: only the stand-in answers as the portal.
-cat > "$W/bus.conf" << EOF
-<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
- "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
-<busconfig><type>session</type><listen>unix:path=$W/bus</listen><auth>EXTERNAL</auth>
- <policy context="default"><allow user="*"/><allow own="*"/><allow send_destination="*"/>
- <allow receive_sender="*"/></policy></busconfig>
-EOF
-dbus-daemon --config-file="$W/bus.conf" --nofork --nopidfile &
-pids+=($!)
-for _ in $(seq 100); do [ -S "$W/bus" ] && break; sleep 0.05; done
+bare_bus "$W/bus"
 export DBUS_SESSION_BUS_ADDRESS=unix:path=$W/bus
 
 # run MODE [PROBE OPTIONS...]: the stand-in in MODE, a probe fed from fd 8.

@@ -1,6 +1,5 @@
 #include "qt/CommandLineActions.h"
 
-#include "core/colour/CodeText.h"
 #include "core/settings/IniMod.h"
 #include "core/settings/OutputOptions.h"
 #include "platform/posix/CaptureChannel.h"
@@ -21,17 +20,10 @@ int Fail(const std::string &why) {
     return 1;
 }
 
-// The code of colour in the asked format and case, else the window's from the settings file.
+// Prints the code of colour as the command asked, reading the settings file in settingsFolder.
 int Print(const CommandLine &command, ColourValue colour, const QString &settingsFolder) {
     IniMod::SetIniPath((settingsFolder + QStringLiteral("/Kalvor.ini")).toStdString());
-    int format = command.format;
-    if (format < 0) // the window's choice; with none chosen there, the first entry
-        format = StoredFormat().value_or(FormatHtml);
-    if (format == FormatNone)
-        format = FormatHtml;
-    const int upperCase =
-        command.upperCase >= 0 ? command.upperCase : StoredUpperCase().value_or(1);
-    std::printf("%s\n", RenderTexts(colour, format, upperCase).code.c_str());
+    std::printf("%s\n", PrintedCode(colour, command.format, command.upperCase).c_str());
     return 0;
 }
 

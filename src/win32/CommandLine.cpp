@@ -1,6 +1,5 @@
 #include "win32/CommandLine.h"
 
-#include "core/colour/CodeText.h"
 #include "core/settings/IniMod.h"
 #include "core/settings/OutputOptions.h"
 #include "win32/CaptureChannel.h"
@@ -130,13 +129,7 @@ int PrintColourUnderPointer(const CommandOptions &command) {
     PrivateProfile profile;
     IniMod::UseProfile(profile);
     IniMod::SetIniPath(SettingsFolderOfThisProgram(false) + "\\Kalvor.ini");
-    int format = command.format;
-    if (format < 0) // the window's choice; with none chosen there, the first entry
-        format = StoredFormat().value_or(FormatHtml);
-    if (format == FormatNone)
-        format = FormatHtml;
-    const int upperCase =
-        command.upperCase >= 0 ? command.upperCase : StoredUpperCase().value_or(1);
-    WriteOut(RenderTexts(static_cast<ColourValue>(pixel), format, upperCase).code + "\n");
+    WriteOut(PrintedCode(static_cast<ColourValue>(pixel), command.format, command.upperCase) +
+             "\n");
     return 0;
 }

@@ -17,3 +17,13 @@ std::optional<int> StoredFormat() {
         return std::nullopt;
     return index;
 }
+
+std::string PrintedCode(ColourValue colour, int format, int upperCase) {
+    if (format < 0)
+        format = StoredFormat().value_or(FormatHtml);
+    if (format == FormatNone)
+        format = FormatHtml;
+    if (upperCase < 0)
+        upperCase = StoredUpperCase().value_or(1);
+    return RenderTexts(colour, format, upperCase).code;
+}

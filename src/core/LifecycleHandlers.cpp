@@ -63,17 +63,12 @@ void FenwoMain::Form_Load() {
 }
 
 void FenwoMain::RestorePosition() {
-    const std::string separator = desktop_.DecimalSeparator();
-    const std::string hereLeft = SingleText(Left(), separator);
-    const std::string hereTop = SingleText(Top(), separator);
-    const std::string leftText = IniMod::ReadIni("Position", "Left", hereLeft);
-    const std::string topText = IniMod::ReadIni("Position", "Top", hereTop);
-    const auto left = ParseSingle(leftText);
-    const auto top = ParseSingle(topText);
+    // Stored means both keys are there and read as numbers, whatever they hold: an empty
+    // default is no number, so a missing key leaves the place to the window manager.
+    const auto left = ParseSingle(IniMod::ReadIni("Position", "Left", ""));
+    const auto top = ParseSingle(IniMod::ReadIni("Position", "Top", ""));
     if (!left || !top)
         return;
-    if (leftText == hereLeft && topText == hereTop && !placed_)
-        return; // nothing stored: the window manager chooses, as for any new window
     const auto x = TwipsToPixels(*left);
     const auto y = TwipsToPixels(*top);
     if (!x || !y)

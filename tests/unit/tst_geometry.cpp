@@ -107,6 +107,12 @@ TEST_CASE("a window opens where its title bar can be grabbed") {
         {{1900, 100, 274, 164}, one, {1920 - 274, 100}},        // only a sliver of title
         {{3300, 900, 274, 164}, two, {3200 - 274, 1024 - 164}}, // nearest of two
         {{5000, 5000, 274, 164}, none, {5000, 5000}},           // no screens known
+        {{5000, 100, 2400, 164}, one, {0, 100}},                // wider than the screen
+        {{-3000, 5000, 274, 2000}, one, {0, 0}},                // and taller
+        {{1880, 100, 274, 164}, one, {1880, 100}},              // just grip-wide on screen
+        {{1881, 100, 274, 164}, one, {1920 - 274, 100}},
+        {{100, -16, 274, 164}, one, {100, -16}}, // just grip-high on screen
+        {{100, -17, 274, 164}, one, {100, 0}},
     };
     for (const auto &row : rows) {
         const ScreenPoint at = ReachablePosition(row.frame, 24, row.screens);

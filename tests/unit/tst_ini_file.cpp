@@ -77,6 +77,10 @@ TEST_CASE("the closing write is one replacement holding all four keys") {
     CHECK_EQ(s.files.replaceCalls, 1);
     IniMod::WriteIni("Output", "Type", "2");
     CHECK_EQ(IniMod::ReadIni("Output", "Type", "0"), "2");
+    // Read-only, yet it holds what would be written: nothing to save, nothing to tell.
+    s.files.files[Path].writable = false;
+    CHECK(IniMod::WriteIni({{"Output", "Type", "2"}, {"Position", "Left", "900"}}));
+    CHECK_EQ(s.files.replaceCalls, 2);
     CHECK(reports.empty());
 }
 

@@ -42,6 +42,7 @@ TEST_CASE("lookup") {
         {"[S]\nk=1", "S", "k", "1"},
         {"[S]\nk=1\0002\n"s, "S", "k", "1\0002"s},
         {"[S\nk=1\n", "S", "k", "1"},
+        {"[Output] ; see [notes]\nType=1\n", "Output", "Type", "1"}, // up to the first ']'
         {bom + "[Position]\r\nLeft=1\r\n", "Position", "Left", "1"},
         {"[S]\nk=" + std::string(300, 'v') + "\n", "S", "k", std::string(300, 'v')},
     };

@@ -60,6 +60,8 @@ TEST_CASE("singles written by any locale read back") {
          -12.5f},
         {"\xD9\xA1\xD9\xA2", 12.0f},                 // Arabic-Indic digits
         {"\xDB\xB1\xDB\xB2\xD9\xAB\xDB\xB5", 12.5f}, // Persian digits
+        {"\xD9\xA9\xD9\xA0", 90.0f},                 // the first and last of each set
+        {"\xDB\xB9\xDB\xB0", 90.0f},
         {"\xE2\x88\x92"
          "45",
          -45.0f}, // typographic minus
@@ -88,6 +90,7 @@ TEST_CASE("single texts: ASCII digits, leading minus, no group separator") {
         {1234567, "1234567", "1234567"},
         {757.5f, "757.5", "757,5"},
         {-0.25f, "-0.25", "-0,25"},
+        {1.0f / 3, "0.3333333", "0,3333333"}, // seven significant digits, no more
     };
     for (const auto &row : rows) {
         CHECK_EQ(SingleText(row.value), row.dot);

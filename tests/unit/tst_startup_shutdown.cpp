@@ -74,6 +74,8 @@ TEST_CASE("positions that move nothing, and one moved onto the nearest screen") 
         {"[Position]\nLeft=\nTop=900\n", {}},
         {"[Position]\nLeft=1e30\nTop=900\n", {}},
         {"[Output]\nType=1\n", {}},
+        {"[Position]\nLeft=0\nTop=0\n", {{0, 0}}}, // where a new window stands, yet stored
+        {"[Position]\nTop=0\n", {}},
         {"[Position]\nLeft=\xD9\xA1\xD9\xA5\nTop=\xE2\x88\x92"
          "45\n",
          {{1, -3}}},
@@ -90,16 +92,19 @@ TEST_CASE("positions that move nothing, and one moved onto the nearest screen") 
     }
 }
 
-TEST_CASE("closing while minimised keeps the position saved before") {
-    Window t;
-    t.StoreIni("[Position]\r\nLeft=600\r\nTop=450\r\n[Output]\r\nUpperCase=1\r\nType=0\r\n");
-    t.w.Form_Load();
-    t.w.Combo1_Click(2);
-    t.w.Form_Moved(140, 130);
-    t.w.Form_StateChanged(1);
-    CHECK_EQ(t.w.WindowState(), 1);
-    t.Close();
-    CHECK_EQ(t.Ini(), "[Position]\r\nLeft=600\r\nTop=450\r\n[Output]\r\nUpperCase=1\r\nType=2\r\n");
+TEST_CASE("closing while minimised or maximised keeps the position saved before") {
+    for (const int state : {1, 2}) {
+        Window t;
+        t.StoreIni("[Position]\r\nLeft=600\r\nTop=450\r\n[Output]\r\nUpperCase=1\r\nType=0\r\n");
+        t.w.Form_Load();
+        t.w.Combo1_Click(2);
+        t.w.Form_Moved(140, 130);
+        t.w.Form_StateChanged(state);
+        CHECK_EQ(t.w.WindowState(), state);
+        t.Close();
+        CHECK_EQ(t.Ini(),
+                 "[Position]\r\nLeft=600\r\nTop=450\r\n[Output]\r\nUpperCase=1\r\nType=2\r\n");
+    }
 }
 
 TEST_CASE("start-up runs its steps once, whatever the file") {

@@ -20,9 +20,6 @@ std::string IniFileProfile::Put(const std::string &path, const std::vector<IniEn
     case FileStore::State::Unreadable:
         return "it cannot be read";
     case FileStore::State::Readable:
-        if (!file.writable)
-            return "it is read-only";
-        break;
     case FileStore::State::Missing:
         break;
     }
@@ -34,6 +31,8 @@ std::string IniFileProfile::Put(const std::string &path, const std::vector<IniEn
         updated = std::move(*next);
     }
     if (file.state == FileStore::State::Readable && updated == file.bytes)
-        return {};
+        return {}; // it holds these values already, read-only or not
+    if (file.state == FileStore::State::Readable && !file.writable)
+        return "it is read-only";
     return files_.Replace(path, updated);
 }

@@ -56,9 +56,12 @@ void FenwoMain::Form_Load() {
     view_.SetWindowTopmost();
     desktop_.GetAsyncKeyState(VK_SPACE); // only presses from now on count
     IniMod::SetIniPath((std::filesystem::path(desktop_.SettingsFolder()) / "Kalvor.ini").string());
-    RestorePosition();
-    RestoreUpperCase();
-    RestoreOutputFormat();
+    {
+        const IniMod::ReadPass pass;
+        RestorePosition();
+        RestoreUpperCase();
+        RestoreOutputFormat();
+    }
     view_.UseJapaneseFont();
 }
 

@@ -3,6 +3,7 @@
 #include "Check.h"
 #include "core/settings/IniFileProfile.h"
 #include "core/settings/IniMod.h"
+#include "core/settings/OutputOptions.h"
 #include "support/MemoryFileStore.h"
 
 #include <string>
@@ -123,6 +124,15 @@ TEST_CASE("a value that would break the file is not written") {
     CHECK(!IniMod::WriteIni({{"Output", "Type", "1"}, {"Output", "Type", "2\r\n[Evil]"}}));
     CHECK_EQ(s.files.replaceCalls, 0); // not even the first entry
     CHECK_EQ(reports.size(), 1u);
+}
+
+TEST_CASE("the options --print reads come from one read of the file") {
+    Settings s;
+    s.files.Put(Path, "[Output]\r\nUpperCase=0\r\nType=1\r\n");
+    CHECK_EQ(PrintedCode(0xABCDEF, -1, -1), "efcdab");
+    CHECK_EQ(s.files.loadCalls, 1);
+    CHECK_EQ(IniMod::ReadIni("Output", "Type", "0"), "1");
+    CHECK_EQ(s.files.loadCalls, 2); // outside the pass, the file is read again
 }
 
 CHECK_MAIN

@@ -109,6 +109,33 @@ TEST_CASE("random files") {
     }
 }
 
+TEST_CASE("several keys in one pass are the same as one after another") {
+    std::mt19937 random(static_cast<std::mt19937::result_type>(seed + 1));
+    const auto pick = [&](size_t n) { return static_cast<int>(random() % n); };
+    for (unsigned long round = 0; round < rounds; ++round) {
+        std::string file;
+        for (int i = pick(40); i > 0; --i)
+            file += Tokens[pick(std::size(Tokens))];
+        std::vector<IniEntry> entries;
+        std::optional<std::string> oneByOne = file;
+        for (int i = 1 + pick(4); i > 0; --i) {
+            entries.push_back({Sections[pick(std::size(Sections))], Keys[pick(std::size(Keys))],
+                               std::to_string(pick(200))});
+            if (oneByOne)
+                oneByOne = SetValue(*oneByOne, entries.back().section, entries.back().key,
+                                    entries.back().value);
+        }
+        if (SetValues(file, entries) != oneByOne) {
+            std::string asked;
+            for (const IniEntry &entry : entries)
+                asked += " [" + entry.section + "] " + entry.key + "=" + entry.value;
+            check::Fail(__FILE__, __LINE__,
+                        "seed " + std::to_string(seed) + " round " + std::to_string(round) + asked +
+                            " in " + Escaped(file));
+        }
+    }
+}
+
 int main(int argc, char **argv) {
     if (argc > 1)
         rounds = std::strtoul(argv[1], nullptr, 10);

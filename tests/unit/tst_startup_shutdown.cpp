@@ -117,6 +117,7 @@ TEST_CASE("start-up runs its steps once, whatever the file") {
         CHECK_EQ(t.desktop.keyQueries, 1);
         CHECK_EQ(t.view.fontCalls, 1);
         CHECK_EQ(t.files.replaceCalls, 0); // reading never writes
+        CHECK_EQ(t.files.loadCalls, 1);    // and reads the file once for every key
     }
 }
 

@@ -7,6 +7,7 @@ constexpr size_t MaxValueBytes = 254;
 Profile *profile = nullptr;
 std::function<void(const std::string &)> reporter;
 bool reported = false;
+int passes = 0;
 } // namespace
 
 std::string IniPath;
@@ -36,6 +37,16 @@ std::string ReadIni(const std::string &section, const std::string &key,
     if (const size_t nul = text.find('\0'); nul != std::string::npos)
         text.resize(nul);
     return text;
+}
+
+ReadPass::ReadPass() {
+    if (profile && passes++ == 0)
+        profile->HoldReads(true);
+}
+
+ReadPass::~ReadPass() {
+    if (profile && passes > 0 && --passes == 0)
+        profile->HoldReads(false);
 }
 
 void WriteIni(const std::string &section, const std::string &key, const std::string &value) {

@@ -26,6 +26,15 @@ void UseReporter(std::function<void(const std::string &message)> report);
 std::string ReadIni(const std::string &section, const std::string &key,
                     const std::string &defaultValue);
 
+// Reads made while one lives form one pass: the file is read once for all of them.
+class ReadPass {
+  public:
+    ReadPass();
+    ~ReadPass();
+    ReadPass(const ReadPass &) = delete;
+    ReadPass &operator=(const ReadPass &) = delete;
+};
+
 void WriteIni(const std::string &section, const std::string &key, const std::string &value);
 
 // Several keys in one replacement of the file. False when they were not stored.

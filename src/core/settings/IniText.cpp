@@ -1,5 +1,6 @@
 #include "core/settings/IniText.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace {
@@ -38,21 +39,44 @@ struct Line {
     std::string_view text;
 };
 
-std::vector<Line> SplitLines(std::string_view all, size_t from) {
-    std::vector<Line> lines;
-    size_t at = from;
-    while (at < all.size()) {
-        size_t end = at;
-        while (end < all.size() && all[end] != '\r' && all[end] != '\n')
-            ++end;
+// The lines of a file one after another, none of them held: a pass costs no memory.
+class LineCursor {
+  public:
+    LineCursor(std::string_view all, size_t from) : all_(all), at_(from) {}
+    std::optional<Line> Next() {
+        if (at_ >= all_.size())
+            return std::nullopt;
+        const size_t found = all_.find_first_of("\r\n", at_);
+        const size_t end = found == std::string_view::npos ? all_.size() : found;
         size_t next = end;
-        if (next < all.size())
-            next += (all[next] == '\r' && next + 1 < all.size() && all[next + 1] == '\n') ? 2 : 1;
-        lines.push_back({at, end, next, all.substr(at, end - at)});
-        at = next;
+        if (next < all_.size())
+            next +=
+                (all_[next] == '\r' && next + 1 < all_.size() && all_[next + 1] == '\n') ? 2 : 1;
+        const Line line{at_, end, next, all_.substr(at_, end - at_)};
+        at_ = next;
+        return line;
     }
-    return lines;
-}
+
+    // Moves on to the next line whose text starts with '[' after blanks, over any others at
+    // the speed of a search: lines outside the sections asked for need no closer look.
+    void SkipToSection() {
+        for (size_t bracket = all_.find('[', at_); bracket != std::string_view::npos;
+             bracket = all_.find('[', bracket + 1)) {
+            size_t start = bracket;
+            while (start > at_ && IsBlank(all_[start - 1]))
+                --start;
+            if (start == at_ || all_[start - 1] == '\n' || all_[start - 1] == '\r') {
+                at_ = start;
+                return;
+            }
+        }
+        at_ = all_.size();
+    }
+
+  private:
+    std::string_view all_;
+    size_t at_;
+};
 
 size_t BodyStart(std::string_view file) {
     return file.substr(0, ByteOrderMark.size()) == ByteOrderMark ? ByteOrderMark.size() : 0;
@@ -89,35 +113,6 @@ std::string_view Unquoted(std::string_view value) {
     return value;
 }
 
-// Where section begins and ends among the lines: its header, and one past its last line.
-struct SectionSpan {
-    size_t header;
-    size_t end;
-};
-
-std::optional<SectionSpan> FindSection(const std::vector<Line> &lines, std::string_view section) {
-    for (size_t i = 0; i < lines.size(); ++i) {
-        const auto name = SectionName(lines[i].text);
-        if (!name || !SameName(*name, section))
-            continue;
-        size_t end = i + 1;
-        while (end < lines.size() && !SectionName(lines[end].text))
-            ++end;
-        return SectionSpan{i, end};
-    }
-    return std::nullopt;
-}
-
-std::optional<size_t> FindKey(const std::vector<Line> &lines, SectionSpan span,
-                              std::string_view key) {
-    for (size_t i = span.header + 1; i < span.end; ++i) {
-        const auto found = KeyOf(lines[i].text);
-        if (found && SameName(found->key, key))
-            return i;
-    }
-    return std::nullopt;
-}
-
 bool Breaks(std::string_view text) {
     return text.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos;
 }
@@ -131,70 +126,192 @@ std::string_view LineEndOf(std::string_view file) {
     return lf != std::string_view::npos ? "\n" : "\r\n";
 }
 
-std::string Joined(std::initializer_list<std::string_view> parts) {
-    std::string result;
-    size_t size = 0;
-    for (const std::string_view part : parts)
-        size += part.size();
-    result.reserve(size);
-    for (const std::string_view part : parts)
-        result += part;
-    return result;
+bool Refused(std::string_view section, std::string_view key, std::string_view value) {
+    return section.empty() || key.empty() || Breaks(section) || Breaks(key) || Breaks(value) ||
+           section.find(']') != std::string_view::npos || key.find('=') != std::string_view::npos ||
+           key.front() == '[' || key.front() == ';';
 }
+
+// What one write pass changes: per section asked for, where its first copy stands in the file
+// and which of its keys it already holds.
+struct WantedKey {
+    std::string_view key;
+    std::string_view value; // the last one asked for
+    std::optional<Line> line;
+};
+
+struct WantedSection {
+    std::string_view name;
+    std::vector<WantedKey> keys; // in the order first asked for
+    std::optional<Line> last;    // its header, then its last line that is not blank
+};
+
+std::vector<WantedSection> Group(const std::vector<IniEntry> &entries) {
+    std::vector<WantedSection> wanted;
+    for (const IniEntry &entry : entries) {
+        const std::string_view section = Trimmed(entry.section);
+        const std::string_view key = Trimmed(entry.key);
+        auto group = std::find_if(wanted.begin(), wanted.end(), [&](const WantedSection &w) {
+            return SameName(w.name, section);
+        });
+        if (group == wanted.end())
+            group = wanted.insert(wanted.end(), WantedSection{section, {}, {}});
+        auto found = std::find_if(group->keys.begin(), group->keys.end(),
+                                  [&](const WantedKey &w) { return SameName(w.key, key); });
+        if (found == group->keys.end())
+            group->keys.push_back({key, entry.value, {}});
+        else
+            found->value = entry.value;
+    }
+    return wanted;
+}
+
+// A stretch of the old file replaced by new text (nothing replaced: an insertion).
+struct Edit {
+    size_t from;
+    size_t to;
+    std::string text;
+};
 
 } // namespace
 
 std::optional<std::string> LookupValue(std::string_view file, std::string_view section,
                                        std::string_view key) {
-    const std::vector<Line> lines = SplitLines(file, BodyStart(file));
-    const auto span = FindSection(lines, Trimmed(section));
-    if (!span)
-        return std::nullopt;
-    const auto at = FindKey(lines, *span, Trimmed(key));
-    if (!at)
-        return std::nullopt;
-    return std::string(Unquoted(KeyOf(lines[*at].text)->value));
+    section = Trimmed(section);
+    key = Trimmed(key);
+    LineCursor lines(file, BodyStart(file));
+    bool inside = false;
+    for (;;) {
+        if (!inside)
+            lines.SkipToSection();
+        const auto line = lines.Next();
+        if (!line)
+            break;
+        if (const auto name = SectionName(line->text)) {
+            if (inside)
+                return std::nullopt; // only the first matching section counts
+            inside = SameName(*name, section);
+        } else if (inside) {
+            if (const auto found = KeyOf(line->text); found && SameName(found->key, key))
+                return std::string(Unquoted(found->value));
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> SetValues(std::string_view file, const std::vector<IniEntry> &entries) {
+    for (const IniEntry &entry : entries)
+        if (Refused(Trimmed(entry.section), Trimmed(entry.key), entry.value))
+            return std::nullopt;
+    std::vector<WantedSection> wanted = Group(entries);
+
+    WantedSection *current = nullptr;
+    LineCursor lines(file, BodyStart(file));
+    for (;;) {
+        if (!current)
+            lines.SkipToSection();
+        const auto line = lines.Next();
+        if (!line)
+            break;
+        if (const auto name = SectionName(line->text)) {
+            current = nullptr;
+            for (WantedSection &section : wanted) {
+                if (!section.last && SameName(section.name, *name)) {
+                    current = &section;
+                    section.last = line;
+                    break;
+                }
+            }
+            continue;
+        }
+        if (!current || Trimmed(line->text).empty())
+            continue;
+        current->last = line;
+        if (const auto found = KeyOf(line->text)) {
+            for (WantedKey &key : current->keys) {
+                if (SameName(key.key, found->key)) {
+                    if (!key.line)
+                        key.line = line;
+                    break;
+                }
+            }
+        }
+    }
+
+    const std::string_view eol = LineEndOf(file);
+    std::vector<Edit> edits;
+    for (const WantedSection &section : wanted) {
+        if (!section.last)
+            continue;
+        std::string added;
+        for (const WantedKey &key : section.keys) {
+            if (key.line) {
+                // The file's own spelling of the key stays, and so does its indentation.
+                const std::string_view text = key.line->text;
+                const size_t indent = text.find_first_not_of(" \t");
+                edits.push_back({key.line->begin, key.line->end,
+                                 std::string(text.substr(0, indent)) +
+                                     std::string(KeyOf(text)->key) + "=" + std::string(key.value)});
+            } else {
+                added += std::string(key.key) + "=" + std::string(key.value);
+                added += '\n'; // a placeholder for the line end, set below
+            }
+        }
+        if (added.empty())
+            continue;
+        // After the section's last line that is not blank, so trailing blank lines stay behind
+        // it, ending like that line: a CR of another style could join with a LF below.
+        const Line &after = *section.last;
+        const bool unended = after.next == after.end; // the file's last line
+        const std::string_view ending =
+            unended ? eol : file.substr(after.end, after.next - after.end);
+        std::string text = unended ? std::string(eol) : std::string();
+        for (const char c : added) {
+            if (c == '\n')
+                text += ending;
+            else
+                text += c;
+        }
+        edits.push_back(
+            {unended ? after.end : after.next, unended ? after.end : after.next, std::move(text)});
+    }
+    std::stable_sort(edits.begin(), edits.end(),
+                     [](const Edit &a, const Edit &b) { return a.from < b.from; });
+
+    size_t size = file.size();
+    for (const Edit &edit : edits)
+        size += edit.text.size();
+    std::string result;
+    result.reserve(size + 64);
+    size_t at = 0;
+    for (const Edit &edit : edits) {
+        result.append(file.substr(at, edit.from - at));
+        result += edit.text;
+        at = edit.to;
+    }
+    result.append(file.substr(at));
+
+    // Sections the file lacks go at its end, in the order asked for.
+    for (const WantedSection &section : wanted) {
+        if (section.last)
+            continue;
+        if (result.size() > BodyStart(result) && result.back() != '\n' && result.back() != '\r')
+            result += eol;
+        result += "[";
+        result += section.name;
+        result += "]";
+        result += eol;
+        for (const WantedKey &key : section.keys) {
+            result += key.key;
+            result += "=";
+            result += key.value;
+            result += eol;
+        }
+    }
+    return result;
 }
 
 std::optional<std::string> SetValue(std::string_view file, std::string_view section,
                                     std::string_view key, std::string_view value) {
-    section = Trimmed(section);
-    key = Trimmed(key);
-    if (section.empty() || key.empty() || Breaks(section) || Breaks(key) || Breaks(value) ||
-        section.find(']') != std::string_view::npos || key.find('=') != std::string_view::npos ||
-        key.front() == '[' || key.front() == ';')
-        return std::nullopt;
-
-    const std::vector<Line> lines = SplitLines(file, BodyStart(file));
-    const std::string_view eol = LineEndOf(file);
-
-    const auto span = FindSection(lines, section);
-    if (!span) {
-        const bool open =
-            file.size() > BodyStart(file) && file.back() != '\n' && file.back() != '\r';
-        return Joined({file, open ? eol : "", "[", section, "]", eol, key, "=", value, eol});
-    }
-
-    if (const auto at = FindKey(lines, *span, key)) {
-        const Line &line = lines[*at];
-        size_t indent = 0;
-        while (IsBlank(line.text[indent]))
-            ++indent;
-        // The file's own spelling of the key stays, and so does its indentation.
-        return Joined({file.substr(0, line.begin), line.text.substr(0, indent),
-                       KeyOf(line.text)->key, "=", value, file.substr(line.end)});
-    }
-
-    // After the section's last line that is not blank, so trailing blank lines stay behind it.
-    size_t last = span->header;
-    for (size_t i = span->header + 1; i < span->end; ++i)
-        if (!Trimmed(lines[i].text).empty())
-            last = i;
-    const Line &after = lines[last];
-    if (after.next == after.end) // the file's last line, without a line end
-        return Joined(
-            {file.substr(0, after.end), eol, key, "=", value, eol, file.substr(after.end)});
-    // The line end of the line above: a CR of another style could join with a LF below.
-    const std::string_view ending = file.substr(after.end, after.next - after.end);
-    return Joined({file.substr(0, after.next), key, "=", value, ending, file.substr(after.next)});
+    return SetValues(file, {{std::string(section), std::string(key), std::string(value)}});
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/settings/Profile.h"
+
 #include <optional>
 #include <string>
 #include <string_view>
@@ -20,3 +22,7 @@ std::optional<std::string> LookupValue(std::string_view file, std::string_view s
 // NUL, '=' in a key, ']' in a section, or an empty name).
 std::optional<std::string> SetValue(std::string_view file, std::string_view section,
                                     std::string_view key, std::string_view value);
+
+// Every entry set in one pass over the file, the same as setting them one after another; nothing
+// when any one of them would break the layout.
+std::optional<std::string> SetValues(std::string_view file, const std::vector<IniEntry> &entries);

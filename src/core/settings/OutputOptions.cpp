@@ -19,6 +19,7 @@ std::optional<int> StoredFormat() {
 }
 
 std::string PrintedCode(ColourValue colour, int format, int upperCase) {
+    const IniMod::ReadPass pass;
     if (format < 0)
         format = StoredFormat().value_or(FormatHtml);
     if (format == FormatNone)

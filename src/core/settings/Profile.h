@@ -24,4 +24,8 @@ class Profile {
     // Sets every entry, in order. Empty when they were stored (or nothing needed to change),
     // otherwise why not, in a few words.
     virtual std::string Put(const std::string &path, const std::vector<IniEntry> &entries) = 0;
+
+    // While held, reads may take the file as it stood at the first of them (read once); a
+    // write lets go of what was held.
+    virtual void HoldReads(bool hold) { (void)hold; }
 };

@@ -1,5 +1,6 @@
 #include "platform/posix/PosixFileStore.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -65,19 +66,29 @@ FileStore::Contents PosixFileStore::Load(const std::string &path) {
     Descriptor file{::open(path.c_str(), O_RDONLY | O_CLOEXEC)};
     if (file.fd < 0)
         return contents;
-    char buffer[65536];
+    // Read straight into a string of the file's size: a large file costs its size, once.
+    struct stat opened {};
+    const size_t expected = ::fstat(file.fd, &opened) == 0 && opened.st_size > 0
+                                ? static_cast<size_t>(opened.st_size)
+                                : 0;
+    std::string &bytes = contents.bytes;
+    bytes.resize(expected + 1);
+    size_t done = 0;
     for (;;) {
-        const ssize_t n = ::read(file.fd, buffer, sizeof buffer);
+        if (done == bytes.size())
+            bytes.resize(bytes.size() + std::max<size_t>(bytes.size() / 2, 65536));
+        const ssize_t n = ::read(file.fd, bytes.data() + done, bytes.size() - done);
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0) {
-            contents.bytes.clear();
+            bytes.clear();
             return contents;
         }
         if (n == 0)
             break;
-        contents.bytes.append(buffer, static_cast<size_t>(n));
+        done += static_cast<size_t>(n);
     }
+    bytes.resize(done);
     contents.state = State::Readable;
     return contents;
 }

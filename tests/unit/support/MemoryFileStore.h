@@ -17,6 +17,7 @@ class MemoryFileStore final : public FileStore {
     std::map<std::string, File> files;
     bool diskFull = false;
     int replaceCalls = 0;
+    int loadCalls = 0;
 
     void Put(const std::string &path, const std::string &bytes) {
         files[path] = {State::Readable, bytes, true};
@@ -28,6 +29,7 @@ class MemoryFileStore final : public FileStore {
     }
 
     Contents Load(const std::string &path) override {
+        ++loadCalls;
         const auto found = files.find(path);
         if (found == files.end())
             return {};

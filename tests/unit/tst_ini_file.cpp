@@ -33,6 +33,18 @@ const std::vector<IniEntry> Closing = {{"Position", "Left", "900"},
                                        {"Output", "UpperCase", "1"},
                                        {"Output", "Type", "0"}};
 
+// UTF-16 bytes of text, little- or big-endian.
+std::string Utf16(std::u16string_view text, bool littleEndian = true) {
+    std::string bytes;
+    for (const char16_t unit : text) {
+        const char low = static_cast<char>(unit & 0xFF);
+        const char high = static_cast<char>(unit >> 8);
+        bytes += littleEndian ? low : high;
+        bytes += littleEndian ? high : low;
+    }
+    return bytes;
+}
+
 } // namespace
 
 TEST_CASE("a missing file gives the defaults and stays missing") {
@@ -123,6 +135,34 @@ TEST_CASE("a value that would break the file is not written") {
     Settings s;
     CHECK(!IniMod::WriteIni({{"Output", "Type", "1"}, {"Output", "Type", "2\r\n[Evil]"}}));
     CHECK_EQ(s.files.replaceCalls, 0); // not even the first entry
+    CHECK_EQ(reports.size(), 1u);
+}
+
+TEST_CASE("a UTF-16 file is read, and written back in UTF-16 with its mark") {
+    const std::u16string lone{u'\xD800', u'x', u'\xDC00', u'\xDFFF'}; // unpaired surrogates
+    const std::u16string before =
+        u"\xFEFF; \u8272 \U0001F3A8 " + lone + u"\r\n[Output]\r\nType=1\r\n";
+    const std::u16string after = u"\xFEFF; \u8272 \U0001F3A8 " + lone +
+                                 u"\r\n[Output]\r\nType=0\r\nUpperCase=1\r\n"
+                                 u"[Position]\r\nLeft=900\r\nTop=-45\r\n";
+    for (const bool littleEndian : {true, false}) {
+        Settings s;
+        s.files.Put(Path, Utf16(before, littleEndian));
+        CHECK_EQ(IniMod::ReadIni("Output", "Type", "0"), "1");
+        CHECK(IniMod::WriteIni(Closing));
+        CHECK_EQ(s.files.Bytes(Path), Utf16(after, littleEndian));
+        CHECK_EQ(IniMod::ReadIni("Position", "Top", "0"), "-45");
+        CHECK(IniMod::WriteIni(Closing));
+        CHECK_EQ(s.files.replaceCalls, 1);
+        CHECK(reports.empty());
+    }
+    // A last byte that is half a unit: read what is there, never write it.
+    Settings s;
+    const std::string cut = Utf16(before) + "[";
+    s.files.Put(Path, cut);
+    CHECK_EQ(IniMod::ReadIni("Output", "Type", "0"), "1");
+    CHECK(!IniMod::WriteIni(Closing));
+    CHECK_EQ(s.files.Bytes(Path), cut);
     CHECK_EQ(reports.size(), 1u);
 }
 

@@ -6,7 +6,9 @@
 #include "posix/TempFolder.h"
 #include "unit/Check.h"
 
+#include <grp.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 using IniMod::ReadIni;
@@ -78,6 +80,48 @@ TEST_CASE("writes keep every other byte, the file's mode, and go through a link"
     WriteIni("Output", "Type", "2");
     CHECK(std::filesystem::is_symlink(s.path));
     CHECK_EQ(Contents(target), "[Output]\nType=2\n");
+
+    // A link to a file not made yet: the file is made where the link points.
+    CHECK(::unlink(s.path.c_str()) == 0 && ::symlink("later/linked.ini", s.path.c_str()) == 0);
+    CHECK(WriteIni({{"Output", "Type", "1"}}));
+    CHECK(std::filesystem::is_symlink(s.path));
+    CHECK_EQ(Contents(s.folder / "later/linked.ini"), "[Output]\r\nType=1\r\n");
+    CHECK(reports.empty());
+}
+
+TEST_CASE("a writable file in a folder that is not is rewritten in place") {
+    Settings s;
+    const std::string bytes = "; mine\n[Output]\nType=12345\nUpperCase=1\n";
+    CHECK(Put(s.path, bytes));
+    CHECK(::chmod(s.path.c_str(), 0666) == 0);
+    // Root may write into any folder: the writes are made as another user, whom the folder
+    // lets in but not write.
+    const bool root = ::geteuid() == 0;
+    CHECK(::chmod(s.folder.path().c_str(), root ? 0755 : 0555) == 0);
+    const auto write = [&](const std::vector<IniEntry> &entries) {
+        const pid_t child = ::fork();
+        if (child == 0) {
+            if (root &&
+                (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0))
+                ::_exit(2);
+            ::_exit(WriteIni(entries) ? 0 : 1);
+        }
+        int status = -1;
+        ::waitpid(child, &status, 0);
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    };
+    CHECK_EQ(write({{"Output", "Type", "2"}}), 0); // shorter
+    CHECK_EQ(Contents(s.path), "; mine\n[Output]\nType=2\nUpperCase=1\n");
+    CHECK_EQ(write({{"Output", "Type", "1"}, {"Position", "Left", "900"}}), 0); // longer
+    CHECK_EQ(Contents(s.path), "; mine\n[Output]\nType=1\nUpperCase=1\n[Position]\nLeft=900\n");
+    CHECK_EQ(ModeOf(s.path), mode_t{0666});
+    CHECK_EQ(std::distance(std::filesystem::directory_iterator(s.folder.path()),
+                           std::filesystem::directory_iterator()),
+             1);
+    // Nothing to change, and a file it may not write: no success where there is none.
+    CHECK_EQ(write({{"Output", "Type", "1"}}), 0);
+    CHECK(::chmod(s.path.c_str(), 0644) == 0);
+    CHECK_EQ(write({{"Output", "Type", "3"}}), root ? 1 : 0);
 }
 
 TEST_CASE("a file that cannot be written is left alone and said once, naming it") {

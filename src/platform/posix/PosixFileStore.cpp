@@ -34,18 +34,75 @@ bool WriteAll(int fd, const std::string &bytes) {
     return true;
 }
 
-// A link is written through: the file it names is the one replaced.
+// A link is written through: the file it names is the one replaced, or made when missing.
 std::string Target(const std::string &path) {
-    char resolved[PATH_MAX];
-    struct stat info {};
-    if (::lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode) &&
-        ::realpath(path.c_str(), resolved))
-        return resolved;
-    return path;
+    std::string at = path;
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat info {};
+        if (::lstat(at.c_str(), &info) != 0 || !S_ISLNK(info.st_mode))
+            return at;
+        std::string link(PATH_MAX, '\0');
+        const ssize_t n = ::readlink(at.c_str(), link.data(), link.size());
+        if (n <= 0 || static_cast<size_t>(n) >= link.size())
+            return at;
+        link.resize(static_cast<size_t>(n));
+        const size_t slash = at.rfind('/');
+        if (link.front() != '/' && slash != std::string::npos)
+            link = at.substr(0, slash + 1) + link;
+        at = link;
+    }
+    return at;
 }
 
 std::string Reason(const char *what) {
     return std::string(what) + ": " + std::strerror(errno);
+}
+
+bool ReadAll(int fd, std::string &bytes) {
+    char buffer[65536];
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return false;
+        if (n == 0)
+            return true;
+        bytes.append(buffer, static_cast<size_t>(n));
+    }
+}
+
+bool WriteFromStart(int fd, const std::string &bytes) {
+    return ::lseek(fd, 0, SEEK_SET) == 0 && WriteAll(fd, bytes) &&
+           ::ftruncate(fd, static_cast<off_t>(bytes.size())) == 0;
+}
+
+// No file can be made beside it (a folder the user may not write), yet the file itself may be
+// written: then it is rewritten where it stands. Room for the new text is taken first, so a
+// full disk stops the write before a byte changes; a failure halfway puts the old text back.
+std::string RewriteInPlace(const std::string &target, const std::string &bytes,
+                           const std::string &besideProblem) {
+    Descriptor file{::open(target.c_str(), O_RDWR | O_CLOEXEC)};
+    if (file.fd < 0)
+        return besideProblem;
+    std::string old;
+    if (!ReadAll(file.fd, old))
+        return Reason("cannot read it");
+    if (old == bytes)
+        return {};
+    if (bytes.size() > old.size()) {
+        const int room = ::posix_fallocate(file.fd, 0, static_cast<off_t>(bytes.size()));
+        if (room != 0 && room != EOPNOTSUPP && room != EINVAL) {
+            errno = room;
+            return Reason("cannot write");
+        }
+    }
+    if (WriteFromStart(file.fd, bytes) && ::fsync(file.fd) == 0)
+        return {};
+    const std::string problem = Reason("cannot write");
+    if (WriteFromStart(file.fd, old))
+        ::fsync(file.fd);
+    return problem;
 }
 
 } // namespace
@@ -104,8 +161,11 @@ std::string PosixFileStore::Replace(const std::string &path, const std::string &
 
     std::string temporary = target + ".XXXXXX";
     Descriptor file{::mkstemp(temporary.data())};
-    if (file.fd < 0)
-        return Reason("cannot create a file beside it");
+    if (file.fd < 0) {
+        const bool denied = errno == EACCES || errno == EPERM;
+        const std::string problem = Reason("cannot create a file beside it");
+        return denied ? RewriteInPlace(target, bytes, problem) : problem;
+    }
     struct stat old {};
     mode_t mode = 0;
     if (::stat(target.c_str(), &old) == 0) {

@@ -21,8 +21,8 @@ int Fail(const std::string &why) {
 }
 
 // Prints the code of colour as the command asked, reading the settings file in settingsFolder.
-int Print(const CommandLine &command, ColourValue colour, const QString &settingsFolder) {
-    IniMod::SetIniPath((settingsFolder + QStringLiteral("/Kalvor.ini")).toStdString());
+int Print(const CommandLine &command, ColourValue colour, const std::string &settingsFolder) {
+    IniMod::SetIniPath(settingsFolder + "/Kalvor.ini");
     std::printf("%s\n", PrintedCode(colour, command.format, command.upperCase).c_str());
     return 0;
 }
@@ -41,7 +41,7 @@ int CaptureInRunningCopy(const QString &displayName) {
 }
 
 int PrintColourUnderPointer(const CommandLine &command, const QString &displayName,
-                            const QString &settingsFolder) {
+                            const std::string &settingsFolder) {
     if (displayName.isEmpty())
         return Fail("no X display: DISPLAY is not set");
     const std::string name = displayName.toStdString();
@@ -61,7 +61,7 @@ int PrintColourUnderPointer(const CommandLine &command, const QString &displayNa
 }
 
 #ifdef KALVOR_WITH_WAYLAND
-int PrintColourThroughPortal(const CommandLine &command, const QString &settingsFolder) {
+int PrintColourThroughPortal(const CommandLine &command, const std::string &settingsFolder) {
     using State = WaylandScreenReader::State;
     WaylandScreenReader::Options options;
     options.registerShortcut = false;

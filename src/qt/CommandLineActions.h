@@ -2,6 +2,8 @@
 
 #include "qt/CommandLine.h"
 
+#include <string>
+
 // What `kalvor --capture` and `kalvor --print` do, without a window. Each returns the exit
 // status and says why on standard error when it fails.
 
@@ -11,8 +13,8 @@ int CaptureInRunningCopy(const QString &displayName);
 // Prints the code of the colour under the pointer on displayName, in the format and case the
 // command line asks for, else those of the settings file in settingsFolder (never written).
 int PrintColourUnderPointer(const CommandLine &command, const QString &displayName,
-                            const QString &settingsFolder);
+                            const std::string &settingsFolder);
 
 // The same through the desktop's screen-cast portal, on a Wayland desktop: the first start asks
 // the user, later ones restore the permission given then.
-int PrintColourThroughPortal(const CommandLine &command, const QString &settingsFolder);
+int PrintColourThroughPortal(const CommandLine &command, const std::string &settingsFolder);

@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QFile>
 #include <QLocale>
 #include <QMimeData>
 #include <QScreen>
@@ -14,8 +15,11 @@ namespace {
 constexpr int PreviewSize = 33; // the preview's side: the copied picture is the preview
 }
 
-QtDesktop::QtDesktop(ScreenReader &screen, QString programDir)
+QtDesktop::QtDesktop(ScreenReader &screen, std::string programDir)
     : screen_(screen), programDir_(std::move(programDir)) {}
+
+QtDesktop::QtDesktop(ScreenReader &screen, const QString &programDir)
+    : QtDesktop(screen, QFile::encodeName(programDir).toStdString()) {}
 
 void QtDesktop::CopyToClipboard(const std::string &text, ColourValue swatch) {
     auto *content = new QMimeData;
@@ -34,7 +38,7 @@ std::vector<ScreenRect> QtDesktop::Screens() {
 }
 
 std::string QtDesktop::SettingsFolder() {
-    return ::SettingsFolder(programDir_).toStdString();
+    return NativeSettingsFolder(programDir_);
 }
 
 std::string QtDesktop::DecimalSeparator() {

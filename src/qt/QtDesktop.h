@@ -8,7 +8,8 @@
 // clipboard, screens and locale from Qt, the settings folder by the program's location.
 class QtDesktop final : public Desktop {
   public:
-    QtDesktop(ScreenReader &screen, QString programDir);
+    QtDesktop(ScreenReader &screen, std::string programDir); // the system's bytes
+    QtDesktop(ScreenReader &screen, const QString &programDir);
 
     std::uintptr_t GetDesktopWindow() override { return screen_.GetDesktopWindow(); }
     std::optional<ScreenPoint> GetCursorPos() override { return screen_.GetCursorPos(); }
@@ -27,5 +28,5 @@ class QtDesktop final : public Desktop {
 
   private:
     ScreenReader &screen_;
-    QString programDir_;
+    std::string programDir_;
 };

@@ -80,7 +80,7 @@ int main(int argc, char *argv[]) {
     if (command.action == CommandLine::Print) {
         const QCoreApplication quiet(argc, argv);
         IniMod::UseProfile(profile);
-        const QString folder = SettingsFolder(QCoreApplication::applicationDirPath());
+        const std::string folder = NativeSettingsFolder(ProgramFolder());
 #ifdef KALVOR_WITH_WAYLAND
         if (wayland)
             return PrintColourThroughPortal(command, folder);
@@ -127,7 +127,7 @@ int main(int argc, char *argv[]) {
 #endif
     if (!screen)
         screen = OpenX11Screen(display);
-    QtDesktop desktop(*screen, QCoreApplication::applicationDirPath());
+    QtDesktop desktop(*screen, ProgramFolder());
     FenwoMainWindow window(desktop);
 #ifdef KALVOR_WITH_WAYLAND
     if (portal) {

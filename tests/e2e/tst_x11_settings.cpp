@@ -9,6 +9,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 
 using x11test::Output;
 using x11test::Run;
@@ -136,6 +139,55 @@ class X11SettingsTest : public QObject {
         QVERIFY(!kalvor.waitForFinished(500));
         QVERIFY(EndBySignal(kalvor, SIGTERM));
         QVERIFY(Settings().contains("[Output]\r\nUpperCase=1\r\nType=0\r\n"));
+    }
+
+    void aPortableCopyInAFolderNotInUtf8KeepsItsFile() {
+        // "caf\xE9" is Latin-1: no UTF-8 name. A QString cannot hold it, so the shell spells it.
+        const std::string folder = QFile::encodeName(dir.path()).toStdString() + "/caf\xE9";
+        std::error_code error;
+        QVERIFY(std::filesystem::create_directory(folder, error));
+        QVERIFY(std::filesystem::copy_file(QFile::encodeName(program).toStdString(),
+                                           folder + "/kalvor", error));
+        const std::string beside = folder + "/Kalvor.ini";
+        const std::string stored = "[Position]\r\nLeft=1845\r\nTop=1155\r\n[Output]\r\n"
+                                   "UpperCase=1\r\nType=1\r\n";
+        std::ofstream(beside, std::ios::binary) << stored;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("XDG_CONFIG_HOME", dir.filePath("config"));
+        const auto inFolder = [&](QProcess &kalvor, const QStringList &arguments) {
+            kalvor.setProcessEnvironment(environment);
+            kalvor.start("sh",
+                         QStringList{"-c", "cd \"$0/$(printf 'caf\\351')\" && exec ./kalvor \"$@\"",
+                                     dir.path()} +
+                             arguments);
+            return kalvor.waitForStarted();
+        };
+
+        QProcess print;
+        QVERIFY(inFolder(print, {"--print"}));
+        QVERIFY(print.waitForFinished(10000));
+        const QByteArray code = print.readAllStandardOutput().trimmed();
+        QVERIFY2(code.size() == 6 && !code.startsWith('#'), code); // Type=1: hexadecimal
+
+        QProcess kalvor;
+        QVERIFY(inFolder(kalvor, {}));
+        const QString id =
+            QString::fromLatin1(Output("xdotool",
+                                       {"search", "--sync", "--onlyvisible", "--name", "^Kalvor$"},
+                                       10000))
+                .split('\n')
+                .first();
+        QVERIFY2(!id.isEmpty(), "no Kalvor window");
+        QCOMPARE(PositionOf(id), QPoint(123, 77));
+        QVERIFY(Run("xdotool", {"windowmove", "--sync", id, "30", "45"}));
+        QTest::qWait(300);
+        QVERIFY(EndBySignal(kalvor, SIGTERM));
+        std::ifstream file(beside, std::ios::binary);
+        const std::string saved{std::istreambuf_iterator<char>(file), {}};
+        QCOMPARE(saved, std::string("[Position]\r\nLeft=450\r\nTop=675\r\n[Output]\r\n"
+                                    "UpperCase=1\r\nType=1\r\n"));
+        QVERIFY(!QFile::exists(dir.filePath("config")));
+        std::filesystem::remove_all(folder, error);
     }
 
     void aFileThatCannotBeWrittenIsNamedOnce() {

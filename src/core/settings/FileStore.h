@@ -18,6 +18,8 @@ class FileStore {
 
     // Replaces the file (a link: its target) with bytes in one step, keeping its mode, creating
     // missing folders. A crash or a full disk leaves the old file or the new one, never a mix.
-    // Empty on success, otherwise why not.
+    // Where no file can be made beside it, a store may rewrite it in place instead: then a full
+    // disk still leaves the old file, a crash halfway may not. Empty on success, otherwise why
+    // not.
     virtual std::string Replace(const std::string &path, const std::string &bytes) = 0;
 };

@@ -103,7 +103,12 @@ class DisplayFaultsTest : public QObject {
         const QString ours = qEnvironmentVariable("DISPLAY");
         QVERIFY(x11test::Run("xsetroot", {"-solid", "#102030"}));
         QVERIFY(x11test::Run("xdotool", {"mousemove", "600", "450"}));
-        for (const QString &display : {otherDisplay, QString()}) {
+        // Both forms Qt reads; the one it would pass over (-display=NAME) is refused.
+        const struct {
+            QString display;
+            QString option;
+        } runs[] = {{otherDisplay, "-display"}, {QString(), "--display"}};
+        for (const auto &[display, option] : runs) {
             QProcess kalvor;
             QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
             if (display.isEmpty())
@@ -111,7 +116,7 @@ class DisplayFaultsTest : public QObject {
             else
                 environment.insert("DISPLAY", display);
             kalvor.setProcessEnvironment(environment);
-            kalvor.start(Program(), {"-display", ours});
+            kalvor.start(Program(), {option, ours});
             QVERIFY(kalvor.waitForStarted());
             QVERIFY2(!x11test::Output("xdotool",
                                       {"search", "--sync", "--onlyvisible", "--name", "^Kalvor$"},
@@ -125,6 +130,13 @@ class DisplayFaultsTest : public QObject {
             ::kill(static_cast<pid_t>(kalvor.processId()), SIGTERM);
             QVERIFY(kalvor.waitForFinished(10000));
             QCOMPARE(kalvor.exitCode(), 0);
+        }
+        for (const QString option : {"-display=", "--display="}) {
+            QProcess refused;
+            refused.start(Program(), {option + ours, "--capture"});
+            QVERIFY(refused.waitForFinished(10000));
+            QCOMPARE(refused.exitCode(), 2);
+            QVERIFY(refused.readAllStandardError().contains("unknown option"));
         }
         other.terminate(); // killed outright, Xvfb would leave its socket in /tmp
         other.waitForFinished();

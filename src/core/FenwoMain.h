@@ -46,6 +46,8 @@ class FenwoMain {
     // The window was moved to (x, y), or its state changed, by the user or the window manager.
     void Form_Moved(int x, int y);
     void Form_StateChanged(int windowState);
+    // Where the desktop never tells a window its place, closes keep the stored position.
+    void PositionUnknowable() { positionKnown_ = false; }
 
     // Colour presenter.
     void ShowColor(ColourValue colour);
@@ -101,4 +103,5 @@ class FenwoMain {
     int top_ = 0;
     bool placed_ = false; // moved since creation, by us or anyone else
     int windowState_ = 0;
+    bool positionKnown_ = true;
 };

@@ -149,8 +149,7 @@ std::string X11Screen::ConnectionProblem(const std::string &displayName) {
     }
 }
 
-X11Screen::X11Screen(std::unique_ptr<Connection> connection)
-    : x_(std::move(connection)) {}
+X11Screen::X11Screen(std::unique_ptr<Connection> connection) : x_(std::move(connection)) {}
 
 X11Screen::~X11Screen() = default;
 

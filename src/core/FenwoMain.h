@@ -46,6 +46,8 @@ class FenwoMain {
     // The window was moved to (x, y), or its state changed, by the user or the window manager.
     void Form_Moved(int x, int y);
     void Form_StateChanged(int windowState);
+    // Where the desktop never tells a window its place, closes keep the stored position.
+    void PositionUnknowable() { positionKnown_ = false; }
 
     // Colour presenter.
     void ShowColor(ColourValue colour);
@@ -61,8 +63,9 @@ class FenwoMain {
     void Timer1_Timer();
     void Check1_Click();   // the user clicked the frame around the preview
     void Picture1_Click(); // the user clicked the preview
-    // A capture asked for from outside the window: taken by the next tick as a Space press.
-    void RequestCapture() { captureRequested_ = true; }
+    // A capture asked for from outside the window. Every request is carried out: each tick
+    // takes one as a Space press, and a Space press in that same tick is the same press.
+    void RequestCapture() { ++captureRequests_; }
     // A colour the desktop's own picker chose, where the screen cannot be read live: shown,
     // held and captured as a Space press would have captured it. A cancelled pick changes
     // nothing.
@@ -95,10 +98,11 @@ class FenwoMain {
     int upperCase_ = 0;
     int listIndex_ = -1;
     History history_;
-    bool captureRequested_ = false;
+    std::uint64_t captureRequests_ = 0;
 
     int left_ = 0; // the frame's top-left corner, in window coordinates
     int top_ = 0;
     bool placed_ = false; // moved since creation, by us or anyone else
     int windowState_ = 0;
+    bool positionKnown_ = true;
 };

@@ -97,7 +97,7 @@ void FenwoMain::Form_QueryUnload(int &Cancel, int UnloadMode) {
     (void)Cancel;
     (void)UnloadMode;
     std::vector<IniEntry> entries;
-    if (windowState_ == 0) {
+    if (windowState_ == 0 && positionKnown_) {
         const std::string separator = desktop_.DecimalSeparator();
         entries.push_back({"Position", "Left", SingleText(Left(), separator)});
         entries.push_back({"Position", "Top", SingleText(Top(), separator)});

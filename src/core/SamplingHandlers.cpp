@@ -2,17 +2,17 @@
 #include "core/FenwoMain.h"
 #include "core/sampling/KeyState.h"
 
-#include <utility>
-
 void FenwoMain::Timer1_Timer() {
     if (!held_) {
         const auto pointer = desktop_.GetCursorPos();
         ShowColor(pointer ? desktop_.GetPixel(desktopWnd_, *pointer) : CLR_INVALID);
     }
     const bool spacePressed = desktop_.GetAsyncKeyState(VK_SPACE) != 0;
-    if (!spacePressed && !std::exchange(captureRequested_, false))
+    const bool requested = captureRequests_ > 0;
+    if (requested)
+        --captureRequests_; // a press in the same tick is that request, not one more
+    if (!spacePressed && !requested)
         return;
-    captureRequested_ = false; // a request and a press in one tick are one press
     SetHold(!held_);
     if (held_) {
         AppendSwatch();

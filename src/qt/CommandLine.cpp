@@ -32,6 +32,7 @@ const QStringList QtOptionsWithValue = {"platform",
                                         "ncols",
                                         "visual",
                                         "qmljsdebugger"};
+const QStringList QtOptionsAlsoWithEquals = {"style", "stylesheet", "qmljsdebugger"};
 const QStringList QtFlags = {"reverse", "widgetcount", "nograb", "dograb", "sync", "testability"};
 
 } // namespace
@@ -78,19 +79,20 @@ CommandLine ParseCommandLine(const QStringList &arguments) {
               "window's by default\n"
               "Qt's own options, such as -display or -style, are accepted too.\n";
     qt.version = KALVOR_VERSION;
-    // Qt's options stay for Qt to take; -display also names the display to act on.
+    // Qt's options stay for Qt to take, in the forms Qt reads them: "-name VALUE" or
+    // "--name VALUE", and "=VALUE" only where Qt reads that too (a -display=:1 that Qt would
+    // pass over must not send the sampling elsewhere). -display also names the display to act on.
     qt.takeOwn = [&display](const std::vector<std::string> &all, std::size_t at) {
         const QString argument = QString::fromStdString(all[at]);
         QString name = argument.mid(argument.startsWith("--") ? 2 : 1);
         const bool valueAttached = name.contains('=');
         name = name.section('=', 0, 0);
         if (QtOptionsWithValue.contains(name)) {
-            const bool valueNext = !valueAttached && name != "qmljsdebugger";
+            if (valueAttached)
+                return QtOptionsAlsoWithEquals.contains(name) ? 0 : -1;
             if (name == "display")
-                display = valueNext ? (at + 1 < all.size() ? QString::fromStdString(all[at + 1])
-                                                           : QString())
-                                    : argument.section('=', 1);
-            return valueNext ? 1 : 0;
+                display = at + 1 < all.size() ? QString::fromStdString(all[at + 1]) : QString();
+            return 1;
         }
         return QtFlags.contains(name) && !valueAttached ? 0 : -1;
     };

@@ -6,8 +6,10 @@
 #include "platform/x11/X11Screen.h"
 #include "qt/Say.h"
 
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <thread>
 #ifdef KALVOR_WITH_WAYLAND
 #include "platform/wayland/WaylandScreenReader.h"
@@ -23,7 +25,13 @@ int Fail(const std::string &why) {
 // Prints the code of colour as the command asked, reading the settings file in settingsFolder.
 int Print(const CommandLine &command, ColourValue colour, const std::string &settingsFolder) {
     IniMod::SetIniPath(settingsFolder + "/Kalvor.ini");
-    std::printf("%s\n", PrintedCode(colour, command.format, command.upperCase).c_str());
+    const std::string line = PrintedCode(colour, command.format, command.upperCase) + '\n';
+    // A full disk or a closed pipe shows only at the flush: the caller must not take an
+    // unwritten code for a printed one.
+    errno = 0;
+    if (std::fputs(line.c_str(), stdout) < 0 || std::fflush(stdout) != 0)
+        return Fail(std::string("cannot write the code: ") +
+                    (errno != 0 ? std::strerror(errno) : "output error"));
     return 0;
 }
 

@@ -8,6 +8,7 @@
 #include "qt/ToggleFrame.h"
 #include "qt/WindowStacking.h"
 
+#include <QGuiApplication>
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <QTimer>
@@ -54,6 +55,9 @@ void FenwoMainWindow::setVisible(bool visible) {
         loaded_ = true;
         if (testAttribute(Qt::WA_Moved))
             core_.Form_Moved(x(), y());
+        // A Wayland window never learns its place (Qt reports one relative to its decoration).
+        if (QGuiApplication::platformName().startsWith(QLatin1String("wayland")))
+            core_.PositionUnknowable();
         core_.Form_Load();
         QWidget::setVisible(true);
         Timer1->start(core_.TimerInterval());

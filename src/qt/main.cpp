@@ -74,9 +74,15 @@ int main(int argc, char *argv[]) {
     const bool wayland = UseWaylandBackend();
     const QString x11Name =
         command.display.isEmpty() ? qEnvironmentVariable("DISPLAY") : command.display;
+    const DisplayChoice display =
+        ChooseDisplay({qEnvironmentVariable("DISPLAY"), qEnvironmentVariable("WAYLAND_DISPLAY"),
+                       qEnvironmentVariable("XDG_SESSION_TYPE"),
+                       qEnvironmentVariable("QT_QPA_PLATFORM"), command.display, wayland});
+    // Named by the display the window would choose, so that both sides meet on one name.
+    const QString channel =
+        CaptureChannelName(display.x11Display, qEnvironmentVariable("WAYLAND_DISPLAY"));
     if (command.action == CommandLine::Capture)
-        return CaptureInRunningCopy(
-            CaptureChannelName(x11Name, qEnvironmentVariable("WAYLAND_DISPLAY")));
+        return CaptureInRunningCopy(channel);
     if (command.action == CommandLine::Print) {
         const QCoreApplication quiet(argc, argv);
         IniMod::UseProfile(profile);
@@ -88,10 +94,6 @@ int main(int argc, char *argv[]) {
         return PrintColourUnderPointer(command, x11Name, folder);
     }
 
-    const DisplayChoice display =
-        ChooseDisplay({qEnvironmentVariable("DISPLAY"), qEnvironmentVariable("WAYLAND_DISPLAY"),
-                       qEnvironmentVariable("XDG_SESSION_TYPE"),
-                       qEnvironmentVariable("QT_QPA_PLATFORM"), command.display, wayland});
     if (!display.error.isEmpty()) {
         Say(display.error.toStdString());
         return 1;
@@ -139,8 +141,6 @@ int main(int argc, char *argv[]) {
     std::atexit(SaveOnExit);
     CloseOnTerminationSignals(window);
     std::unique_ptr<CaptureService> captures;
-    const QString channel =
-        CaptureChannelName(display.x11Display, qEnvironmentVariable("WAYLAND_DISPLAY"));
     if (!channel.isEmpty())
         captures = std::make_unique<CaptureService>(window.Core(), channel);
     ReportStartupWhenAsked(window);

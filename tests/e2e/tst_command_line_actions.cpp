@@ -91,6 +91,13 @@ class CommandLineActionsTest : public QObject {
         QVERIFY(QFile::remove(dir.filePath("Kalvor.ini")));
         QCOMPARE(Kalvor({"--print"}).out, (colour + '\n').toLatin1()); // no file: HTML, upper
 
+        QProcess full; // a code that cannot be written is a failure, not a print
+        full.setStandardOutputFile("/dev/full");
+        full.start(program, {"--print"});
+        QVERIFY(full.waitForFinished(10000));
+        QCOMPARE(full.exitCode(), 1);
+        QVERIFY(full.readAllStandardError().contains("cannot write the code"));
+
         const Ran nowhere = Kalvor({"--print"}, {"DISPLAY=:97"});
         QCOMPARE(nowhere.code, 1);
         QVERIFY(nowhere.out.isEmpty());
@@ -163,11 +170,55 @@ class CommandLineActionsTest : public QObject {
         QCOMPARE(Kalvor({"--capture"}).code, 0); // and a real request still gets through
         QTRY_COMPARE_WITH_TIMEOUT(ScreenPixel(swatch1), 0x0000FFu, 3000);
 
+        // Four at once, within a tick or two: four presses, so two more swatches, held.
+        QVERIFY(Run("xsetroot", {"-solid", "#00FFFF"}));
+        QTest::qWait(300);
+        QProcess quick[4];
+        for (QProcess &request : quick)
+            request.start(program, {"--capture"});
+        for (QProcess &request : quick) {
+            QVERIFY(request.waitForFinished(5000));
+            QCOMPARE(request.exitCode(), 0);
+        }
+        const QPoint swatch3 = swatch1 + QPoint(2 * 17, 0);
+        QTRY_COMPARE_WITH_TIMEOUT(ScreenPixel(swatch3), 0x00FFFFu, 3000);
+        QTest::qWait(500);
+        QCOMPARE(ScreenPixel(swatch1 + QPoint(17, 0)), 0x00FFFFu);
+        QCOMPARE(ScreenPixel(swatch3 + QPoint(17, 0)), background);
+        QVERIFY(Run("xsetroot", {"-solid", "#FF00FF"}));
+        QTest::qWait(300);
+        QCOMPARE(ScreenPixel(preview), 0x00FFFFu); // held
+
         ::kill(static_cast<pid_t>(kalvor.processId()), SIGTERM);
         QVERIFY(kalvor.waitForFinished(10000));
         const Ran alone = Kalvor({"--capture"});
         QCOMPARE(alone.code, 1);
         QCOMPARE(alone.err.count('\n'), 1);
+    }
+
+    void captureFindsAWindowOnAnotherQtPlatform() {
+        // DISPLAY is set, yet the window is not on X (as a Wayland window beside XWayland):
+        // both sides must name the channel alike.
+        const QStringList set{"QT_QPA_PLATFORM=offscreen", "WAYLAND_DISPLAY=wayland-kalvor-test",
+                              "KALVOR_BACKEND=x11"};
+        QProcess kalvor;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        for (const QString &pair : set)
+            environment.insert(pair.section('=', 0, 0), pair.section('=', 1));
+        kalvor.setProcessEnvironment(environment);
+        kalvor.start(program, {});
+        QVERIFY(kalvor.waitForStarted());
+        QVERIFY(QTest::qWaitFor(
+            [&] {
+                return QFile::exists(
+                           runtime.filePath("kalvor/capture-wayland:wayland-kalvor-test")) ||
+                       kalvor.state() == QProcess::NotRunning;
+            },
+            10000));
+        const Ran ran = Kalvor({"--capture"}, set);
+        ::kill(static_cast<pid_t>(kalvor.processId()), SIGTERM);
+        QVERIFY(kalvor.waitForFinished(10000));
+        QVERIFY2(ran.code == 0, ran.err);
     }
 };
 

@@ -96,14 +96,20 @@ class DisplayFaultsTest : public QObject {
     void theDisplayOptionIsTheDisplaySampled() {
         // DISPLAY names another server; the window and the sampling both go to -display.
         QProcess other;
-        other.start("Xvfb", {"-displayfd", "1", "-screen", "0", "320x240x24", "-nolisten", "tcp"});
+        other.start("Xvfb", {"-displayfd", "1", "-screen", "0", "320x240x24", "-nolisten", "tcp",
+                             "-noreset"});
         QVERIFY(other.waitForStarted());
         QVERIFY(QTest::qWaitFor([&] { return other.canReadLine(); }, 10000));
         const QString otherDisplay = ":" + QString::fromLatin1(other.readLine()).trimmed();
         const QString ours = qEnvironmentVariable("DISPLAY");
         QVERIFY(x11test::Run("xsetroot", {"-solid", "#102030"}));
         QVERIFY(x11test::Run("xdotool", {"mousemove", "600", "450"}));
-        for (const QString &display : {otherDisplay, QString()}) {
+        // Both forms Qt reads; the one it would pass over (-display=NAME) is refused.
+        const struct {
+            QString display;
+            QString option;
+        } runs[] = {{otherDisplay, "-display"}, {QString(), "--display"}};
+        for (const auto &[display, option] : runs) {
             QProcess kalvor;
             QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
             if (display.isEmpty())
@@ -111,7 +117,7 @@ class DisplayFaultsTest : public QObject {
             else
                 environment.insert("DISPLAY", display);
             kalvor.setProcessEnvironment(environment);
-            kalvor.start(Program(), {"-display", ours});
+            kalvor.start(Program(), {option, ours});
             QVERIFY(kalvor.waitForStarted());
             QVERIFY2(!x11test::Output("xdotool",
                                       {"search", "--sync", "--onlyvisible", "--name", "^Kalvor$"},
@@ -125,6 +131,13 @@ class DisplayFaultsTest : public QObject {
             ::kill(static_cast<pid_t>(kalvor.processId()), SIGTERM);
             QVERIFY(kalvor.waitForFinished(10000));
             QCOMPARE(kalvor.exitCode(), 0);
+        }
+        for (const QString option : {"-display=", "--display="}) {
+            QProcess refused;
+            refused.start(Program(), {option + ours, "--capture"});
+            QVERIFY(refused.waitForFinished(10000));
+            QCOMPARE(refused.exitCode(), 2);
+            QVERIFY(refused.readAllStandardError().contains("unknown option"));
         }
         other.terminate(); // killed outright, Xvfb would leave its socket in /tmp
         other.waitForFinished();
@@ -192,7 +205,10 @@ class DisplayFaultsTest : public QObject {
         const QString ini = QFileInfo(Program()).dir().filePath("Kalvor.ini");
         QFile::remove(ini);
         QProcess server;
-        server.start("Xvfb", {"-displayfd", "1", "-screen", "0", "320x240x24", "-nolisten", "tcp"});
+        // -noreset: a server that resets as the program's connection probe leaves refuses the
+        // window's own connection for a moment.
+        server.start("Xvfb", {"-displayfd", "1", "-screen", "0", "320x240x24", "-nolisten", "tcp",
+                              "-noreset"});
         QVERIFY(server.waitForStarted());
         QVERIFY(QTest::qWaitFor([&] { return server.canReadLine(); }, 10000));
         const QString display = ":" + QString::fromLatin1(server.readLine()).trimmed();
@@ -204,7 +220,7 @@ class DisplayFaultsTest : public QObject {
         kalvor.start(Program(), {});
         QVERIFY(kalvor.waitForStarted());
         QTest::qWait(1000); // sampling
-        QCOMPARE(kalvor.state(), QProcess::Running);
+        QVERIFY2(kalvor.state() == QProcess::Running, kalvor.readAllStandardError());
 
         server.terminate(); // gone all the same for its clients; its socket goes with it
         server.waitForFinished();

@@ -1,11 +1,17 @@
 #!/usr/bin/env bash
-# Runs a command against a private X server: with-xvfb.sh DEPTH COMMAND [ARG...]
-# The server keeps its state between clients (-noreset) and takes a free display number.
+# Runs a command against a private X server: with-xvfb.sh [-cc CLASS] DEPTH COMMAND [ARG...]
+# The server keeps its state between clients (-noreset) and takes a free display number;
+# -cc gives its default visual another class (5: DirectColor).
 set -u
+class=()
+if [ "$1" = -cc ]; then
+    class=(-cc "$2")
+    shift 2
+fi
 depth=$1
 shift
 work=$(mktemp -d)
-Xvfb -displayfd 3 -screen 0 "640x480x${depth}" -noreset -nolisten tcp 3>"$work/display" \
+Xvfb -displayfd 3 -screen 0 "640x480x${depth}" "${class[@]}" -noreset -nolisten tcp 3>"$work/display" \
     2>"$work/xvfb.log" &
 server=$!
 trap 'kill "$server" 2>/dev/null; wait "$server" 2>/dev/null; rm -rf "$work"' EXIT

@@ -3,6 +3,7 @@
 #include "platform/posix/CaptureChannel.h"
 #include "unit/Check.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <future>
 #include <grp.h>
@@ -123,6 +124,22 @@ TEST_CASE("round trip: each request reaches the window once; none once the copy 
         CHECK(Capture(server, socket).taken);
         CHECK_EQ(requests, i);
     }
+    // A burst beyond the listen queue and the clients read at once: each one answered is
+    // handed over.
+    std::vector<std::future<CaptureReply>> burst;
+    for (int i = 0; i < 40; ++i)
+        burst.push_back(
+            std::async(std::launch::async, [&] { return SendCaptureRequest(socket, 2s); }));
+    Pump(server, [&] {
+        return std::all_of(burst.begin(), burst.end(), [](auto &reply) {
+            return reply.wait_for(0s) == std::future_status::ready;
+        });
+    });
+    int taken = 0;
+    for (auto &reply : burst)
+        taken += reply.get().taken ? 1 : 0;
+    CHECK_EQ(taken, 40);
+    CHECK_EQ(requests, 3 + taken);
     server.Close();
     CHECK(!std::filesystem::exists(socket));
     CHECK_EQ(SendCaptureRequest(socket, 500ms).reason, "no running copy of Kalvor on this display");

@@ -27,6 +27,15 @@ class CommandLineTest : public QObject {
             << QStringList{"kalvor", "file.png"} << int(CommandLine::Misuse);
         QTest::newRow("a Qt flag given a value")
             << QStringList{"kalvor", "-reverse=1"} << int(CommandLine::Misuse);
+        // "=value" only where Qt reads it too: else Qt would pass it over.
+        QTest::newRow("display=") << QStringList{"kalvor", "-display=:4"}
+                                  << int(CommandLine::Misuse);
+        QTest::newRow("--display=")
+            << QStringList{"kalvor", "--capture", "--display=:4"} << int(CommandLine::Misuse);
+        QTest::newRow("platform=")
+            << QStringList{"kalvor", "-platform=offscreen"} << int(CommandLine::Misuse);
+        QTest::newRow("stylesheet=")
+            << QStringList{"kalvor", "-stylesheet=a.qss"} << int(CommandLine::Run);
         QTest::newRow("capture") << QStringList{"kalvor", "--capture"} << int(CommandLine::Capture);
         QTest::newRow("print") << QStringList{"kalvor", "--print"} << int(CommandLine::Print);
         QTest::newRow("a format without --print")
@@ -56,7 +65,7 @@ class CommandLineTest : public QObject {
         QCOMPARE(print.upperCase, 1); // the last word wins
         QCOMPARE(print.display, QStringLiteral(":3"));
         QCOMPARE(ParseCommandLine({"kalvor", "--print"}).format, -2);
-        QCOMPARE(ParseCommandLine({"kalvor", "-display=:4"}).display, QStringLiteral(":4"));
+        QCOMPARE(ParseCommandLine({"kalvor", "--display", ":4"}).display, QStringLiteral(":4"));
     }
 };
 

@@ -132,6 +132,19 @@ TEST_CASE("a capture asked for from outside is one Space press at the next tick"
     t.Tick();
     CHECK(!t.w.Held());
     CHECK_EQ(t.w.Swatches().Count(), 1);
+    // Four requests before a tick are four presses, one a tick; a press in one of those
+    // ticks is that tick's press.
+    for (int i = 0; i < 4; ++i)
+        t.w.RequestCapture();
+    const struct {
+        bool space;
+        bool held;
+    } ticks[] = {{false, true}, {true, false}, {false, true}, {false, false}, {false, false}};
+    for (const auto &tick : ticks) {
+        t.Tick(tick.space);
+        CHECK_EQ(t.w.Held(), tick.held);
+    }
+    CHECK_EQ(t.w.Swatches().Count(), 3);
 }
 
 TEST_CASE("options while held re-render without reading") {

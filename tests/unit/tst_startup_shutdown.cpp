@@ -121,4 +121,16 @@ TEST_CASE("start-up runs its steps once, whatever the file") {
     }
 }
 
+TEST_CASE("where the window's place is unknowable, closes keep the stored position") {
+    Window t;
+    t.StoreIni("[Position]\r\nLeft=6000\r\nTop=3000\r\n[Output]\r\nUpperCase=1\r\nType=0\r\n");
+    t.w.PositionUnknowable();
+    t.w.Form_Load();
+    t.w.Form_Moved(-3, -30); // what such a desktop reports
+    t.w.Check2_Click();
+    t.Close();
+    CHECK_EQ(t.Ini(),
+             "[Position]\r\nLeft=6000\r\nTop=3000\r\n[Output]\r\nUpperCase=0\r\nType=0\r\n");
+}
+
 CHECK_MAIN

@@ -115,7 +115,9 @@ std::unique_ptr<X11Screen> X11Screen::Open(const std::string &displayName) {
     x->root = RootWindow(display, screen);
     x->colormap = DefaultColormap(display, screen);
     const Visual *visual = DefaultVisual(display, screen);
-    x->trueColour = visual->c_class == TrueColor || visual->c_class == DirectColor;
+    // Only TrueColor pixels hold intensities; DirectColor ones index a colour map per
+    // channel, so they are looked up like those of the other classes.
+    x->trueColour = visual->c_class == TrueColor;
     x->masks = {static_cast<std::uint32_t>(visual->red_mask),
                 static_cast<std::uint32_t>(visual->green_mask),
                 static_cast<std::uint32_t>(visual->blue_mask)};
@@ -147,8 +149,7 @@ std::string X11Screen::ConnectionProblem(const std::string &displayName) {
     }
 }
 
-X11Screen::X11Screen(std::unique_ptr<Connection> connection)
-    : x_(std::move(connection)) {}
+X11Screen::X11Screen(std::unique_ptr<Connection> connection) : x_(std::move(connection)) {}
 
 X11Screen::~X11Screen() = default;
 

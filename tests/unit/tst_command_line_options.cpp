@@ -1,0 +1,112 @@
+// Kalvor's own options, read by the rules every front-end shares; a made-up toolkit takes
+// "-style VALUE" and "-reverse".
+#include "Check.h"
+
+#include "core/CommandLineOptions.h"
+
+#include <string>
+#include <vector>
+
+namespace {
+
+FrontEndOptions Toolkit() {
+    FrontEndOptions frontEnd;
+    frontEnd.usage = "Usage: kalvor ...\n";
+    frontEnd.help = "help text\n";
+    frontEnd.version = "9.8";
+    frontEnd.takeOwn = [](const std::vector<std::string> &all, std::size_t at) {
+        if (all[at] == "-style")
+            return 1;
+        return all[at] == "-reverse" ? 0 : -1;
+    };
+    return frontEnd;
+}
+
+constexpr auto Run = CommandOptions::Run;
+constexpr auto Help = CommandOptions::Help;
+constexpr auto Version = CommandOptions::Version;
+constexpr auto Misuse = CommandOptions::Misuse;
+constexpr auto Capture = CommandOptions::Capture;
+constexpr auto Print = CommandOptions::Print;
+
+} // namespace
+
+TEST_CASE("every option form, and what is refused with the reason and the usage") {
+    const struct {
+        std::vector<std::string> arguments;
+        CommandOptions::Action action;
+        int format;
+        int upperCase;
+        const char *says; // in the message
+    } rows[] = {
+        {{}, Run, -2, -1, ""},
+        {{"--help"}, Help, -2, -1, "Usage: kalvor ...\nhelp text\n"},
+        {{"-h"}, Help, -2, -1, "help text"},
+        {{"--version"}, Version, -2, -1, "kalvor 9.8\n"},
+        {{"-v"}, Version, -2, -1, "kalvor 9.8\n"},
+        {{"--capture"}, Capture, -2, -1, ""},
+        {{"--print"}, Print, -2, -1, ""},
+        {{"--print", "--format", "html"}, Print, 0, -1, ""},
+        {{"--print", "--format", "hex"}, Print, 1, -1, ""},
+        {{"--format", "rgb", "--print"}, Print, 2, -1, ""},
+        {{"--print", "--format=html"}, Print, 0, -1, ""},
+        {{"--print", "--format=hex"}, Print, 1, -1, ""},
+        {{"--print", "--format=rgb", "--lower"}, Print, 2, 0, ""},
+        {{"--print", "--upper"}, Print, -2, 1, ""},
+        {{"--upper", "--print", "--lower"}, Print, -2, 0, ""},
+        {{"--print", "--format", "hex", "--format", "rgb"}, Print, 2, -1, ""},
+        {{"-style", "Fusion", "--print", "-reverse"}, Print, -2, -1, ""},
+        {{"-style", "--help"}, Run, -2, -1, ""}, // the toolkit's value
+        {{"--help", "--frobnicate"}, Help, -2, -1, "help text"},
+        // Values missing, wrong or of another case.
+        {{"--print", "--format"}, Misuse, -2, -1, "--format takes html, hex or rgb, not ''"},
+        {{"--print", "--format="}, Misuse, -2, -1, "not ''"},
+        {{"--print", "--format", "cmyk"}, Misuse, -2, -1, "not 'cmyk'"},
+        {{"--print", "--format", "HEX"}, Misuse, -2, -1, "not 'HEX'"},
+        {{"--print", "--format=hexa"}, Misuse, -2, -1, "not 'hexa'"},
+        {{"--print", "--format", "--upper"}, Misuse, -2, -1, "not '--upper'"},
+        // Options in the wrong company.
+        {{"--format", "hex"}, Misuse, -2, -1, "go with --print"},
+        {{"--lower"}, Misuse, -2, -1, "go with --print"},
+        {{"--capture", "--print"}, Misuse, -2, -1, "--capture takes no --print options"},
+        {{"--capture", "--upper"}, Misuse, -2, -1, "--capture takes no"},
+        // Unknown to both, and stray words.
+        {{"--frobnicate", "--help"}, Misuse, -2, -1, "unknown option '--frobnicate'"},
+        {{"--formats", "hex"}, Misuse, -2, -1, "unknown option '--formats'"},
+        {{"--print", "--printer"}, Misuse, -2, -1, "unknown option '--printer'"},
+        {{"--Help"}, Misuse, -2, -1, "unknown option"},
+        {{"-"}, Misuse, -2, -1, "unknown option '-'"},
+        {{"--print", "file.png"}, Misuse, -2, -1, "unexpected argument 'file.png'"},
+        {{""}, Misuse, -2, -1, "unexpected argument ''"},
+    };
+    for (const auto &row : rows) {
+        std::vector<std::string> arguments{"kalvor"};
+        arguments.insert(arguments.end(), row.arguments.begin(), row.arguments.end());
+        std::string line;
+        for (const std::string &word : row.arguments)
+            line += " '" + word + "'";
+        const CommandOptions got = ParseOptions(arguments, Toolkit());
+        const int before = check::Failures();
+        CHECK_EQ(got.action, row.action);
+        CHECK(got.message.find(row.says) != std::string::npos);
+        if (row.action == Misuse) {
+            CHECK(got.message.starts_with("kalvor: "));
+            CHECK(got.message.ends_with("\nUsage: kalvor ...\n"));
+        } else {
+            CHECK_EQ(got.format, row.format);
+            CHECK_EQ(got.upperCase, row.upperCase);
+        }
+        if (check::Failures() != before)
+            check::Fail(__FILE__, __LINE__, "  in row" + line + ": " + got.message);
+    }
+}
+
+TEST_CASE("a front-end that takes no options of its own refuses them all") {
+    FrontEndOptions bare = Toolkit();
+    bare.takeOwn = nullptr;
+    const CommandOptions got = ParseOptions({"kalvor", "-style", "Fusion"}, bare);
+    CHECK_EQ(got.action, Misuse);
+    CHECK(got.message.starts_with("kalvor: unknown option '-style'\n"));
+}
+
+CHECK_MAIN

@@ -1,5 +1,7 @@
 #include "core/colour/CodeText.h"
 
+#include "core/colour/CodeFormats.h"
+
 std::string HexPair(int component) {
     static constexpr char digits[] = "0123456789ABCDEF";
     return {digits[(component >> 4) & 0xF], digits[component & 0xF]};
@@ -10,22 +12,8 @@ ColourTexts RenderTexts(ColourValue colour, int listIndex, int caseValue) {
         return {};
     const ColourComponents c = SplitColour(colour);
     ColourTexts texts{std::to_string(c.red), std::to_string(c.green), std::to_string(c.blue), {}};
-    switch (listIndex) {
-    case FormatHtml:
-        texts.code = '#' + HexPair(c.red) + HexPair(c.green) + HexPair(c.blue);
-        break;
-    case FormatHex:
-        texts.code = HexPair(c.red) + HexPair(c.green) + HexPair(c.blue);
-        break;
-    case FormatComma:
-        texts.code = texts.red + ',' + texts.green + ',' + texts.blue;
-        return texts;
-    default:
-        return texts;
-    }
-    if (caseValue == 0)
-        for (char &ch : texts.code)
-            if (ch >= 'A' && ch <= 'F')
-                ch = static_cast<char>(ch - 'A' + 'a'); // ASCII only, whatever the locale
+    const auto list = ListFormats();
+    if (listIndex >= 0 && listIndex < static_cast<int>(list.size()))
+        texts.code = RenderCode(list[static_cast<std::size_t>(listIndex)], colour, caseValue);
     return texts;
 }

@@ -19,7 +19,7 @@ struct ColourTexts {
 // Two upper-case hexadecimal digits, 00 to FF.
 std::string HexPair(int component);
 
-// listIndex is the chosen format (any value outside 0..2 gives no code); caseValue is the
-// upper-case box's value, 0 for lower case. A failed read renders as empty texts, never as
-// the white its bit pattern would spell.
+// listIndex is the chosen entry of the window's list (anything else gives no code); caseValue is
+// the upper-case box's value, 0 for lower case. A failed read renders as empty texts, never as the
+// white its bit pattern would spell.
 ColourTexts RenderTexts(ColourValue colour, int listIndex, int caseValue);

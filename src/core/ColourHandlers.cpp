@@ -1,6 +1,8 @@
 // The colour presenter: what the window shows for a colour, and the options that shape it.
 #include "core/FenwoMain.h"
 
+#include "core/colour/CodeFormats.h"
+
 FenwoMain::FenwoMain(WindowView &view, Desktop &desktop) : view_(view), desktop_(desktop) {}
 
 void FenwoMain::ShowColor(ColourValue colour) {
@@ -48,7 +50,7 @@ void FenwoMain::SetUpperCase(int value) {
 
 // Every choice counts, even of the entry already chosen.
 void FenwoMain::SetListIndex(int listIndex) {
-    if (listIndex < -1 || listIndex > FormatComma)
+    if (listIndex < FormatNone || listIndex >= static_cast<int>(ListFormats().size()))
         return;
     listIndex_ = listIndex;
     view_.ShowFormat(listIndex_);

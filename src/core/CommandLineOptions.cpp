@@ -1,5 +1,7 @@
 #include "core/CommandLineOptions.h"
 
+#include "core/colour/CodeFormats.h"
+
 CommandOptions ParseOptions(const std::vector<std::string> &arguments,
                             const FrontEndOptions &frontEnd) {
     const auto refuse = [&frontEnd](const std::string &why) {
@@ -33,13 +35,10 @@ CommandOptions ParseOptions(const std::vector<std::string> &arguments,
                 value = argument.substr(9);
             else if (++i < arguments.size())
                 value = arguments[i];
-            static const std::string formats[] = {"html", "hex", "rgb"};
-            run.format = -1;
-            for (int f = 0; f < 3; ++f)
-                if (value == formats[f])
-                    run.format = f;
-            if (run.format < 0)
-                return refuse("--format takes html, hex or rgb, not '" + value + "'");
+            const CodeFormat *format = FormatByWord(value);
+            if (!format)
+                return refuse("--format takes " + FormatWords() + ", not '" + value + "'");
+            run.format = format->id;
             printOption = true;
             continue;
         }
@@ -66,4 +65,23 @@ CommandOptions ParseOptions(const std::vector<std::string> &arguments,
     if (printing)
         run.action = CommandOptions::Print;
     return run;
+}
+
+std::string FormatChoices() {
+    std::string choices;
+    for (const CodeFormat &format : CodeFormats())
+        choices += (choices.empty() ? "" : "|") + std::string(format.word);
+    return choices;
+}
+
+std::string FormatHelp() {
+    constexpr ColourValue example = RGB(0x1E, 0x69, 0xD2);
+    std::string help =
+        "  --format F     for --print, the code in format F; #1E69D2 is written as\n";
+    for (const CodeFormat &format : CodeFormats()) {
+        std::string word(format.word);
+        word.resize(7, ' ');
+        help += "                   " + word + RenderCode(format, example, 1) + '\n';
+    }
+    return help + "                 the format chosen in the window by default\n";
 }

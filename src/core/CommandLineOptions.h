@@ -25,6 +25,11 @@ struct FrontEndOptions {
     std::function<int(const std::vector<std::string> &arguments, std::size_t at)> takeOwn;
 };
 
+// The words --format takes, as a usage line shows them: "html|hex|...".
+std::string FormatChoices();
+// The help's lines on --format: each format with the code it gives for one colour.
+std::string FormatHelp();
+
 // arguments[0] is the program.
 CommandOptions ParseOptions(const std::vector<std::string> &arguments,
                             const FrontEndOptions &frontEnd);

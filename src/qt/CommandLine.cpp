@@ -40,8 +40,9 @@ const QStringList QtFlags = {"reverse", "widgetcount", "nograb", "dograb", "sync
 QString UsageText() {
     return QStringLiteral("Usage: kalvor [--help] [--version] [Qt options]\n"
                           "       kalvor --capture [-display NAME]\n"
-                          "       kalvor --print [--format html|hex|rgb] [--lower|--upper] "
-                          "[-display NAME]\n");
+                          "       kalvor --print [--format %1] [--lower|--upper] "
+                          "[-display NAME]\n")
+        .arg(QString::fromStdString(FormatChoices()));
 }
 
 CommandLine ParseCommandLine(const QStringList &arguments) {
@@ -70,10 +71,8 @@ CommandLine ParseCommandLine(const QStringList &arguments) {
               "  --print        print the code of the colour under the pointer "
               "and exit,\n"
               "                 without a window; exit 1 when it cannot be read\n"
-              "                   example: kalvor --print --format rgb\n"
-              "  --format F     for --print: html (#1E69D2), hex (1E69D2) or rgb "
-              "(30,105,210);\n"
-              "                 the format chosen in the window by default\n"
+              "                   example: kalvor --print --format rgb\n" +
+              FormatHelp() +
               "  --lower, --upper\n"
               "                 for --print: the case of hexadecimal codes; the "
               "window's by default\n"

@@ -1,3 +1,4 @@
+#include "core/colour/CodeFormats.h"
 #include "core/history/StripGeometry.h"
 #include "qt/DropDownList.h"
 #include "qt/EyedropperIcon.h"
@@ -78,8 +79,8 @@ void FenwoMainWindow::CreateControls() {
     HScroll1->setEnabled(false);
 
     Combo1 = Place(new DropDownList(this), 8, 48, 73, 20);
-    Combo1->addItems(
-        {QStringLiteral("HTML色"), QStringLiteral("16進数"), QStringLiteral("カンマ区切り")});
+    for (const CodeFormat &format : ListFormats())
+        Combo1->addItem(QString::fromUtf8(format.label.data(), qsizetype(format.label.size())));
     Combo1->setCurrentIndex(-1);
     Check2 = Place(new OptionBox(QStringLiteral("大文字"), this), 208, 48, 57, 17);
 

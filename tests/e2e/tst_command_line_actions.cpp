@@ -81,6 +81,9 @@ class CommandLineActionsTest : public QObject {
             {{"--format=html", "--upper"}, colour},
             {{"--format", "hex", "--upper"}, colour.mid(1)},
             {{"--lower", "--format", "rgb"}, rgb},
+            {{"--format", "hsl"}, deep ? "hsl(215 75% 47%)" : "hsl(300 100% 50%)"},
+            {{"--format=hsv", "--lower"}, deep ? "hsv(215 86% 82%)" : "hsv(300 100% 100%)"},
+            {{"--format", "oklch"}, deep ? "oklch(0.537 0.177 258.3)" : "oklch(0.702 0.322 328.4)"},
         };
         for (const auto &c : cases) {
             const Ran ran = Kalvor(QStringList{"--print"} + c.options);

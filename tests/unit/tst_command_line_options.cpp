@@ -52,6 +52,9 @@ TEST_CASE("every option form, and what is refused with the reason and the usage"
         {{"--print", "--format=html"}, Print, 0, -1, ""},
         {{"--print", "--format=hex"}, Print, 1, -1, ""},
         {{"--print", "--format=rgb", "--lower"}, Print, 2, 0, ""},
+        {{"--print", "--format", "hsl"}, Print, 3, -1, ""},
+        {{"--print", "--format=hsv"}, Print, 4, -1, ""},
+        {{"--print", "--format", "oklch", "--upper"}, Print, 5, 1, ""},
         {{"--print", "--upper"}, Print, -2, 1, ""},
         {{"--upper", "--print", "--lower"}, Print, -2, 0, ""},
         {{"--print", "--format", "hex", "--format", "rgb"}, Print, 2, -1, ""},
@@ -59,7 +62,11 @@ TEST_CASE("every option form, and what is refused with the reason and the usage"
         {{"-style", "--help"}, Run, -2, -1, ""}, // the toolkit's value
         {{"--help", "--frobnicate"}, Help, -2, -1, "help text"},
         // Values missing, wrong or of another case.
-        {{"--print", "--format"}, Misuse, -2, -1, "--format takes html, hex or rgb, not ''"},
+        {{"--print", "--format"},
+         Misuse,
+         -2,
+         -1,
+         "--format takes html, hex, rgb, hsl, hsv or oklch, not ''"},
         {{"--print", "--format="}, Misuse, -2, -1, "not ''"},
         {{"--print", "--format", "cmyk"}, Misuse, -2, -1, "not 'cmyk'"},
         {{"--print", "--format", "HEX"}, Misuse, -2, -1, "not 'HEX'"},

@@ -1,5 +1,6 @@
 #include "core/settings/OutputOptions.h"
 
+#include "core/colour/CodeFormats.h"
 #include "core/colour/CodeText.h"
 #include "core/settings/IniMod.h"
 #include "core/settings/NumberText.h"
@@ -13,7 +14,7 @@ std::optional<int> StoredUpperCase() {
 
 std::optional<int> StoredFormat() {
     const auto index = ParseInteger16(IniMod::ReadIni("Output", "Type", "0"));
-    if (!index || *index < FormatNone || *index > FormatComma)
+    if (!index || *index < FormatNone || *index >= static_cast<int>(ListFormats().size()))
         return std::nullopt;
     return index;
 }
@@ -22,9 +23,10 @@ std::string PrintedCode(ColourValue colour, int format, int upperCase) {
     const IniMod::ReadPass pass;
     if (format < 0)
         format = StoredFormat().value_or(FormatHtml);
-    if (format == FormatNone)
-        format = FormatHtml;
+    const CodeFormat *chosen = FormatById(format);
+    if (!chosen || format == FormatNone)
+        chosen = FormatById(FormatHtml);
     if (upperCase < 0)
         upperCase = StoredUpperCase().value_or(1);
-    return RenderTexts(colour, format, upperCase).code;
+    return RenderCode(*chosen, colour, upperCase);
 }

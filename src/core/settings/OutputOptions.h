@@ -10,6 +10,7 @@
 std::optional<int> StoredUpperCase();
 std::optional<int> StoredFormat();
 
-// The code of colour as --print writes it: in the asked format and case, or where either is
-// negative, the window's from the settings file (with no format chosen there, the first entry).
+// The code of colour as --print writes it: in the asked format (an id of CodeFormats()) and
+// case, or where either is negative, the window's from the settings file (with no format
+// chosen there, the first entry).
 std::string PrintedCode(ColourValue colour, int format, int upperCase);

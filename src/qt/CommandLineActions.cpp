@@ -80,6 +80,8 @@ int PrintColourThroughPortal(const CommandLine &command, const QString &settings
             }
             if (waited > std::chrono::seconds(5))
                 return Fail("the screen cast shows no pixel under the pointer");
+        } else if (status.state == State::NoPicture) {
+            return Fail("the desktop sends the pointer but no picture");
         } else if (status.state != State::Starting && status.state != State::AskingConsent) {
             return Fail(status.text);
         } else if (waited > std::chrono::seconds(status.state == State::AskingConsent ? 120 : 10)) {

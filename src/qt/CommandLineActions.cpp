@@ -78,7 +78,8 @@ int PrintColourThroughPortal(const CommandLine &command, const QString &settings
                 if (colour != CLR_INVALID)
                     return Print(command, colour, settingsFolder);
             }
-            if (waited > std::chrono::seconds(5))
+            // Long enough for the reader to ask twice for a picture that was lost.
+            if (waited > std::chrono::seconds(7))
                 return Fail("the screen cast shows no pixel under the pointer");
         } else if (status.state == State::NoPicture) {
             return Fail("the desktop sends the pointer but no picture");

@@ -824,13 +824,15 @@ struct WaylandScreenReader::Engine {
         auto *self = static_cast<Engine *>(data);
         constexpr int kPatienceTicks = 2; // a full second streaming without a picture
         constexpr int kRetryTicks = 3;
+        constexpr int kAnswerTicks = 2; // for a picture after a resume, on a loaded machine too
         for (auto &s : self->streams) {
             if (!s->streaming || s->held != nullptr || s->pointerOnly) {
                 s->framelessTicks = 0;
                 continue;
             }
             ++s->framelessTicks;
-            if (s->resumes > 0 && !s->pictureSeen && s->cursorOnly > 0) {
+            if (s->resumes > 0 && !s->pictureSeen && s->cursorOnly > 0 &&
+                s->framelessTicks >= kPatienceTicks + kAnswerTicks) {
                 s->pointerOnly = true;
                 self->ShowPointerOnly();
             } else if (s->framelessTicks % kRetryTicks == kPatienceTicks) {

@@ -41,12 +41,13 @@ grant() { # grant output X,Y | window ID: a new token, granted, in Kalvor's stat
 }
 
 # kalvor --print OPTIONS... into $W/print.out, .err and .status, with an end if it ever waits
-# for a dialog nobody answers; its time goes to $W/times.
+# for a dialog nobody answers; its time goes to $W/times, what it said to $W/prints.err too.
 print() {
     local t0
     t0=$(date +%s%N)
     timeout 30 "$BIN/kalvor" --print "$@" > "$W/print.out" 2> "$W/print.err"
     echo $? > "$W/print.status"
+    cat "$W/print.err" >> "$W/prints.err"
     echo $((($(date +%s%N) - t0) / 1000000)) >> "$W/times"
 }
 
@@ -76,7 +77,7 @@ print_scenario() {
     # Restored from the stored permission each time: no dialog (nobody would answer it, the
     # print would end in its timeout with no colour) and the same token kept.
     check "restored: the token file is unchanged" "$(cat "$STATE/screencast-token")" "$token"
-    check "restored: nothing on standard error" "$(cat "$W/print.err")" ""
+    check "restored: nothing on standard error" "$(cat "$W/prints.err")" ""
     sort -n "$W/times" | awk '{t[NR] = $1} END {
         printf "--print through the window cast: %d runs, %d to %d ms, median %d ms\n",
             NR, t[1], t[NR], t[int((NR + 1) / 2)]}'

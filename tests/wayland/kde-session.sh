@@ -73,8 +73,9 @@ EOF
         XDG_SESSION_DESKTOP KDE_FULL_SESSION KDE_SESSION_VERSION DBUS_SYSTEM_BUS_ADDRESS HOME \
         XDG_CONFIG_HOME XDG_DATA_HOME XDG_CACHE_HOME XDG_STATE_HOME > /dev/null 2>&1
     # The backend's dialogs are QtQuick: software rendering, no GPU here.
-    QT_QPA_PLATFORM=wayland QT_QUICK_BACKEND=software /usr/lib/*/libexec/xdg-desktop-portal-kde \
-        > "$KW_DIR/portal-kde.log" 2>&1 &
+    local backend
+    backend=$(compgen -G '/usr/lib/*/libexec/xdg-desktop-portal-kde' | head -n 1)
+    QT_QPA_PLATFORM=wayland QT_QUICK_BACKEND=software "$backend" > "$KW_DIR/portal-kde.log" 2>&1 &
     pids+=($!)
     gdbus wait --session --timeout 20 org.freedesktop.impl.portal.desktop.kde || exit 1
     /usr/libexec/xdg-desktop-portal > "$KW_DIR/portal.log" 2>&1 & pids+=($!)

@@ -86,8 +86,11 @@ int PrintColourThroughPortal(const CommandLine &command, const std::string &sett
                 if (colour != CLR_INVALID)
                     return Print(command, colour, settingsFolder);
             }
-            if (waited > std::chrono::seconds(5))
+            // Long enough for the reader to ask twice for a picture that was lost.
+            if (waited > std::chrono::seconds(7))
                 return Fail("the screen cast shows no pixel under the pointer");
+        } else if (status.state == State::NoPicture) {
+            return Fail("the desktop sends the pointer but no picture");
         } else if (status.state != State::Starting && status.state != State::AskingConsent) {
             return Fail(status.text);
         } else if (waited > std::chrono::seconds(status.state == State::AskingConsent ? 120 : 10)) {

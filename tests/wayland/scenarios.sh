@@ -1,8 +1,8 @@
-# The runner both Wayland end-to-end scripts share: each scenario in a fresh headless session,
+# The runner the Wayland end-to-end scripts share: each scenario in a fresh headless session,
 # its checks run as the session's user by a body script, with copies of the programs it can
 # read wherever the build lies. Sourced after HERE, KW_DIR and BODY (the body script's name)
-# are set.
-SESSION=$HERE/session.sh
+# are set, and SESSION for a desktop other than mutter's (session.sh).
+SESSION=${SESSION:-$HERE/session.sh}
 started=$(date +%s%N)
 pass=0
 fail=0

@@ -186,6 +186,11 @@ struct WaylandScreenReader::Engine {
         std::uint64_t cursorOnly = 0;
         unsigned toDrop = 0;
         int framelessTicks = 0; // watchdog ticks spent streaming without a picture
+        // A buffer with pixels came (even one thrown away); pauses and resumes made while none
+        // had; the compositor moves the pointer but records no frame here.
+        bool pictureSeen = false;
+        unsigned resumes = 0;
+        bool pointerOnly = false;
     };
 
     enum class Step { Idle, Checking, Session, Sources, Starting, Remote, Streaming };
@@ -812,20 +817,38 @@ struct WaylandScreenReader::Engine {
     // A compositor sends pixels only when the screen changes, so a monitor whose first frame
     // was lost would stay unreadable for as long as it stands still. Pausing and resuming the
     // stream makes the compositor send the picture again.
+    // A stream that brings cursor updates and no picture even after a resume has a compositor
+    // that records no frames for it (KWin 5.27 without a GPU, for a monitor): it is left alone,
+    // as each resume there adds one more frame handler, and the user is told.
     static void OnFrameWatch(void *data, std::uint64_t) {
         auto *self = static_cast<Engine *>(data);
         constexpr int kPatienceTicks = 2; // a full second streaming without a picture
         constexpr int kRetryTicks = 3;
+        constexpr int kAnswerTicks = 2; // for a picture after a resume, on a loaded machine too
         for (auto &s : self->streams) {
-            if (!s->streaming || s->held != nullptr) {
+            if (!s->streaming || s->held != nullptr || s->pointerOnly) {
                 s->framelessTicks = 0;
                 continue;
             }
-            if (++s->framelessTicks % kRetryTicks == kPatienceTicks) {
+            ++s->framelessTicks;
+            if (s->resumes > 0 && !s->pictureSeen && s->cursorOnly > 0 &&
+                s->framelessTicks >= kPatienceTicks + kAnswerTicks) {
+                s->pointerOnly = true;
+                self->ShowPointerOnly();
+            } else if (s->framelessTicks % kRetryTicks == kPatienceTicks) {
                 pw_stream_set_active(s->stream, false);
                 pw_stream_set_active(s->stream, true);
+                s->resumes++;
             }
         }
+    }
+
+    // Said only when no stream has a picture to read.
+    void ShowPointerOnly() {
+        for (const auto &s : streams)
+            if (s->held != nullptr)
+                return;
+        SetStatus(State::NoPicture);
     }
 
     void StopFrameWatch() {
@@ -997,6 +1020,12 @@ struct WaylandScreenReader::Engine {
                 s->cursorOnly++;
                 pw_stream_queue_buffer(s->stream, b);
                 continue;
+            }
+            s->pictureSeen = true;
+            if (s->pointerOnly) {
+                s->pointerOnly = false;
+                if (self->CurrentState() == State::NoPicture)
+                    self->SetStatus(State::Sampling);
             }
             if (s->toDrop > 0) {
                 s->toDrop--;
@@ -1327,6 +1356,8 @@ std::string WaylandScreenReader::Describe(State state) {
     case State::NoCursorMetadata:
         return "This desktop's screen sharing does not report the pointer; click the preview "
                "to pick one colour";
+    case State::NoPicture:
+        return "The desktop sends the pointer but no picture: its screen cast has no frames";
     }
     return {};
 }
@@ -1349,6 +1380,8 @@ const char *WaylandScreenReader::Name(State state) {
         return "pipewire-died";
     case State::NoCursorMetadata:
         return "no-cursor-metadata";
+    case State::NoPicture:
+        return "no-picture";
     }
     return "unknown";
 }

@@ -23,6 +23,7 @@ class WaylandScreenReader final : public ScreenReader {
         PortalMissing,    // no portal, or one without screen casting
         PipeWireDied,     // PipeWire is missing or its connection broke
         NoCursorMetadata, // the portal cannot report the pointer: only PickColor works
+        NoPicture,        // streaming, but the compositor sends the pointer and never a frame
     };
 
     struct Status {

@@ -11,7 +11,7 @@
 //                            to every capture channel; tells the answers and the time taken
 //   capture N                N capture requests to the running copy, back to back; the answers
 //   hold-clipboard MS        keeps the clipboard open for MS milliseconds, as a busy program
-//   notice                   the message kalvor.exe shows beside its window, if any
+//   notice                   the message a kalvor.exe shows beside its window, if any
 //   wait-window SECONDS      waits until the window shows
 //   focus-window SECONDS     a window of its own that holds the keyboard focus meanwhile
 //   close-focus              closes that window, which then tells the Space presses it had
@@ -280,14 +280,9 @@ int HoldClipboard(DWORD milliseconds) {
 }
 
 BOOL CALLBACK AddNotice(HWND window, LPARAM data) {
-    DWORD process = 0;
     if (IsWindowVisible(window) && ClassOf(window) == "tooltips_class32" &&
-        GetWindowThreadProcessId(window, &process) && Kalvor()) {
-        DWORD kalvor = 0;
-        GetWindowThreadProcessId(Kalvor(), &kalvor);
-        if (process == kalvor)
-            *reinterpret_cast<std::string *>(data) = TextOf(window);
-    }
+        ClassOf(GetWindow(window, GW_OWNER)) == "KalvorFenwoMain")
+        *reinterpret_cast<std::string *>(data) = TextOf(window);
     return TRUE;
 }
 

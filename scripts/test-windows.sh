@@ -34,6 +34,7 @@ Xvfb -displayfd 3 -screen 0 1024x768x24 -noreset -nolisten tcp 3>"$WORK/display"
     2>"$WORK/xvfb.log" </dev/null &
 server=$!
 cleanup() {
+    [ -n "${READONLY:-}" ] && chattr -i "$READONLY" 2>/dev/null
     wineserver -k 2>/dev/null
     kill "$server" 2>/dev/null
     wait "$server" 2>/dev/null
@@ -82,6 +83,7 @@ echo "    window up $(( ($(date +%s%N) - t0) / 1000000 )) ms after wine was aske
 sleep 0.3
 state=$(probe controls)
 expect "title" "$(echo "$state" | field title)" "Kalvor"
+expect "the window stays above the others" "$(echo "$state" | field topmost)" "1"
 expect "client area in pixels" "$(echo "$state" | field client)" "274 140"
 expect "no maximise box, no sizing border" "$(echo "$state" | field maximizebox)" \
     "0 minimizebox 1 sizebox 0"
@@ -179,16 +181,42 @@ probe select-format 1 >/dev/null
 probe end-session >/dev/null
 expect "the session's end saves like the close box" "$(sed -n 's/^Type=\(.*\)\r$/\1/p' "$APP/Kalvor.ini")" "1"
 
-# A folder the ANSI profile functions cannot name: the settings go to %APPDATA%\Kalvor.
-ODD="$WORK/設定🎨"
-mkdir -p "$ODD"
-cp "$BUILD/kalvor.exe" "$ODD/"
-wine "$ODD/kalvor.exe" </dev/null >>"$WORK/kalvor.log" 2>&1 &
+# Portable copies in folders named in other scripts keep their settings beside them.
+for name in "Café" "設定🎨"; do
+    mkdir -p "$WORK/$name"
+    cp "$BUILD/kalvor.exe" "$WORK/$name/"
+    printf '[Position]\r\nLeft=1500\r\nTop=750\r\n' >"$WORK/$name/Kalvor.ini"
+    wine "$WORK/$name/kalvor.exe" </dev/null >>"$WORK/kalvor.log" 2>&1 &
+    probe wait-window 30 >/dev/null
+    at=$(probe controls | field frame | cut -d' ' -f1-2)
+    probe move 200 60 >/dev/null
+    probe close >/dev/null
+    expect "a portable copy in $name reads and saves the file beside it" \
+        "$at $(tr -d '\r' <"$WORK/$name/Kalvor.ini" | grep -c '^Left=3000$')" "100 50 1"
+done
+
+# A program folder nobody may write in (as under Program Files): the settings go to
+# %APPDATA%\Kalvor, here of a user whose name is not ASCII. Root writes anyway where the mode
+# forbids it, so for root the folder is made immutable.
+READONLY="$WORK/readonly"
+mkdir -p "$READONLY"
+cp "$BUILD/kalvor.exe" "$READONLY/"
+if [ "$(id -u)" -eq 0 ]; then chattr +i "$READONLY"; else chmod a-w "$READONLY"; fi
+shell_folders='HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\User Shell Folders'
+user_dir="$WINEPREFIX/drive_c/users/Zoë 山田"
+mkdir -p "$user_dir/AppData/Roaming"
+wine reg add "$shell_folders" /v AppData /t REG_EXPAND_SZ /d 'C:\users\Zoë 山田\AppData\Roaming' /f \
+    </dev/null >/dev/null 2>&1
+wine "$READONLY/kalvor.exe" </dev/null >>"$WORK/kalvor.log" 2>&1 &
 probe wait-window 30 >/dev/null
+probe move 200 60 >/dev/null
 probe close >/dev/null
-roaming=$(find "$WINEPREFIX/drive_c/users" -path '*/AppData/Roaming/Kalvor/Kalvor.ini' 2>/dev/null | head -n 1)
-expect "an unusable program folder keeps the settings in %APPDATA%\\Kalvor" \
-    "$([ -n "$roaming" ] && [ ! -e "$ODD/Kalvor.ini" ] && echo yes)" "yes"
+expect "a read-only program folder keeps the settings in %APPDATA%\\Kalvor of user Zoë 山田" \
+    "$(tr -d '\r' <"$user_dir/AppData/Roaming/Kalvor/Kalvor.ini" 2>/dev/null | grep -c '^Left=3000$') $(ls "$READONLY")" \
+    "1 kalvor.exe"
+wine reg add "$shell_folders" /v AppData /t REG_EXPAND_SZ /d '%USERPROFILE%\AppData\Roaming' /f \
+    </dev/null >/dev/null 2>&1
+if [ "$(id -u)" -eq 0 ]; then chattr -i "$READONLY"; else chmod u+w "$READONLY"; fi
 
 # 144 DPI: the window scales, the pixel read stays exact.
 wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f </dev/null >/dev/null 2>&1
@@ -197,7 +225,9 @@ sleep 0.3
 state=$(probe controls)
 expect "at 144 DPI the client area scales by 1.5" "$(echo "$state" | field client)" "411 210"
 expect "at 144 DPI the colour is still exact" "$(echo "$state" | control 'Edit 132 72' | sed 's/.*text=//')" "ff8000"
-probe close >/dev/null
+expect "at 144 DPI a pixel is 10 twips: the stored place, and the place saved" \
+    "$(echo "$state" | field frame | cut -d' ' -f1-2) $(probe close >/dev/null; tr -d '\r' <"$APP/Kalvor.ini" | grep -E '^(Left|Top)=' | tr '\n' ' ')" \
+    "225 180 Left=2250 Top=1800 "
 wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 96 /f </dev/null >/dev/null 2>&1
 
 step "kalvor.exe --print and --capture"
@@ -225,6 +255,9 @@ expect "--print with no format stored: HTML" \
 expect "misuse: exit 2, the reason, then the usage" \
     "$(kalvor_cli --capture --upper | cut -d'~' -f1-2)" \
     "2||kalvor: --capture takes no --print options~Usage: kalvor [--help] [--version]"
+expect "bad --format values: exit 2 and the reason, no crash" \
+    "$(kalvor_cli --print --format | cut -d'~' -f1);$(kalvor_cli --print --format hexx | cut -d'~' -f1);$(kalvor_cli --print --format= | cut -d'~' -f1)" \
+    "2||kalvor: --format takes html, hex or rgb, not '';2||kalvor: --format takes html, hex or rgb, not 'hexx';2||kalvor: --format takes html, hex or rgb, not ''"
 expect "--version" "$(kalvor_cli --version)" "0|kalvor $(sed -n 's/^project(Kalvor VERSION \([0-9.]*\).*/\1/p' "$ROOT/CMakeLists.txt")|"
 
 # Two copies: the first started takes --capture; the second takes over when it quits.
@@ -238,6 +271,29 @@ expect "--capture: exit 0, the first copy holds and copies, the second samples o
     "$(kalvor_cli --capture) $(sleep 0.4; held "$first") $(held "$second") $(clipboard_text)" \
     "0|| 1 0 1e69d2"
 expect "a second --capture releases the hold" "$(kalvor_cli --capture) $(sleep 0.4; held "$first")" "0|| 0"
+# Four requests back to back, within one tick: each one toggles, none is lost.
+expect "four quick requests: all taken, four toggles (two captures)" \
+    "$(probe capture 4) $(sleep 0.4; held "$first")" "taken 1 1 1 1 0"
+# A clipboard another program holds: a quarter second is waited out; three seconds are told.
+[ "$(held "$first")" = 1 ] && kalvor_cli --capture >/dev/null # back to sampling
+xsetroot -solid '#0A0B0C'
+sleep 0.2
+probe hold-clipboard 250 >/dev/null &
+holder=$!
+sleep 0.1
+expect "a clipboard busy for 250 ms still gets the code" \
+    "$(kalvor_cli --capture) $(sleep 0.8; clipboard_text)" "0|| 0a0b0c"
+wait "$holder"
+kalvor_cli --capture >/dev/null
+probe hold-clipboard 3000 >/dev/null &
+holder=$!
+sleep 0.1
+expect "a clipboard busy for longer: the window says so" \
+    "$(kalvor_cli --capture) $(sleep 1; probe notice)" \
+    "0|| notice Kalvor: the clipboard is busy (another program holds it): nothing copied"
+wait "$holder"
+kalvor_cli --capture >/dev/null
+xsetroot -solid '#1E69D2'
 garbage=$(probe channel-garbage)
 expect "what is no request is refused at once and captures nothing" \
     "$(echo "$garbage" | field answers) $(sleep 0.4; held "$first") $(held "$second")" \

@@ -23,6 +23,10 @@ class Desktop : public ScreenReader {
     // The user's decimal separator, for fractional numbers written to the settings file.
     virtual std::string DecimalSeparator() = 0;
 
+    // Twips (1/1440 inch, the unit of the stored position) per pixel of the window's
+    // coordinates: 15 where those pixels are 1/96 inch.
+    virtual double TwipsPerPixel() { return 15.0; }
+
     // Tells the user something worth knowing once (standard error, a log).
     virtual void Say(const std::string &message) = 0;
 };

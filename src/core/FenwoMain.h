@@ -102,7 +102,6 @@ class FenwoMain {
 
     int left_ = 0; // the frame's top-left corner, in window coordinates
     int top_ = 0;
-    bool placed_ = false; // moved since creation, by us or anyone else
     int windowState_ = 0;
     bool positionKnown_ = true;
 };

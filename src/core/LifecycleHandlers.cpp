@@ -12,14 +12,13 @@
 
 namespace {
 
-constexpr double TwipsPerPixel = 15.0;
 // Before the window manager frames the window its decorations are unknown: a fair guess.
 constexpr int TitleBarHeight = 24;
 constexpr int BorderWidth = 6;
 
 // Window positions travel in 16 bits (X11) or near them: anything beyond is no position.
-std::optional<int> TwipsToPixels(float twips) {
-    const double pixels = std::round(static_cast<double>(twips) / TwipsPerPixel);
+std::optional<int> TwipsToPixels(float twips, double twipsPerPixel) {
+    const double pixels = std::round(static_cast<double>(twips) / twipsPerPixel);
     if (pixels < -32768.0 || pixels > 32767.0)
         return std::nullopt;
     return static_cast<int>(pixels);
@@ -28,17 +27,16 @@ std::optional<int> TwipsToPixels(float twips) {
 } // namespace
 
 float FenwoMain::Left() const {
-    return static_cast<float>(left_ * TwipsPerPixel);
+    return static_cast<float>(left_ * desktop_.TwipsPerPixel());
 }
 
 float FenwoMain::Top() const {
-    return static_cast<float>(top_ * TwipsPerPixel);
+    return static_cast<float>(top_ * desktop_.TwipsPerPixel());
 }
 
 void FenwoMain::Form_Moved(int x, int y) {
     left_ = x;
     top_ = y;
-    placed_ = true;
 }
 
 void FenwoMain::Form_StateChanged(int windowState) {
@@ -55,7 +53,12 @@ void FenwoMain::Form_Load() {
     desktopWnd_ = desktop_.GetDesktopWindow();
     view_.SetWindowTopmost();
     desktop_.GetAsyncKeyState(VK_SPACE); // only presses from now on count
-    IniMod::SetIniPath((std::filesystem::path(desktop_.SettingsFolder()) / "Kalvor.ini").string());
+    // UTF-8 in and out whatever the platform: its narrow path forms may read another code page.
+    const std::string folder = desktop_.SettingsFolder();
+    const std::u8string file =
+        (std::filesystem::path(std::u8string(folder.begin(), folder.end())) / u8"Kalvor.ini")
+            .u8string();
+    IniMod::SetIniPath(std::string(file.begin(), file.end()));
     {
         const IniMod::ReadPass pass;
         RestorePosition();
@@ -72,8 +75,8 @@ void FenwoMain::RestorePosition() {
     const auto top = ParseSingle(IniMod::ReadIni("Position", "Top", ""));
     if (!left || !top)
         return;
-    const auto x = TwipsToPixels(*left);
-    const auto y = TwipsToPixels(*top);
+    const auto x = TwipsToPixels(*left, desktop_.TwipsPerPixel());
+    const auto y = TwipsToPixels(*top, desktop_.TwipsPerPixel());
     if (!x || !y)
         return;
     const ScreenRect frame{*x, *y, ScaleWidth + 2 * BorderWidth,

@@ -145,6 +145,7 @@ CaptureReply SendCaptureRequest(UINT timeoutMs) {
                            const_cast<char *>(CaptureRequestText)};
     bool found = false;
     bool silent = false;
+    bool blocked = false;
     HWND channel = nullptr;
     while ((channel = FindWindowExW(HWND_MESSAGE, channel, CaptureChannelClass, nullptr))) {
         if (!OursToAsk(channel))
@@ -152,13 +153,21 @@ CaptureReply SendCaptureRequest(UINT timeoutMs) {
         found = true;
         DWORD_PTR answer = 0;
         if (!SendMessageTimeoutW(channel, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&request),
-                                 SMTO_BLOCK | SMTO_ABORTIFHUNG, timeoutMs, &answer))
-            silent = true;
-        else if (static_cast<LRESULT>(answer) == CaptureTaken)
+                                 SMTO_BLOCK | SMTO_ABORTIFHUNG, timeoutMs, &answer)) {
+            // User Interface Privilege Isolation: a copy run as administrator takes no
+            // message from one that is not, and the system says so at once.
+            if (GetLastError() == ERROR_ACCESS_DENIED)
+                blocked = true;
+            else
+                silent = true;
+        } else if (static_cast<LRESULT>(answer) == CaptureTaken)
             return {true, {}};
     }
     if (!found)
         return {false, "no running copy of Kalvor in this session"};
+    if (blocked)
+        return {false, "the running copy runs as administrator, and Windows lets no program "
+                       "that does not send to it; run kalvor --capture as administrator too"};
     if (silent)
         return {false,
                 "the running copy did not answer within " + std::to_string(timeoutMs) + " ms"};

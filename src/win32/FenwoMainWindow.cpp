@@ -179,6 +179,9 @@ bool FenwoMainWindow::Create() {
     if (!window_)
         return false;
     desktop_.SetClipboardOwner(reinterpret_cast<std::uintptr_t>(window_));
+    // Topmost before the tooltip, a topmost popup of its own, exists: wine keeps the window
+    // under it otherwise, and not topmost at all.
+    SetWindowTopmost();
     // The monitor the window landed on may have another DPI than the primary one.
     if (const UINT dpi = DpiOf(window_); dpi != dpi_) {
         dpi_ = dpi;

@@ -15,7 +15,7 @@ std::string ChooseSettingsFolder(const SettingsPlaces &places) {
 }
 
 bool FolderIsUsable(const std::string &folder) {
-    if (folder.empty() || !ToAnsi(folder + "\\Kalvor.ini"))
+    if (folder.empty())
         return false;
     const std::wstring probe =
         Widen(folder) + L"\\.kalvor-write-probe-" + std::to_wstring(GetCurrentProcessId());

@@ -5,11 +5,10 @@
 
 // Where Kalvor.ini lives: beside kalvor.exe when that folder can be written (a portable copy),
 // otherwise in the user's roaming application data (an installed copy under Program Files).
-// A folder whose name the ANSI profile functions cannot spell counts as not writable.
 struct SettingsPlaces {
     std::string programFolder;                             // UTF-8, no trailing separator
     std::string roamingFolder;                             // %APPDATA%, UTF-8; empty when unknown
-    std::function<bool(const std::string &folder)> usable; // writable and spellable
+    std::function<bool(const std::string &folder)> usable; // a file can be made there
 };
 std::string ChooseSettingsFolder(const SettingsPlaces &places);
 
@@ -18,5 +17,5 @@ std::string ChooseSettingsFolder(const SettingsPlaces &places);
 // reading is to be done there.
 std::string SettingsFolderOfThisProgram(bool create = true);
 
-// Whether a file can be created in folder, and its name written in the ANSI code page.
+// Whether a file can be created in folder.
 bool FolderIsUsable(const std::string &folder);

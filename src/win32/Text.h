@@ -1,14 +1,13 @@
 #pragma once
 
-#include <optional>
 #include <string>
 #include <string_view>
 
-// The program keeps its texts in UTF-8; Windows takes UTF-16, and the profile functions the
-// ANSI code page.
+// The program keeps its texts in UTF-8; Windows takes UTF-16. Paths cross only through these:
+// the narrow forms of the C and C++ libraries read UTF-8 as the ANSI code page.
 std::wstring Widen(std::string_view utf8);
 std::string Narrow(std::wstring_view wide);
 
-// The text in the ANSI code page, or nullopt when a character has no place in it.
-std::optional<std::string> ToAnsi(std::string_view utf8);
-std::string FromAnsi(std::string_view ansi);
+// The text in the ANSI code page, for programs that paste only that; characters it lacks
+// become what the system puts for them. Never for a path or a settings value.
+std::string ToAnsiCodePage(std::string_view utf8);

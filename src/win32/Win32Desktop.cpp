@@ -2,6 +2,7 @@
 
 #include "core/sampling/KeyState.h"
 #include "win32/SettingsFolder.h"
+#include "win32/SpaceWatch.h"
 #include "win32/SwatchImage.h"
 #include "win32/Text.h"
 
@@ -9,11 +10,19 @@
 
 #include <cstdio>
 #include <cstring>
+#include <future>
+#include <utility>
 
 namespace {
 
-// The hook procedure has no context of its own: one latch for the one hook of the process.
-KeyStateLatch spaceLatch;
+// The hook procedure has no context of its own: one watch for the one hook of the process.
+SpaceWatch spaceWatch;
+
+constexpr UINT ReinstallHook = WM_APP + 1;
+// Windows drops a low-level hook that once answered too slowly, and says nothing. Besides the
+// tick's own check (Space down with no press seen), a fresh hook replaces the old one now and
+// then, so that even taps too short for any tick to see come back within this time.
+constexpr UINT RenewHookMilliseconds = 30000;
 
 // Sees every key press on the desktop, whatever window has the focus, and always passes it on:
 // Space still reaches the program the user typed it into.
@@ -21,15 +30,40 @@ LRESULT CALLBACK SpaceHook(int code, WPARAM message, LPARAM data) {
     if (code == HC_ACTION) {
         const auto *key = reinterpret_cast<const KBDLLHOOKSTRUCT *>(data);
         if (key->vkCode == VK_SPACE) {
-            if (message == WM_KEYDOWN || message == WM_SYSKEYDOWN) {
-                if (!spaceLatch.IsDown()) // auto-repeat is no new press
-                    spaceLatch.Press();
-            } else if (message == WM_KEYUP || message == WM_SYSKEYUP) {
-                spaceLatch.Release();
-            }
+            if (message == WM_KEYDOWN || message == WM_SYSKEYDOWN)
+                spaceWatch.KeyDown();
+            else if (message == WM_KEYUP || message == WM_SYSKEYUP)
+                spaceWatch.KeyUp();
         }
     }
     return CallNextHookEx(nullptr, code, message, data);
+}
+
+HHOOK InstallHook() {
+    return SetWindowsHookExW(WH_KEYBOARD_LL, SpaceHook, GetModuleHandleW(nullptr), 0);
+}
+
+// The hook's own thread: the system calls the hook through this thread's message loop, which
+// does nothing else, so no key press anywhere waits on the window (its start-up, a busy
+// clipboard) and the system never finds the hook too slow.
+void HookLoop(std::promise<std::pair<DWORD, bool>> started) {
+    MSG message;
+    PeekMessageW(&message, nullptr, WM_USER, WM_USER, PM_NOREMOVE); // the queue, for posts
+    HHOOK hook = InstallHook();
+    started.set_value({GetCurrentThreadId(), hook != nullptr});
+    const UINT_PTR renew = SetTimer(nullptr, 0, RenewHookMilliseconds, nullptr);
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        if (message.message == ReinstallHook || message.message == WM_TIMER) {
+            if (HHOOK fresh = InstallHook()) {
+                if (hook)
+                    UnhookWindowsHookEx(hook);
+                hook = fresh;
+            }
+        }
+    }
+    KillTimer(nullptr, renew);
+    if (hook)
+        UnhookWindowsHookEx(hook);
 }
 
 HGLOBAL GlobalCopy(const void *bytes, size_t size) {
@@ -48,14 +82,17 @@ void Offer(UINT format, const void *bytes, size_t size) {
         GlobalFree(memory); // still ours when the clipboard did not take it
 }
 
-// Another program may hold the clipboard for a moment.
+// Another program may hold the clipboard for a moment: clipboard history, a remote desktop
+// and office suites do, for tens of milliseconds, sometimes a few hundred.
 bool OpenClipboardSoon(HWND owner) {
-    for (int attempt = 0; attempt < 10; ++attempt) {
+    DWORD wait = 5;
+    for (DWORD waited = 0;; waited += wait, wait = wait < 80 ? wait * 2 : wait) {
         if (OpenClipboard(owner))
             return true;
-        Sleep(5);
+        if (waited >= 600)
+            return false;
+        Sleep(wait);
     }
-    return false;
 }
 
 BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM data) {
@@ -79,15 +116,18 @@ SwatchColours SystemSwatchColours() {
 }
 
 Win32Desktop::Win32Desktop() {
-    spaceLatch = KeyStateLatch();
-    spaceLatch.SetDown((::GetAsyncKeyState(VK_SPACE) & 0x8000) != 0);
-    hook_ = reinterpret_cast<std::uintptr_t>(
-        SetWindowsHookExW(WH_KEYBOARD_LL, SpaceHook, GetModuleHandleW(nullptr), 0));
+    spaceWatch.Reset((::GetAsyncKeyState(VK_SPACE) & 0x8000) != 0);
+    std::promise<std::pair<DWORD, bool>> started;
+    auto result = started.get_future();
+    hookThread_ = std::thread(HookLoop, std::move(started));
+    const auto [thread, installed] = result.get();
+    hookThreadId_ = thread;
+    hookInstalled_ = installed;
 }
 
 Win32Desktop::~Win32Desktop() {
-    if (hook_)
-        UnhookWindowsHookEx(reinterpret_cast<HHOOK>(hook_));
+    PostThreadMessageW(hookThreadId_, WM_QUIT, 0, 0);
+    hookThread_.join();
 }
 
 std::uintptr_t Win32Desktop::GetDesktopWindow() {
@@ -116,23 +156,24 @@ std::uint16_t Win32Desktop::GetAsyncKeyState(int virtualKey) {
     if (virtualKey != VK_SPACE)
         return 0;
     const bool downNow = (::GetAsyncKeyState(VK_SPACE) & 0x8000) != 0;
-    if (!hook_)
+    if (!hookInstalled_)
         return downNow ? KeyDownNow : 0;
-    // The hook may have been dropped by the system after a slow answer: the key's own state
-    // still counts then.
-    return static_cast<std::uint16_t>(spaceLatch.Query() | (downNow ? KeyDownNow : 0));
+    const SpaceWatch::Answer answer = spaceWatch.Query(downNow);
+    if (answer.hookMissedPress)
+        PostThreadMessageW(hookThreadId_, ReinstallHook, 0, 0);
+    return answer.state;
 }
 
 void Win32Desktop::CopyToClipboard(const std::string &text, ColourValue swatch) {
     HWND owner = reinterpret_cast<HWND>(owner_);
     if (!OpenClipboardSoon(owner)) {
-        Say("the clipboard is busy: nothing copied");
+        Say("the clipboard is busy (another program holds it): nothing copied");
         return;
     }
     EmptyClipboard();
     const std::wstring wide = Widen(text);
     Offer(CF_UNICODETEXT, wide.c_str(), (wide.size() + 1) * sizeof(wchar_t));
-    const std::string ansi = ToAnsi(text).value_or(text);
+    const std::string ansi = ToAnsiCodePage(text);
     Offer(CF_TEXT, ansi.c_str(), ansi.size() + 1);
     constexpr int Size = 33; // the preview's inner size at 96 DPI
     const std::vector<unsigned char> dib =
@@ -160,7 +201,18 @@ std::string Win32Desktop::DecimalSeparator() {
     return Narrow(separator);
 }
 
+double Win32Desktop::TwipsPerPixel() {
+    // A twip is 1/1440 inch; the process is DPI aware, so its pixels are the system's.
+    HDC screen = GetDC(nullptr);
+    const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 0;
+    if (screen)
+        ReleaseDC(nullptr, screen);
+    return dpi > 0 ? 1440.0 / dpi : 15.0;
+}
+
 void Win32Desktop::Say(const std::string &message) {
+    if (notice_)
+        notice_(message);
     const std::string line = "kalvor: " + message + "\n";
     OutputDebugStringW(Widen(line).c_str());
     if (HANDLE err = GetStdHandle(STD_ERROR_HANDLE); err && err != INVALID_HANDLE_VALUE) {

@@ -4,11 +4,13 @@
 #include "win32/SwatchImage.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <thread>
 
 // The Windows desktop under the window's logic: the pointer and the screen in physical pixels
-// (the process is per-monitor DPI aware), Space through a low-level keyboard hook, the
-// clipboard, the monitors and where the settings file goes.
+// (the process is per-monitor DPI aware), Space through a low-level keyboard hook on a thread
+// of its own, the clipboard, the monitors and where the settings file goes.
 class Win32Desktop final : public Desktop {
   public:
     Win32Desktop();
@@ -18,7 +20,11 @@ class Win32Desktop final : public Desktop {
 
     // The window that owns what goes on the clipboard (an HWND).
     void SetClipboardOwner(std::uintptr_t window) { owner_ = window; }
-    bool HookInstalled() const { return hook_ != 0; }
+    bool HookInstalled() const { return hookInstalled_; }
+    // Where Say also shows its message to the user, while the window is there.
+    void ShowNoticesWith(std::function<void(const std::string &)> notice) {
+        notice_ = std::move(notice);
+    }
 
     std::uintptr_t GetDesktopWindow() override;
     std::optional<ScreenPoint> GetCursorPos() override;
@@ -29,11 +35,15 @@ class Win32Desktop final : public Desktop {
     std::vector<ScreenRect> Screens() override;
     std::string SettingsFolder() override;
     std::string DecimalSeparator() override;
+    double TwipsPerPixel() override;
     void Say(const std::string &message) override;
 
   private:
-    std::uintptr_t hook_ = 0;
+    std::thread hookThread_;
+    unsigned long hookThreadId_ = 0;
+    bool hookInstalled_ = false;
     std::uintptr_t owner_ = 0;
+    std::function<void(const std::string &)> notice_;
     std::string settingsFolder_;
 };
 

@@ -2,6 +2,7 @@
 #include "core/settings/IniMod.h"
 #include "win32/CommandLine.h"
 #include "win32/FenwoMainWindow.h"
+#include "win32/Notice.h"
 #include "win32/PrivateProfile.h"
 #include "win32/Win32Desktop.h"
 
@@ -83,6 +84,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
         desktop.Say("the window could not be created");
         return 1;
     }
+    // From now on what the program has to say shows beside the window too.
+    Notice notice(window.Handle());
+    desktop.ShowNoticesWith([&notice](const std::string &message) { notice.Show(message); });
     CaptureChannel channel([&window] { window.Logic().RequestCapture(); });
     if (std::string problem; channel.Open(&problem) == CaptureChannel::State::Closed)
         desktop.Say("kalvor --capture cannot reach this window: " + problem);
@@ -95,6 +99,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
         TranslateMessage(&message);
         DispatchMessageW(&message);
     }
+    desktop.ShowNoticesWith(nullptr);
     theDesktop = nullptr;
     return static_cast<int>(message.wParam);
 }

@@ -11,6 +11,8 @@
 #ifdef _WIN32
 #include "win32/PrivateProfile.h"
 #include "win32/Text.h"
+
+#include <windows.h>
 #else
 #include "core/settings/FileStore.h"
 #include "core/settings/IniFileProfile.h"
@@ -74,10 +76,17 @@ class PlainFiles final : public FileStore {
 };
 #endif
 
-// Bytes as the platform calls see them: the profile functions speak the ANSI code page.
+// Bytes as they stand in a file of the ANSI code page, which the profile functions read and
+// write for the program in UTF-16.
 std::string FromProgram(const std::string &text) {
 #ifdef _WIN32
-    return ToAnsi(text).value_or(text);
+    const std::wstring wide = Widen(text);
+    const int size = static_cast<int>(wide.size());
+    BOOL lost = FALSE;
+    std::string ansi(static_cast<size_t>(size) * 4, '\0');
+    const int length =
+        WideCharToMultiByte(CP_ACP, 0, wide.data(), size, ansi.data(), size * 4, nullptr, &lost);
+    return lost ? text : ansi.substr(0, static_cast<size_t>(length > 0 ? length : 0));
 #else
     return text;
 #endif
@@ -85,7 +94,10 @@ std::string FromProgram(const std::string &text) {
 
 std::string ToProgram(const std::string &bytes) {
 #ifdef _WIN32
-    return FromAnsi(bytes);
+    const int size = static_cast<int>(bytes.size());
+    std::wstring wide(bytes.size(), L'\0');
+    const int length = MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, wide.data(), size);
+    return Narrow(wide.substr(0, static_cast<size_t>(length > 0 ? length : 0)));
 #else
     return bytes;
 #endif

@@ -1,12 +1,18 @@
 // The Windows desktop: where the settings go, the swatch picture and the clipboard.
 #include "Check.h"
+#include "core/sampling/KeyState.h"
 #include "win32/SettingsFolder.h"
+#include "win32/SpaceWatch.h"
 #include "win32/SwatchImage.h"
 #include "win32/Text.h"
 #include "win32/Win32Desktop.h"
 
+#include <windows.h>
+
 #include <algorithm>
 #include <filesystem>
+#include <future>
+#include <thread>
 
 namespace fs = std::filesystem;
 
@@ -29,17 +35,20 @@ TEST_CASE("settings go beside the program when it can write there, else to roami
     }
 }
 
-TEST_CASE("a folder is usable when a file can be made in it and its name spelled in ANSI") {
+TEST_CASE("a folder is usable when a file can be made in it, whatever script names it") {
+    // Wide paths throughout: the narrow forms would read the names in the ANSI code page.
     const fs::path base = fs::temp_directory_path() / "kalvor-folders";
-    fs::remove_all(base);
-    fs::create_directories(base / "plain");
-    fs::create_directories(base / fs::u8path("\xe8\xa8\xad\xe5\xae\x9a\xf0\x9f\x8e\xa8"));
-    CHECK(FolderIsUsable((base / "plain").string()));
-    CHECK(fs::is_empty(base / "plain")); // the probe file is gone again
-    CHECK(!FolderIsUsable((base / "missing").string()));
-    CHECK(!FolderIsUsable(
-        Narrow((base / fs::u8path("\xe8\xa8\xad\xe5\xae\x9a\xf0\x9f\x8e\xa8")).wstring())));
-    fs::remove_all(base);
+    const fs::path odd = base / Widen("\xe8\xa8\xad\xe5\xae\x9a\xf0\x9f\x8e\xa8"); // 設定🎨
+    std::error_code error;
+    fs::remove_all(base, error);
+    fs::create_directories(base / "plain", error);
+    fs::create_directories(odd, error);
+    CHECK_EQ(error.value(), 0); // under wine: a POSIX locale cannot name such a folder
+    CHECK(FolderIsUsable(Narrow((base / "plain").wstring())));
+    CHECK(fs::is_empty(base / "plain", error)); // the probe file is gone again
+    CHECK(!FolderIsUsable(Narrow((base / "missing").wstring())));
+    CHECK(FolderIsUsable(Narrow(odd.wstring())));
+    fs::remove_all(base, error);
 }
 
 TEST_CASE("texts cross between UTF-8 and UTF-16 unchanged") {
@@ -99,6 +108,77 @@ TEST_CASE("Space is only ever watched, no other key") {
     const auto screens = desktop.Screens();
     CHECK(!screens.empty());
     CHECK(!desktop.SettingsFolder().empty());
+}
+
+TEST_CASE("down now is the key's own state; the hook adds only the presses between ticks") {
+    SpaceWatch watch;
+    watch.Reset(false);
+    // A press whose release the hook never sees: one press, then nothing while the key is up.
+    watch.KeyDown();
+    CHECK_EQ(watch.Query(true).state, std::uint16_t(KeyDownNow | KeyPressedSince));
+    for (int tick = 0; tick < 4; ++tick)
+        CHECK_EQ(watch.Query(false).state, std::uint16_t(0));
+    // The next press counts again; its auto-repeats do not.
+    watch.KeyDown();
+    watch.KeyDown();
+    CHECK_EQ(watch.Query(true).state, std::uint16_t(KeyDownNow | KeyPressedSince));
+    watch.KeyDown();
+    CHECK_EQ(watch.Query(true).state, std::uint16_t(KeyDownNow));
+    watch.KeyUp();
+    // A tap between two ticks.
+    watch.KeyDown();
+    watch.KeyUp();
+    CHECK_EQ(watch.Query(false).state, std::uint16_t(KeyPressedSince));
+    // Down with no press seen: the hook is gone.
+    const SpaceWatch::Answer missed = watch.Query(true);
+    CHECK(missed.hookMissedPress);
+    CHECK_EQ(missed.state, std::uint16_t(KeyDownNow));
+    watch.KeyDown();
+    CHECK(!watch.Query(true).hookMissedPress);
+}
+
+TEST_CASE("the hook sees a press while the window's thread is busy") {
+    Win32Desktop desktop;
+    desktop.GetAsyncKeyState(VK_SPACE);
+    INPUT keys[2] = {};
+    for (INPUT &key : keys) {
+        key.type = INPUT_KEYBOARD;
+        key.ki.wVk = VK_SPACE;
+    }
+    keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    // Typed elsewhere while this thread pumps no messages: a hook that needed this thread
+    // would hold the key up, then be dropped.
+    UINT sent = 0;
+    std::thread typist([&] { sent = SendInput(2, keys, sizeof(INPUT)); });
+    Sleep(600);
+    typist.join();
+    CHECK_EQ(sent, UINT(2));
+    CHECK_EQ(desktop.GetAsyncKeyState(VK_SPACE) & KeyPressedSince, int(KeyPressedSince));
+}
+
+TEST_CASE("a clipboard held a while is waited for; one held long is told to the user") {
+    Win32Desktop desktop;
+    std::vector<std::string> notices;
+    desktop.ShowNoticesWith([&](const std::string &message) { notices.push_back(message); });
+    for (const DWORD holdMs : {200u, 3000u}) {
+        std::promise<void> opened;
+        std::thread holder([&] {
+            // Opened for a window, as another program would: not for this process at large.
+            HWND window = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                          nullptr, nullptr);
+            const bool got = OpenClipboard(window);
+            opened.set_value();
+            Sleep(holdMs);
+            if (got)
+                CloseClipboard();
+            DestroyWindow(window);
+        });
+        opened.get_future().wait();
+        desktop.CopyToClipboard(holdMs == 200 ? "#0a0b0c" : "#ffffff", RGB(10, 11, 12));
+        holder.join();
+        CHECK_EQ(ReadClipboard().unicodeText, std::string("#0a0b0c"));
+        CHECK_EQ(notices.size(), size_t(holdMs == 200 ? 0 : 1));
+    }
 }
 
 CHECK_MAIN

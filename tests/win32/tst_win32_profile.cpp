@@ -1,7 +1,11 @@
 // The settings file through the platform's profile functions, as IniMod uses them.
 #include "Check.h"
+#include "core/FenwoMain.h"
 #include "core/settings/IniMod.h"
+#include "support/FakeDesktop.h"
+#include "support/FakeView.h"
 #include "win32/PrivateProfile.h"
+#include "win32/Text.h"
 
 #include <filesystem>
 #include <fstream>
@@ -96,13 +100,54 @@ TEST_CASE("writes: a new file holds the keys in the order written, with CRLF") {
     CHECK_EQ(IniMod::ReadIni("Position", "Left", "0"), std::string("900"));
 }
 
-TEST_CASE("a path the ANSI code page cannot spell reads defaults and saves nothing") {
+TEST_CASE("a settings folder named in any script reads and saves, through the window's logic") {
+    // Accented, outside every ANSI code page but one, Japanese, and beyond 16 bits.
+    for (const char *name :
+         {"Caf\xc3\xa9", "\xc5\x81\xc3\xb3\x64\xc5\xba", "\xe5\xb1\xb1\xe7\x94\xb0",
+          "\xe8\xa8\xad\xe5\xae\x9a\xf0\x9f\x8e\xa8"}) {
+        Scratch scratch;
+        const fs::path folder = scratch.folder / Widen(name);
+        std::error_code error;
+        fs::create_directories(folder, error);
+        CHECK_EQ(error.value(), 0); // under wine: a POSIX locale cannot name such a folder
+        std::ofstream(folder / "Kalvor.ini", std::ios::binary)
+            << "[Position]\r\nLeft=1500\r\nTop=750\r\n[Output]\r\nUpperCase=0\r\nType=2\r\n";
+        FakeDesktop desktop;
+        desktop.settingsFolder = Narrow(folder.wstring());
+        FakeView view;
+        IniMod::UseProfile(profile);
+        FenwoMain window(view, desktop);
+        window.Form_Load();
+        CHECK_EQ(view.moves.size(), size_t(1));
+        CHECK(!view.moves.empty() && view.moves.back().x == 100 && view.moves.back().y == 50);
+        CHECK_EQ(view.format, 2);
+        window.Form_Moved(200, 60);
+        int cancel = 0;
+        window.Form_QueryUnload(cancel, 0);
+        std::ifstream in(folder / "Kalvor.ini", std::ios::binary);
+        const std::string saved{std::istreambuf_iterator<char>(in), {}};
+        CHECK_EQ(saved,
+                 std::string("[Position]\r\nLeft=3000\r\nTop=900\r\n[Output]\r\nUpperCase=0\r\n"
+                             "Type=2\r\n"));
+        CHECK(desktop.said.empty());
+    }
+}
+
+TEST_CASE("a UTF-16 file is read and stays UTF-16 when written") {
     Scratch scratch;
-    const std::string path = (scratch.folder / "\xe8\xa8\xad\xe5\xae\x9a\xf0\x9f\x8e\xa8.ini")
-                                 .string(); // "設定" and an emoji: in no ANSI code page whole
-    CHECK(!profile.Get(path, "Output", "Type").has_value());
-    CHECK(!profile.Put(path, {{"Output", "Type", "1"}}).empty());
-    CHECK(fs::is_empty(scratch.folder));
+    const std::u16string text = u"[Output]\r\nType=2\r\n[\u8a2d\u5b9a]\r\nk=\u00e9\r\n";
+    scratch.Write(std::string("\xff\xfe") +
+                  std::string(reinterpret_cast<const char *>(text.data()), text.size() * 2));
+    UseFile(scratch);
+    CHECK_EQ(IniMod::ReadIni("Output", "Type", "0"), std::string("2"));
+    CHECK_EQ(IniMod::ReadIni("\xe8\xa8\xad\xe5\xae\x9a", "k", ""), std::string("\xc3\xa9"));
+    CHECK(IniMod::WriteIni({{"Output", "Type", "1"}, {"Position", "Left", "900"}}));
+    const std::u16string after =
+        u"[Output]\r\nType=1\r\n[\u8a2d\u5b9a]\r\nk=\u00e9\r\n[Position]\r\n"
+        u"Left=900\r\n";
+    CHECK_EQ(scratch.Read(),
+             std::string("\xff\xfe") +
+                 std::string(reinterpret_cast<const char *>(after.data()), after.size() * 2));
 }
 
 CHECK_MAIN

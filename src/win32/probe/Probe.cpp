@@ -9,6 +9,9 @@
 //   windows                  every running copy's window and whether it holds, one line each
 //   channel-garbage [BYTES]  sends what is no capture request (one of BYTES, 1 MiB by default)
 //                            to every capture channel; tells the answers and the time taken
+//   capture N                N capture requests to the running copy, back to back; the answers
+//   hold-clipboard MS        keeps the clipboard open for MS milliseconds, as a busy program
+//   notice                   the message a kalvor.exe shows beside its window, if any
 //   wait-window SECONDS      waits until the window shows
 //   focus-window SECONDS     a window of its own that holds the keyboard focus meanwhile
 //   close-focus              closes that window, which then tells the Space presses it had
@@ -257,6 +260,39 @@ int ChannelGarbage(std::size_t oversize) {
     return 0;
 }
 
+int Capture(int count) {
+    std::string line = "taken";
+    for (int i = 0; i < count; ++i)
+        line += SendCaptureRequest().taken ? " 1" : " 0";
+    Print(line);
+    return 0;
+}
+
+int HoldClipboard(DWORD milliseconds) {
+    HWND window =
+        CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    if (!OpenClipboard(window))
+        return 1;
+    Print("held");
+    Sleep(milliseconds);
+    CloseClipboard();
+    return 0;
+}
+
+BOOL CALLBACK AddNotice(HWND window, LPARAM data) {
+    if (IsWindowVisible(window) && ClassOf(window) == "tooltips_class32" &&
+        ClassOf(GetWindow(window, GW_OWNER)) == "KalvorFenwoMain")
+        *reinterpret_cast<std::string *>(data) = TextOf(window);
+    return TRUE;
+}
+
+int Notice() {
+    std::string text;
+    EnumWindows(AddNotice, reinterpret_cast<LPARAM>(&text));
+    Print("notice " + text);
+    return text.empty() ? 1 : 0;
+}
+
 int spaceDowns = 0;
 
 LRESULT CALLBACK PlainProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -399,6 +435,12 @@ int wmain(int argc, wchar_t **argv) {
         return ChannelGarbage(argc > 2 ? static_cast<std::size_t>(number(2)) : 1 << 20);
     if (command == L"end-session")
         return Close(true);
+    if (command == L"capture")
+        return Capture(static_cast<int>(number(2)));
+    if (command == L"hold-clipboard")
+        return HoldClipboard(static_cast<DWORD>(number(2)));
+    if (command == L"notice")
+        return Notice();
     if (command == L"wait-window")
         return WaitWindow(static_cast<int>(number(2)));
     if (command == L"focus-window")

@@ -17,9 +17,10 @@ ensure_packages() {
     echo "    installing: ${missing[*]}"
     local sudo=()
     [ "$(id -u)" -eq 0 ] || sudo=(sudo)
-    export DEBIAN_FRONTEND=noninteractive
-    "${sudo[@]}" apt-get update -q </dev/null >/dev/null
-    "${sudo[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}" </dev/null
+    # sudo clears the environment: the front-end goes on apt-get's own command line.
+    local apt=("${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get)
+    "${apt[@]}" update -q </dev/null >/dev/null
+    "${apt[@]}" install -y -q --no-install-recommends "${missing[@]}" </dev/null
 }
 
 BUILD_PACKAGES=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-svg-dev libx11-dev

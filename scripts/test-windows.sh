@@ -30,6 +30,9 @@ mkdir "$WORK/tmp"
 export TMPDIR=$WORK/tmp # wine keeps its server's folder there: gone with the rest at the end
 export WINEPREFIX=$WORK/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" HOME=${HOME:-$WORK}
 export WINEARCH=win64
+# wine spells Unix file names in the caller's character set: in the POSIX locale (a fresh system
+# with no LANG) it cannot name a folder such as 設定🎨. C.UTF-8 is on every Debian system.
+export LC_ALL=C.UTF-8
 Xvfb -displayfd 3 -screen 0 1024x768x24 -noreset -nolisten tcp 3>"$WORK/display" \
     2>"$WORK/xvfb.log" </dev/null &
 server=$!

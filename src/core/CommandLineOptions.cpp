@@ -67,21 +67,46 @@ CommandOptions ParseOptions(const std::vector<std::string> &arguments,
     return run;
 }
 
-std::string FormatChoices() {
+std::string UsageText(const HelpWords &words) {
     std::string choices;
     for (const CodeFormat &format : CodeFormats())
         choices += (choices.empty() ? "" : "|") + std::string(format.word);
-    return choices;
+    const std::string display(words.displayOption);
+    return "Usage: kalvor [--help] [--version]" + std::string(words.toolkitOptions) +
+           "\n       kalvor --capture" + display + "\n       kalvor --print [--format " + choices +
+           "] [--lower|--upper]" + display + '\n';
 }
 
-std::string FormatHelp() {
+std::string HelpText(const HelpWords &words) {
     constexpr ColourValue example = RGB(0x1E, 0x69, 0xD2);
     std::string help =
+        "\nShows the colour of the screen pixel under the mouse pointer.\n"
+        "Press Space anywhere to hold the colour and copy it (as text and as a picture);\n"
+        "press it again to go on sampling.\n\n"
+        "Options:\n"
+        "  -h, --help     show this help and exit\n"
+        "  -v, --version  show the version and exit\n"
+        "  --capture      make the running Kalvor capture, as Space would: hold the\n"
+        "                 colour under the pointer, add it to the history and copy it\n"
+        "                 (or go back to sampling when it is held). Bind it to a key.\n"
+        "                 " +
+        std::string(words.captureReach) +
+        "\n"
+        "                 Exit 1 when none runs.\n"
+        "                   example: kalvor --capture\n"
+        "  --print        print the code of the colour under the pointer and exit,\n"
+        "                 without a window; exit 1 when it cannot be read\n"
+        "                   example: kalvor --print --format rgb\n"
         "  --format F     for --print, the code in format F; #1E69D2 is written as\n";
     for (const CodeFormat &format : CodeFormats()) {
         std::string word(format.word);
         word.resize(7, ' ');
         help += "                   " + word + RenderCode(format, example, 1) + '\n';
     }
-    return help + "                 the format chosen in the window by default\n";
+    return help +
+           "                 the format chosen in the window by default\n"
+           "  --lower, --upper\n"
+           "                 for --print: the case of hexadecimal codes; the window's by "
+           "default\n" +
+           std::string(words.toolkitNote);
 }

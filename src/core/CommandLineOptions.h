@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // Kalvor's own options (--help, --version, --capture, --print with --format, --lower,
@@ -25,10 +26,17 @@ struct FrontEndOptions {
     std::function<int(const std::vector<std::string> &arguments, std::size_t at)> takeOwn;
 };
 
-// The words --format takes, as a usage line shows them: "html|hex|...".
-std::string FormatChoices();
-// The help's lines on --format: each format with the code it gives for one colour.
-std::string FormatHelp();
+// What a front-end's usage and help say of itself; the rest is the same for every program.
+struct HelpWords {
+    std::string_view
+        toolkitOptions;             // after the first usage line's options, such as " [Qt options]"
+    std::string_view displayOption; // after --capture and --print, such as " [-display NAME]"
+    std::string_view captureReach;  // which running copy --capture reaches, one sentence
+    std::string_view toolkitNote;   // the help's last lines
+};
+std::string UsageText(const HelpWords &words);
+// The help after the usage; --format's lines come from the table of formats.
+std::string HelpText(const HelpWords &words);
 
 // arguments[0] is the program.
 CommandOptions ParseOptions(const std::vector<std::string> &arguments,

@@ -37,12 +37,13 @@ const QStringList QtFlags = {"reverse", "widgetcount", "nograb", "dograb", "sync
 
 } // namespace
 
+const HelpWords QtHelpWords = {" [Qt options]", " [-display NAME]",
+                               "The copy on the same display takes it; of two there,\n             "
+                               "    the one that started first.",
+                               "Qt's own options, such as -display or -style, are accepted too.\n"};
+
 QString UsageText() {
-    return QStringLiteral("Usage: kalvor [--help] [--version] [Qt options]\n"
-                          "       kalvor --capture [-display NAME]\n"
-                          "       kalvor --print [--format %1] [--lower|--upper] "
-                          "[-display NAME]\n")
-        .arg(QString::fromStdString(FormatChoices()));
+    return QString::fromStdString(UsageText(QtHelpWords));
 }
 
 CommandLine ParseCommandLine(const QStringList &arguments) {
@@ -52,31 +53,7 @@ CommandLine ParseCommandLine(const QStringList &arguments) {
     QString display;
     FrontEndOptions qt;
     qt.usage = UsageText().toStdString();
-    qt.help = "\nShows the colour of the screen pixel under the mouse pointer.\n"
-              "Press Space anywhere to hold the colour and copy it (as text and as "
-              "a picture);\npress it again to go on sampling.\n\n"
-              "Options:\n"
-              "  -h, --help     show this help and exit\n"
-              "  -v, --version  show the version and exit\n"
-              "  --capture      make the running Kalvor capture, as Space would: "
-              "hold the\n"
-              "                 colour under the pointer, add it to the history "
-              "and copy it\n"
-              "                 (or go back to sampling when it is held). Bind it "
-              "to a key.\n"
-              "                 The copy on the same X display takes it; of two "
-              "there, the one\n"
-              "                 that started first. Exit 1 when none runs.\n"
-              "                   example: kalvor --capture\n"
-              "  --print        print the code of the colour under the pointer "
-              "and exit,\n"
-              "                 without a window; exit 1 when it cannot be read\n"
-              "                   example: kalvor --print --format rgb\n" +
-              FormatHelp() +
-              "  --lower, --upper\n"
-              "                 for --print: the case of hexadecimal codes; the "
-              "window's by default\n"
-              "Qt's own options, such as -display or -style, are accepted too.\n";
+    qt.help = HelpText(QtHelpWords);
     qt.version = KALVOR_VERSION;
     // Qt's options stay for Qt to take, in the forms Qt reads them: "-name VALUE" or
     // "--name VALUE", and "=VALUE" only where Qt reads that too (a -display=:1 that Qt would

@@ -13,30 +13,10 @@
 
 namespace {
 
-constexpr char Usage[] = "Usage: kalvor [--help] [--version]\n"
-                         "       kalvor --capture\n"
-                         "       kalvor --print [--format html|hex|rgb] [--lower|--upper]\n";
-
-constexpr char Help[] =
-    "\nShows the colour of the screen pixel under the mouse pointer.\n"
-    "Press Space anywhere to hold the colour and copy it (as text and as a picture);\n"
-    "press it again to go on sampling.\n\n"
-    "Options:\n"
-    "  -h, --help     show this help and exit\n"
-    "  -v, --version  show the version and exit\n"
-    "  --capture      make the running Kalvor capture, as Space would: hold the\n"
-    "                 colour under the pointer, add it to the history and copy it\n"
-    "                 (or go back to sampling when it is held). Bind it to a key.\n"
-    "                 Your copy in the same session takes it; of two there, the one\n"
-    "                 that started first. Exit 1 when none runs.\n"
-    "                   example: kalvor --capture\n"
-    "  --print        print the code of the colour under the pointer and exit,\n"
-    "                 without a window; exit 1 when it cannot be read\n"
-    "                   example: kalvor --print --format rgb\n"
-    "  --format F     for --print: html (#1E69D2), hex (1E69D2) or rgb (30,105,210);\n"
-    "                 the format chosen in the window by default\n"
-    "  --lower, --upper\n"
-    "                 for --print: the case of hexadecimal codes; the window's by default\n";
+constexpr HelpWords WindowsHelpWords = {"", "",
+                                        "Your copy in the same session takes it; of two there,\n   "
+                                        "              the one that started first.",
+                                        ""};
 
 // A console handle not of this process's console is of no use to a windowed program; the
 // starting program's console is, once attached.
@@ -87,7 +67,8 @@ int Fail(const std::string &why) {
 } // namespace
 
 CommandOptions ParseWin32CommandLine(const std::vector<std::string> &arguments) {
-    return ParseOptions(arguments, {Usage, Help, KALVOR_VERSION, {}});
+    return ParseOptions(
+        arguments, {UsageText(WindowsHelpWords), HelpText(WindowsHelpWords), KALVOR_VERSION, {}});
 }
 
 std::vector<std::string> ArgumentsOfThisProcess() {

@@ -68,13 +68,12 @@ CommandOptions ParseOptions(const std::vector<std::string> &arguments,
 }
 
 std::string UsageText(const HelpWords &words) {
-    std::string choices;
+    std::string usage = "Usage: kalvor [--help] [--version]";
+    usage.append(words.toolkitOptions).append("\n       kalvor --capture");
+    usage.append(words.displayOption).append("\n       kalvor --print [--format ");
     for (const CodeFormat &format : CodeFormats())
-        choices += (choices.empty() ? "" : "|") + std::string(format.word);
-    const std::string display(words.displayOption);
-    return "Usage: kalvor [--help] [--version]" + std::string(words.toolkitOptions) +
-           "\n       kalvor --capture" + display + "\n       kalvor --print [--format " + choices +
-           "] [--lower|--upper]" + display + '\n';
+        usage.append(&format == CodeFormats().data() ? "" : "|").append(format.word);
+    return usage.append("] [--lower|--upper]").append(words.displayOption).append("\n");
 }
 
 std::string HelpText(const HelpWords &words) {
@@ -89,24 +88,24 @@ std::string HelpText(const HelpWords &words) {
         "  --capture      make the running Kalvor capture, as Space would: hold the\n"
         "                 colour under the pointer, add it to the history and copy it\n"
         "                 (or go back to sampling when it is held). Bind it to a key.\n"
-        "                 " +
-        std::string(words.captureReach) +
-        "\n"
-        "                 Exit 1 when none runs.\n"
-        "                   example: kalvor --capture\n"
-        "  --print        print the code of the colour under the pointer and exit,\n"
-        "                 without a window; exit 1 when it cannot be read\n"
-        "                   example: kalvor --print --format rgb\n"
-        "  --format F     for --print, the code in format F; #1E69D2 is written as\n";
+        "                 ";
+    help.append(words.captureReach);
+    help.append("\n"
+                "                 Exit 1 when none runs.\n"
+                "                   example: kalvor --capture\n"
+                "  --print        print the code of the colour under the pointer and exit,\n"
+                "                 without a window; exit 1 when it cannot be read\n"
+                "                   example: kalvor --print --format rgb\n"
+                "  --format F     for --print, the code in format F; #1E69D2 is written as\n");
     for (const CodeFormat &format : CodeFormats()) {
         std::string word(format.word);
         word.resize(7, ' ');
-        help += "                   " + word + RenderCode(format, example, 1) + '\n';
+        help.append("                   ").append(word);
+        help.append(RenderCode(format, example, 1)).append("\n");
     }
-    return help +
-           "                 the format chosen in the window by default\n"
-           "  --lower, --upper\n"
-           "                 for --print: the case of hexadecimal codes; the window's by "
-           "default\n" +
-           std::string(words.toolkitNote);
+    help.append("                 the format chosen in the window by default\n"
+                "  --lower, --upper\n"
+                "                 for --print: the case of hexadecimal codes; the window's by "
+                "default\n");
+    return help.append(words.toolkitNote);
 }

@@ -10,7 +10,6 @@
 #include "qt/QtDesktop.h"
 #include "qt/Say.h"
 #include "qt/SettingsLocation.h"
-#include "qt/StartupProbe.h"
 #include "qt/TerminationSignals.h"
 #ifdef KALVOR_WITH_WAYLAND
 #include "qt/WaylandSession.h"
@@ -144,7 +143,6 @@ int main(int argc, char *argv[]) {
     std::unique_ptr<CaptureService> captures;
     if (!channel.isEmpty())
         captures = std::make_unique<CaptureService>(core, channel);
-    ReportStartupWhenAsked(window);
     window.show();
     const int status = QApplication::exec();
     openWindow = nullptr;

@@ -130,8 +130,8 @@ struct Placement {
 
 } // namespace
 
-FenwoMainWindow::FenwoMainWindow(HINSTANCE instance, Win32Desktop &desktop)
-    : instance_(instance), desktop_(desktop), core_(*this, desktop) {}
+FenwoMainWindow::FenwoMainWindow(HINSTANCE instance, Win32Desktop &desktop, IniMod &settings)
+    : instance_(instance), desktop_(desktop), core_(*this, desktop, settings) {}
 
 FenwoMainWindow::~FenwoMainWindow() {
     if (window_)

@@ -14,7 +14,7 @@ class Win32Desktop;
 // handler of the same name; no control keeps state of its own.
 class FenwoMainWindow final : public WindowView {
   public:
-    FenwoMainWindow(HINSTANCE instance, Win32Desktop &desktop);
+    FenwoMainWindow(HINSTANCE instance, Win32Desktop &desktop, IniMod &settings);
     ~FenwoMainWindow() override;
     FenwoMainWindow(const FenwoMainWindow &) = delete;
     FenwoMainWindow &operator=(const FenwoMainWindow &) = delete;

@@ -16,13 +16,6 @@
 
 namespace {
 
-Win32Desktop *theDesktop = nullptr;
-
-void Report(const std::string &message) {
-    if (theDesktop)
-        theDesktop->Say(message);
-}
-
 // The manifest asks for per-monitor awareness; a copy started without it (renamed, or its
 // manifest stripped) asks again here.
 void BecomeDpiAware() {
@@ -70,14 +63,12 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     InitCommonControlsEx(&controls);
 
     Win32Desktop desktop;
-    theDesktop = &desktop;
     if (!desktop.HookInstalled())
         desktop.Say("no keyboard hook: a Space tap between two ticks may be missed");
     PrivateProfile profile;
-    IniMod::UseProfile(profile);
-    IniMod::UseReporter(Report);
+    IniMod settings(profile);
 
-    FenwoMainWindow window(instance, desktop);
+    FenwoMainWindow window(instance, desktop, settings);
     window.OnFirstPaint(SignalFirstPaint);
     if (!window.Create()) {
         desktop.Say("the window could not be created");
@@ -95,6 +86,5 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
         TranslateMessage(&message);
         DispatchMessageW(&message);
     }
-    theDesktop = nullptr;
     return static_cast<int>(message.wParam);
 }

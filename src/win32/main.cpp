@@ -68,13 +68,16 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     PrivateProfile profile;
     IniMod settings(profile);
 
-    FenwoMainWindow window(instance, desktop, settings);
+    // The program owns the window's logic; the window shows it and hands it every event.
+    FenwoMainWindow window(instance, desktop);
+    FenwoMain core(window, desktop, settings);
+    window.Attach(core);
     window.OnFirstPaint(SignalFirstPaint);
     if (!window.Create()) {
         desktop.Say("the window could not be created");
         return 1;
     }
-    CaptureChannel channel([&window] { window.Logic().RequestCapture(); });
+    CaptureChannel channel([&core] { core.RequestCapture(); });
     if (std::string problem; channel.Open(&problem) == CaptureChannel::State::Closed)
         desktop.Say("kalvor --capture cannot reach this window: " + problem);
     window.Show(showCommand);

@@ -9,8 +9,8 @@
 
 namespace {
 
-// A desktop and a window that take every call and do nothing with it.
-struct Silent final : WindowView, Desktop {
+// A desktop, a window and settings that take every call and do nothing with it.
+struct Silent final : WindowView, Desktop, Profile {
     void ShowPreview(ColourValue) override {}
     void ShowTexts(const ColourTexts &) override {}
     void ShowHold(bool) override {}
@@ -32,6 +32,11 @@ struct Silent final : WindowView, Desktop {
     std::string SettingsFolder() override { return {}; }
     std::string DecimalSeparator() override { return "."; }
     void Say(const std::string &) override {}
+    std::optional<std::string> Get(const std::string &, const std::string &,
+                                   const std::string &) override {
+        return std::nullopt;
+    }
+    std::string Put(const std::string &, const std::vector<IniEntry> &) override { return {}; }
 };
 
 } // namespace
@@ -40,7 +45,8 @@ int main(int argc, char *argv[]) {
     const int total = argc > 1 ? std::atoi(argv[1]) : 1000000;
     const int window = std::min(100000, total / 2);
     Silent silent;
-    FenwoMain w(silent, silent);
+    IniMod settings(silent);
+    FenwoMain w(silent, silent, settings);
 
     const double residentBefore = ResidentBytes();
     using Clock = std::chrono::steady_clock;

@@ -96,20 +96,21 @@ int main(int argc, char *argv[]) {
 
     PosixFileStore files;
     IniFileProfile profile(files);
-    IniMod::UseProfile(profile);
-    IniMod::SetIniPath(path);
-    Run("--print", size, [] { std::printf("code %s; ", PrintedCode(0x123456, -1, -1).c_str()); });
+    IniMod settings(profile);
+    settings.SetIniPath(path);
+    Run("--print", size,
+        [&] { std::printf("code %s; ", PrintedCode(settings, 0x123456, -1, -1).c_str()); });
     Run("start-up", size, [&] {
         Silent silent;
         silent.folder = folder;
-        FenwoMain w(silent, silent);
+        FenwoMain w(silent, silent, settings);
         w.Form_Load();
     });
-    Run("close", size, [] {
-        IniMod::WriteIni({{"Position", "Left", "915"},
-                          {"Position", "Top", "465"},
-                          {"Output", "UpperCase", "0"},
-                          {"Output", "Type", "2"}});
+    Run("close", size, [&] {
+        settings.WriteIni({{"Position", "Left", "915"},
+                           {"Position", "Top", "465"},
+                           {"Output", "UpperCase", "0"},
+                           {"Output", "Type", "2"}});
     });
     std::filesystem::remove_all(folder);
     return 0;

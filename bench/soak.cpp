@@ -3,10 +3,12 @@
 // every capture that went missing. Usage: soak [seconds] (default 600). Needs an X display
 // (bench/run-soak.sh brings an Xvfb); the exit status is 1 when a capture was lost.
 #include "bench/ProcessStats.h"
+#include "core/settings/IniFileProfile.h"
 #include "platform/x11/X11Screen.h"
 #include "qt/FenwoMainWindow.h"
 #include "qt/HistoryStrip.h"
 #include "qt/QtDesktop.h"
+#include "tests/unit/support/MemoryFileStore.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -49,9 +51,14 @@ int main(int argc, char *argv[]) {
         std::fprintf(stderr, "soak: no X display\n");
         return 2;
     }
-    const QTemporaryDir settings;
-    QtDesktop desktop(*screen, settings.path());
-    FenwoMainWindow w(desktop);
+    const QTemporaryDir folder;
+    QtDesktop desktop(*screen, folder.path());
+    MemoryFileStore files; // the settings stay in memory
+    IniFileProfile profile(files);
+    IniMod settings(profile);
+    FenwoMainWindow w;
+    FenwoMain core(w, desktop, settings);
+    w.Attach(core);
     const auto swatchCount = [&w] { return static_cast<int>(w.Core().Swatches().Count()); };
     w.move(20, 20);
     w.show();

@@ -70,7 +70,7 @@ int main(int argc, char *argv[]) {
         return 2;
     }
     const int runs = argc > 3 ? std::atoi(argv[3]) : 20;
-    setenv("KALVOR_STARTUP_PROBE", "1", 1);
+    setenv("LD_PRELOAD", PROBE_LIBRARY, 1);
     std::vector<double> kalvorMs, kalvorMib, bareMs, bareMib;
     RunOnce(argv[1]); // warm the file cache for both
     RunOnce(argv[2]);

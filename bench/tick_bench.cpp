@@ -1,8 +1,10 @@
 // One sampling tick against the bare reads it is made of, and the CPU the window spends while
 // sampling a still pointer. Needs an X display (bench/run-tick-bench.sh brings an Xvfb).
+#include "core/settings/IniFileProfile.h"
 #include "platform/x11/X11Screen.h"
 #include "qt/FenwoMainWindow.h"
 #include "qt/QtDesktop.h"
+#include "tests/unit/support/MemoryFileStore.h"
 
 #include <QApplication>
 #include <QDir>
@@ -47,7 +49,12 @@ int main(int argc, char *argv[]) {
         return 1;
     }
     QtDesktop desktop(*screen, QDir::tempPath());
-    FenwoMainWindow w(desktop);
+    MemoryFileStore files; // the settings stay in memory
+    IniFileProfile profile(files);
+    IniMod settings(profile);
+    FenwoMainWindow w;
+    FenwoMain core(w, desktop, settings);
+    w.Attach(core);
     w.move(300, 200);
     w.show();
     if (!QTest::qWaitForWindowExposed(&w))

@@ -3,7 +3,8 @@
 
 #include "core/colour/CodeFormats.h"
 
-FenwoMain::FenwoMain(WindowView &view, Desktop &desktop) : view_(view), desktop_(desktop) {}
+FenwoMain::FenwoMain(WindowView &view, Desktop &desktop, IniMod &settings)
+    : view_(view), desktop_(desktop), settings_(settings) {}
 
 void FenwoMain::ShowColor(ColourValue colour) {
     preview_ = colour;

@@ -4,13 +4,15 @@
 #include "core/WindowView.h"
 #include "core/colour/CodeText.h"
 #include "core/history/History.h"
+#include "core/settings/IniMod.h"
 
 #include <cstdint>
 #include <string>
 
 // The window's logic: its state and the handlers of its events. Front-ends draw what it tells
 // its WindowView and forward every event to the handler of the same name; the desktop it reads
-// comes in through Desktop. Nothing here knows a toolkit or a window system.
+// comes in through Desktop, the settings file through the program's IniMod. Nothing here
+// knows a toolkit or a window system.
 class FenwoMain {
   public:
     static constexpr int ScaleWidth = 274; // client area, in pixels at 96 DPI
@@ -18,7 +20,7 @@ class FenwoMain {
     static constexpr int SamplingPeriod = 50; // ms between ticks while sampling
     static constexpr int HeldPeriod = 200;    // ms between ticks while held
 
-    FenwoMain(WindowView &view, Desktop &desktop);
+    FenwoMain(WindowView &view, Desktop &desktop, IniMod &settings);
     ~FenwoMain();
     FenwoMain(const FenwoMain &) = delete;
     FenwoMain &operator=(const FenwoMain &) = delete;
@@ -90,6 +92,7 @@ class FenwoMain {
 
     WindowView &view_;
     Desktop &desktop_;
+    IniMod &settings_;
 
     std::uintptr_t desktopWnd_ = 0;
     ColourValue preview_ = COLOR_BTNFACE_REF;

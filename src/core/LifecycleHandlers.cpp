@@ -1,7 +1,6 @@
 // Start-up restores the settings file; every close saves it.
 #include "core/FenwoMain.h"
 #include "core/sampling/KeyState.h"
-#include "core/settings/IniMod.h"
 #include "core/settings/NumberText.h"
 #include "core/settings/OutputOptions.h"
 #include "core/window/WindowPlacement.h"
@@ -44,12 +43,12 @@ void FenwoMain::Form_StateChanged(int windowState) {
 }
 
 FenwoMain::~FenwoMain() {
-    IniMod::UseReporter(nullptr); // it would tell a desktop that may be gone
+    settings_.UseReporter(nullptr); // it would tell a desktop that may be gone
 }
 
 // Every step below that fails ends there, silently; the next step still runs.
 void FenwoMain::Form_Load() {
-    IniMod::UseReporter([this](const std::string &message) { desktop_.Say(message); });
+    settings_.UseReporter([this](const std::string &message) { desktop_.Say(message); });
     desktopWnd_ = desktop_.GetDesktopWindow();
     view_.SetWindowTopmost();
     desktop_.GetAsyncKeyState(VK_SPACE); // only presses from now on count
@@ -58,9 +57,9 @@ void FenwoMain::Form_Load() {
     const std::u8string file =
         (std::filesystem::path(std::u8string(folder.begin(), folder.end())) / u8"Kalvor.ini")
             .u8string();
-    IniMod::SetIniPath(std::string(file.begin(), file.end()));
+    settings_.SetIniPath(std::string(file.begin(), file.end()));
     {
-        const IniMod::ReadPass pass;
+        const IniMod::ReadPass pass(settings_);
         RestorePosition();
         RestoreUpperCase();
         RestoreOutputFormat();
@@ -71,8 +70,8 @@ void FenwoMain::Form_Load() {
 void FenwoMain::RestorePosition() {
     // Stored means both keys are there and read as numbers, whatever they hold: an empty
     // default is no number, so a missing key leaves the place to the window manager.
-    const auto left = ParseSingle(IniMod::ReadIni("Position", "Left", ""));
-    const auto top = ParseSingle(IniMod::ReadIni("Position", "Top", ""));
+    const auto left = ParseSingle(settings_.ReadIni("Position", "Left", ""));
+    const auto top = ParseSingle(settings_.ReadIni("Position", "Top", ""));
     if (!left || !top)
         return;
     const auto x = TwipsToPixels(*left, desktop_.TwipsPerPixel());
@@ -87,12 +86,12 @@ void FenwoMain::RestorePosition() {
 }
 
 void FenwoMain::RestoreUpperCase() {
-    if (const auto value = StoredUpperCase())
+    if (const auto value = StoredUpperCase(settings_))
         SetUpperCase(*value);
 }
 
 void FenwoMain::RestoreOutputFormat() {
-    if (const auto index = StoredFormat())
+    if (const auto index = StoredFormat(settings_))
         SetListIndex(*index);
 }
 
@@ -107,5 +106,5 @@ void FenwoMain::Form_QueryUnload(int &Cancel, int UnloadMode) {
     }
     entries.push_back({"Output", "UpperCase", std::to_string(upperCase_)});
     entries.push_back({"Output", "Type", std::to_string(listIndex_)});
-    IniMod::WriteIni(entries);
+    settings_.WriteIni(entries);
 }

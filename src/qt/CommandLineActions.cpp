@@ -1,6 +1,5 @@
 #include "qt/CommandLineActions.h"
 
-#include "core/settings/IniMod.h"
 #include "core/settings/OutputOptions.h"
 #include "platform/posix/CaptureChannel.h"
 #include "platform/x11/X11Screen.h"
@@ -22,10 +21,10 @@ int Fail(const std::string &why) {
     return 1;
 }
 
-// Prints the code of colour as the command asked, reading the settings file in settingsFolder.
-int Print(const CommandLine &command, ColourValue colour, const std::string &settingsFolder) {
-    IniMod::SetIniPath(settingsFolder + "/Kalvor.ini");
-    const std::string line = PrintedCode(colour, command.format, command.upperCase) + '\n';
+// Prints the code of colour as the command asked, else as settings say.
+int Print(const CommandLine &command, ColourValue colour, IniMod &settings) {
+    const std::string line =
+        PrintedCode(settings, colour, command.format, command.upperCase) + '\n';
     // A full disk or a closed pipe shows only at the flush: the caller must not take an
     // unwritten code for a printed one.
     errno = 0;
@@ -49,7 +48,7 @@ int CaptureInRunningCopy(const QString &displayName) {
 }
 
 int PrintColourUnderPointer(const CommandLine &command, const QString &displayName,
-                            const std::string &settingsFolder) {
+                            IniMod &settings) {
     if (displayName.isEmpty())
         return Fail("no X display: DISPLAY is not set");
     const std::string name = displayName.toStdString();
@@ -65,11 +64,11 @@ int PrintColourUnderPointer(const CommandLine &command, const QString &displayNa
     if (colour == CLR_INVALID)
         return Fail("the pixel under the pointer cannot be read");
 
-    return Print(command, colour, settingsFolder);
+    return Print(command, colour, settings);
 }
 
 #ifdef KALVOR_WITH_WAYLAND
-int PrintColourThroughPortal(const CommandLine &command, const std::string &settingsFolder) {
+int PrintColourThroughPortal(const CommandLine &command, IniMod &settings) {
     using State = WaylandScreenReader::State;
     WaylandScreenReader::Options options;
     options.registerShortcut = false;
@@ -84,7 +83,7 @@ int PrintColourThroughPortal(const CommandLine &command, const std::string &sett
             if (const auto pointer = reader.GetCursorPos()) {
                 const ColourValue colour = reader.GetPixel(reader.GetDesktopWindow(), *pointer);
                 if (colour != CLR_INVALID)
-                    return Print(command, colour, settingsFolder);
+                    return Print(command, colour, settings);
             }
             // Long enough for the reader to ask twice for a picture that was lost.
             if (waited > std::chrono::seconds(7))

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/settings/IniMod.h"
 #include "qt/CommandLine.h"
 
 #include <string>
@@ -11,10 +12,10 @@
 int CaptureInRunningCopy(const QString &displayName);
 
 // Prints the code of the colour under the pointer on displayName, in the format and case the
-// command line asks for, else those of the settings file in settingsFolder (never written).
+// command line asks for, else those of settings (never written).
 int PrintColourUnderPointer(const CommandLine &command, const QString &displayName,
-                            const std::string &settingsFolder);
+                            IniMod &settings);
 
 // The same through the desktop's screen-cast portal, on a Wayland desktop: the first start asks
 // the user, later ones restore the permission given then.
-int PrintColourThroughPortal(const CommandLine &command, const std::string &settingsFolder);
+int PrintColourThroughPortal(const CommandLine &command, IniMod &settings);

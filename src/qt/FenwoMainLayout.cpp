@@ -59,7 +59,7 @@ void FenwoMainWindow::CreateControls() {
     Check1 = Place(new ToggleFrame(this), 20, 4, 41, 41);
     Timer1 = new QTimer(this);
     Timer1->setTimerType(Qt::PreciseTimer);
-    Timer1->setInterval(core_.TimerInterval());
+    Timer1->setInterval(core_->TimerInterval());
     Text1[0] = Place(new TextBox(this), 88, 24, 33, 18);
     Text2 = Place(new TextBox(this), 88, 48, 113, 18);
     Picture1 = Place(new PictureBox(this), 24, 8, 33, 33);
@@ -71,7 +71,7 @@ void FenwoMainWindow::CreateControls() {
         box->setAlignment(Qt::AlignRight);
 
     Picture2 = Place(new QWidget(this), 16, 80, 241, 33);
-    Picture4 = Place(new HistoryStrip(core_.Swatches(), Picture2), 0, 0, 241, SwatchSize);
+    Picture4 = Place(new HistoryStrip(core_->Swatches(), Picture2), 0, 0, 241, SwatchSize);
     HScroll1 = Place(new QScrollBar(Qt::Horizontal, Picture2), 0, 16, 241, 17);
     HScroll1->setRange(0, 0);
     HScroll1->setSingleStep(1);

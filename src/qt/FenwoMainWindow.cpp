@@ -13,8 +13,10 @@
 #include <QSignalBlocker>
 #include <QTimer>
 
-FenwoMainWindow::FenwoMainWindow(Desktop &desktop, QWidget *parent)
-    : QWidget(parent), core_(*this, desktop) {
+FenwoMainWindow::FenwoMainWindow(QWidget *parent) : QWidget(parent) {}
+
+void FenwoMainWindow::Attach(FenwoMain &core) {
+    core_ = &core;
     CreateControls();
     ConnectHandlers();
 }
@@ -22,45 +24,45 @@ FenwoMainWindow::FenwoMainWindow(Desktop &desktop, QWidget *parent)
 FenwoMainWindow::~FenwoMainWindow() = default;
 
 void FenwoMainWindow::ConnectHandlers() {
-    connect(Timer1, &QTimer::timeout, this, [this] { core_.Timer1_Timer(); });
-    connect(Check1, &ToggleFrame::Click, this, [this] { core_.Check1_Click(); });
+    connect(Timer1, &QTimer::timeout, this, [this] { core_->Timer1_Timer(); });
+    connect(Check1, &ToggleFrame::Click, this, [this] { core_->Check1_Click(); });
     connect(Picture1, &PictureBox::Click, this, [this] {
         if (!previewClick_ || !previewClick_())
-            core_.Picture1_Click();
+            core_->Picture1_Click();
     });
-    connect(Check2, &OptionBox::Click, this, [this] { core_.Check2_Click(); });
-    connect(Combo1, &DropDownList::Click, this, [this](int index) { core_.Combo1_Click(index); });
+    connect(Check2, &OptionBox::Click, this, [this] { core_->Check2_Click(); });
+    connect(Combo1, &DropDownList::Click, this, [this](int index) { core_->Combo1_Click(index); });
     for (int i = 0; i < 3; ++i) {
-        connect(Text1[i], &TextBox::GotFocus, this, [this, i] { core_.Text1_GotFocus(i); });
+        connect(Text1[i], &TextBox::GotFocus, this, [this, i] { core_->Text1_GotFocus(i); });
         connect(Text1[i], &QLineEdit::textEdited, this,
-                [this, i](const QString &text) { core_.Text1_Change(i, text.toStdString()); });
+                [this, i](const QString &text) { core_->Text1_Change(i, text.toStdString()); });
     }
-    connect(Text2, &TextBox::GotFocus, this, [this] { core_.Text2_GotFocus(); });
+    connect(Text2, &TextBox::GotFocus, this, [this] { core_->Text2_GotFocus(); });
     connect(Text2, &QLineEdit::textEdited, this,
-            [this](const QString &text) { core_.Text2_Change(text.toStdString()); });
+            [this](const QString &text) { core_->Text2_Change(text.toStdString()); });
     connect(HScroll1, &QScrollBar::valueChanged, this, [this](int value) {
         if (HScroll1->isSliderDown())
-            core_.HScroll1_Scroll(value);
+            core_->HScroll1_Scroll(value);
         else
-            core_.HScroll1_Change(value);
+            core_->HScroll1_Change(value);
     });
     connect(HScroll1, &QScrollBar::sliderReleased, this,
-            [this] { core_.HScroll1_Change(HScroll1->value()); });
+            [this] { core_->HScroll1_Change(HScroll1->value()); });
     connect(Picture4, &HistoryStrip::Click, this,
-            [this](qint64 index) { core_.Picture3_Click(index); });
+            [this](qint64 index) { core_->Picture3_Click(index); });
 }
 
 void FenwoMainWindow::setVisible(bool visible) {
     if (visible && !loaded_) {
         loaded_ = true;
         if (testAttribute(Qt::WA_Moved))
-            core_.Form_Moved(x(), y());
+            core_->Form_Moved(x(), y());
         // A Wayland window never learns its place (Qt reports one relative to its decoration).
         if (QGuiApplication::platformName().startsWith(QLatin1String("wayland")))
-            core_.PositionUnknowable();
-        core_.Form_Load();
+            core_->PositionUnknowable();
+        core_->Form_Load();
         QWidget::setVisible(true);
-        Timer1->start(core_.TimerInterval());
+        Timer1->start(core_->TimerInterval());
         return;
     }
     QWidget::setVisible(visible);

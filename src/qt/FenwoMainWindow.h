@@ -20,15 +20,19 @@ class ToggleFrame;
 // The preview's own tooltip: sampling on or off.
 QString PreviewTip();
 
-// The one window, drawn with Qt widgets. The state and the handlers are the core's; the
-// widgets show what it says and pass every event on to the handler of the same name.
+// The one window, drawn with Qt widgets. The state and the handlers are the core's, which the
+// program owns; the widgets show what it says and pass every event on to the handler of the
+// same name.
 class FenwoMainWindow final : public QWidget, public WindowView {
     Q_OBJECT
   public:
-    explicit FenwoMainWindow(Desktop &desktop, QWidget *parent = nullptr);
+    explicit FenwoMainWindow(QWidget *parent = nullptr);
     ~FenwoMainWindow() override;
 
-    FenwoMain &Core() { return core_; }
+    // Builds the controls and hands their events to core from then on: once, before anything
+    // else. The core is made on this window as its view, so it comes after it.
+    void Attach(FenwoMain &core);
+    FenwoMain &Core() { return *core_; }
 
     // Runs Form_Load once before the first show, then starts the sampling timer.
     void setVisible(bool visible) override;
@@ -88,7 +92,7 @@ class FenwoMainWindow final : public QWidget, public WindowView {
     void ConnectHandlers();
     TextBox *Box(TextField field) const;
 
-    FenwoMain core_;
+    FenwoMain *core_ = nullptr;
     bool loaded_ = false;
     bool unloaded_ = false;
     std::function<bool()> previewClick_;

@@ -26,18 +26,18 @@ void FenwoMainWindow::UseJapaneseFont() {
 
 void FenwoMainWindow::moveEvent(QMoveEvent *event) {
     QWidget::moveEvent(event);
-    core_.Form_Moved(x(), y());
+    core_->Form_Moved(x(), y());
 }
 
 void FenwoMainWindow::changeEvent(QEvent *event) {
     QWidget::changeEvent(event);
     if (event->type() == QEvent::WindowStateChange)
-        core_.Form_StateChanged(WindowState());
+        core_->Form_StateChanged(WindowState());
 }
 
 void FenwoMainWindow::closeEvent(QCloseEvent *event) {
     int Cancel = 0;
-    core_.Form_QueryUnload(Cancel, 0);
+    core_->Form_QueryUnload(Cancel, 0);
     if (Cancel != 0) {
         event->ignore();
         return;
@@ -52,5 +52,5 @@ void FenwoMainWindow::SaveIfOpen() {
         return;
     unloaded_ = true;
     int Cancel = 0;
-    core_.Form_QueryUnload(Cancel, 0);
+    core_->Form_QueryUnload(Cancel, 0);
 }

@@ -10,7 +10,6 @@
 #include "qt/QtDesktop.h"
 #include "qt/Say.h"
 #include "qt/SettingsLocation.h"
-#include "qt/StartupProbe.h"
 #include "qt/TerminationSignals.h"
 #ifdef KALVOR_WITH_WAYLAND
 #include "qt/WaylandSession.h"
@@ -23,13 +22,10 @@
 
 namespace {
 
-// Built before main, so they outlive the save that exit() may still run.
-PosixFileStore files;
-IniFileProfile profile(files);
 FenwoMainWindow *openWindow = nullptr;
 
 // Qt ends the process with exit() when the X connection breaks; the settings are saved on the
-// way out all the same.
+// way out all the same (exit() leaves main's own objects standing).
 void SaveOnExit() {
     if (openWindow)
         openWindow->SaveIfOpen();
@@ -83,15 +79,18 @@ int main(int argc, char *argv[]) {
         CaptureChannelName(display.x11Display, qEnvironmentVariable("WAYLAND_DISPLAY"));
     if (command.action == CommandLine::Capture)
         return CaptureInRunningCopy(channel);
+
+    PosixFileStore files;
+    IniFileProfile profile(files);
+    IniMod settings(profile);
     if (command.action == CommandLine::Print) {
         const QCoreApplication quiet(argc, argv);
-        IniMod::UseProfile(profile);
-        const std::string folder = NativeSettingsFolder(ProgramFolder());
+        settings.SetIniPath(NativeSettingsFolder(ProgramFolder()) + "/Kalvor.ini");
 #ifdef KALVOR_WITH_WAYLAND
         if (wayland)
-            return PrintColourThroughPortal(command, folder);
+            return PrintColourThroughPortal(command, settings);
 #endif
-        return PrintColourUnderPointer(command, x11Name, folder);
+        return PrintColourUnderPointer(command, x11Name, settings);
     }
 
     if (!display.error.isEmpty()) {
@@ -112,8 +111,6 @@ int main(int argc, char *argv[]) {
     if (!display.note.isEmpty())
         Say(display.note.toStdString());
 
-    IniMod::UseProfile(profile);
-
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kalvor"));
     std::unique_ptr<ScreenReader> screen;
@@ -130,7 +127,10 @@ int main(int argc, char *argv[]) {
     if (!screen)
         screen = OpenX11Screen(display);
     QtDesktop desktop(*screen, ProgramFolder());
-    FenwoMainWindow window(desktop);
+    // The program owns the window's logic; the window shows it and hands it every event.
+    FenwoMainWindow window;
+    FenwoMain core(window, desktop, settings);
+    window.Attach(core);
 #ifdef KALVOR_WITH_WAYLAND
     if (portal) {
         session->Attach(window, *portal);
@@ -142,8 +142,7 @@ int main(int argc, char *argv[]) {
     CloseOnTerminationSignals(window);
     std::unique_ptr<CaptureService> captures;
     if (!channel.isEmpty())
-        captures = std::make_unique<CaptureService>(window.Core(), channel);
-    ReportStartupWhenAsked(window);
+        captures = std::make_unique<CaptureService>(core, channel);
     window.show();
     const int status = QApplication::exec();
     openWindow = nullptr;

@@ -108,9 +108,10 @@ int PrintColourUnderPointer(const CommandOptions &command) {
         return Fail("the pixel under the pointer cannot be read");
 
     PrivateProfile profile;
-    IniMod::UseProfile(profile);
-    IniMod::SetIniPath(SettingsFolderOfThisProgram(false) + "\\Kalvor.ini");
-    WriteOut(PrintedCode(static_cast<ColourValue>(pixel), command.format, command.upperCase) +
-             "\n");
+    IniMod settings(profile);
+    settings.SetIniPath(SettingsFolderOfThisProgram(false) + "\\Kalvor.ini");
+    WriteOut(
+        PrintedCode(settings, static_cast<ColourValue>(pixel), command.format, command.upperCase) +
+        "\n");
     return 0;
 }

@@ -131,7 +131,7 @@ struct Placement {
 } // namespace
 
 FenwoMainWindow::FenwoMainWindow(HINSTANCE instance, Win32Desktop &desktop)
-    : instance_(instance), desktop_(desktop), core_(*this, desktop) {}
+    : instance_(instance), desktop_(desktop) {}
 
 FenwoMainWindow::~FenwoMainWindow() {
     if (window_)
@@ -195,8 +195,8 @@ bool FenwoMainWindow::Create() {
     Layout();
     RECT placed{};
     GetWindowRect(window_, &placed);
-    core_.Form_Moved(placed.left, placed.top);
-    core_.Form_Load();
+    core_->Form_Moved(placed.left, placed.top);
+    core_->Form_Load();
     return true;
 }
 
@@ -206,7 +206,7 @@ void FenwoMainWindow::Show(int showCommand) {
         SetWindowTopmost();
     UpdateWindow(window_);
     SetFocus(Picture1);
-    SetTimer(window_, Timer1, static_cast<UINT>(core_.TimerInterval()), nullptr);
+    SetTimer(window_, Timer1, static_cast<UINT>(core_->TimerInterval()), nullptr);
 }
 
 HWND FenwoMainWindow::Child(HWND parent, const wchar_t *cls, const wchar_t *text, DWORD style,
@@ -414,29 +414,29 @@ void FenwoMainWindow::UseJapaneseFont() {
 
 void FenwoMainWindow::OnCommand(HWND control, int code) {
     if (control == Check1 && code == BN_CLICKED) {
-        core_.Check1_Click();
+        core_->Check1_Click();
     } else if (control == Check2 && code == BN_CLICKED) {
-        core_.Check2_Click();
+        core_->Check2_Click();
     } else if (control == Combo1 && code == CBN_SELCHANGE) {
-        core_.Combo1_Click(static_cast<int>(SendMessageW(Combo1, CB_GETCURSEL, 0, 0)));
+        core_->Combo1_Click(static_cast<int>(SendMessageW(Combo1, CB_GETCURSEL, 0, 0)));
     } else if (control == Text2) {
         if (code == EN_SETFOCUS)
-            core_.Text2_GotFocus();
+            core_->Text2_GotFocus();
         else if (code == EN_CHANGE && !updating_) {
             wchar_t text[256] = {};
             GetWindowTextW(Text2, text, 256);
-            core_.Text2_Change(Narrow(text));
+            core_->Text2_Change(Narrow(text));
         }
     } else {
         for (int i = 0; i < 3; ++i) {
             if (control != Text1[i])
                 continue;
             if (code == EN_SETFOCUS)
-                core_.Text1_GotFocus(i);
+                core_->Text1_GotFocus(i);
             else if (code == EN_CHANGE && !updating_) {
                 wchar_t text[256] = {};
                 GetWindowTextW(Text1[i], text, 256);
-                core_.Text1_Change(i, Narrow(text));
+                core_->Text1_Change(i, Narrow(text));
             }
         }
     }
@@ -447,11 +447,11 @@ void FenwoMainWindow::OnScroll(int request) {
     info.cbSize = sizeof info;
     info.fMask = SIF_ALL;
     GetScrollInfo(HScroll1, SB_CTL, &info);
-    const int max = core_.Swatches().ScrollMax();
+    const int max = core_->Swatches().ScrollMax();
     int value = info.nPos;
     switch (request) {
     case SB_THUMBTRACK:
-        core_.HScroll1_Scroll(info.nTrackPos);
+        core_->HScroll1_Scroll(info.nTrackPos);
         return;
     case SB_THUMBPOSITION:
         value = info.nTrackPos;
@@ -479,7 +479,7 @@ void FenwoMainWindow::OnScroll(int request) {
     }
     value = value < 0 ? 0 : value > max ? max : value;
     if (value != info.nPos || request == SB_THUMBPOSITION)
-        core_.HScroll1_Change(value);
+        core_->HScroll1_Change(value);
 }
 
 void FenwoMainWindow::Close(int unloadMode) {
@@ -487,7 +487,7 @@ void FenwoMainWindow::Close(int unloadMode) {
         return;
     closed_ = true;
     int cancel = 0;
-    core_.Form_QueryUnload(cancel, unloadMode);
+    core_->Form_QueryUnload(cancel, unloadMode);
     DestroyWindow(window_);
 }
 
@@ -495,7 +495,7 @@ LRESULT FenwoMainWindow::OnMain(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_TIMER:
         if (wParam == Timer1)
-            core_.Timer1_Timer();
+            core_->Timer1_Timer();
         return 0;
     case WM_COMMAND:
         if (lParam)
@@ -505,11 +505,11 @@ LRESULT FenwoMainWindow::OnMain(UINT message, WPARAM wParam, LPARAM lParam) {
         if (!IsIconic(window_)) {
             RECT frame{};
             GetWindowRect(window_, &frame);
-            core_.Form_Moved(frame.left, frame.top);
+            core_->Form_Moved(frame.left, frame.top);
         }
         break;
     case WM_SIZE:
-        core_.Form_StateChanged(wParam == SIZE_MINIMIZED ? 1 : wParam == SIZE_MAXIMIZED ? 2 : 0);
+        core_->Form_StateChanged(wParam == SIZE_MINIMIZED ? 1 : wParam == SIZE_MAXIMIZED ? 2 : 0);
         return 0;
     case WM_DPICHANGED: {
         dpi_ = HIWORD(wParam);
@@ -615,7 +615,7 @@ LRESULT CALLBACK FenwoMainWindow::PictureProc(HWND window, UINT message, WPARAM 
         GetClientRect(window, &area);
         const POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
         if (self && PtInRect(&area, at))
-            self->core_.Picture1_Click();
+            self->core_->Picture1_Click();
         return 0;
     }
     case WM_GETDLGCODE:
@@ -637,7 +637,7 @@ LRESULT CALLBACK FenwoMainWindow::FrameProc(HWND window, UINT message, WPARAM wP
 
 void FenwoMainWindow::PaintStrip(HDC dc, const RECT &area) const {
     FillRect(dc, &area, GetSysColorBrush(COLOR_BTNFACE));
-    const History &history = core_.Swatches();
+    const History &history = core_->Swatches();
     const std::int64_t count = history.Count();
     if (count == 0)
         return; // swatch 0 stays hidden until the first capture
@@ -668,10 +668,10 @@ LRESULT CALLBACK FenwoMainWindow::StripProc(HWND window, UINT message, WPARAM wP
             return 0;
         // Picture3_Click: the swatch under the pointer, in the strip's 96-DPI pixels.
         const int x = MulDiv(static_cast<short>(LOWORD(lParam)), 96, static_cast<int>(self->dpi_));
-        const History &history = self->core_.Swatches();
+        const History &history = self->core_->Swatches();
         const std::int64_t index = SwatchUnder(x, history.StripLeft(), history.Count());
         if (index >= 0)
-            self->core_.Picture3_Click(index);
+            self->core_->Picture3_Click(index);
         return 0;
     }
     default:

@@ -11,7 +11,7 @@ class Win32Desktop;
 
 // The window FenwoMain in plain Win32: standard controls placed in pixels at 96 DPI and scaled
 // to the monitor's DPI. It draws what the core tells it and hands every event to the core's
-// handler of the same name; no control keeps state of its own.
+// handler of the same name, which the program owns; no control keeps state of its own.
 class FenwoMainWindow final : public WindowView {
   public:
     FenwoMainWindow(HINSTANCE instance, Win32Desktop &desktop);
@@ -19,6 +19,9 @@ class FenwoMainWindow final : public WindowView {
     FenwoMainWindow(const FenwoMainWindow &) = delete;
     FenwoMainWindow &operator=(const FenwoMainWindow &) = delete;
 
+    // The core to show and hand every event to: once, before Create. The core is made on this
+    // window as its view, so it comes after it.
+    void Attach(FenwoMain &core) { core_ = &core; }
     // Creates the window and its controls, hidden, then runs Form_Load.
     bool Create();
     // Shows the window and starts the sampling tick.
@@ -26,7 +29,6 @@ class FenwoMainWindow final : public WindowView {
     // Keyboard navigation between the controls; true when the message was used up.
     bool PreTranslate(MSG &message);
     HWND Handle() const { return window_; }
-    FenwoMain &Logic() { return core_; }
     // Called once, when the window has painted for the first time.
     void OnFirstPaint(std::function<void()> callback) { firstPaint_ = std::move(callback); }
 
@@ -64,7 +66,7 @@ class FenwoMainWindow final : public WindowView {
 
     HINSTANCE instance_;
     Win32Desktop &desktop_;
-    FenwoMain core_;
+    FenwoMain *core_ = nullptr;
     HWND window_ = nullptr; // FenwoMain: the fixed-size, always-on-top tool window
 
     // The controls, front to back as they stack; also their tab order.

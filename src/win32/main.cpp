@@ -17,13 +17,6 @@
 
 namespace {
 
-Win32Desktop *theDesktop = nullptr;
-
-void Report(const std::string &message) {
-    if (theDesktop)
-        theDesktop->Say(message);
-}
-
 // The manifest asks for per-monitor awareness; a copy started without it (renamed, or its
 // manifest stripped) asks again here.
 void BecomeDpiAware() {
@@ -71,14 +64,15 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     InitCommonControlsEx(&controls);
 
     Win32Desktop desktop;
-    theDesktop = &desktop;
     if (!desktop.HookInstalled())
         desktop.Say("no keyboard hook: a Space tap between two ticks may be missed");
     PrivateProfile profile;
-    IniMod::UseProfile(profile);
-    IniMod::UseReporter(Report);
+    IniMod settings(profile);
 
+    // The program owns the window's logic; the window shows it and hands it every event.
     FenwoMainWindow window(instance, desktop);
+    FenwoMain core(window, desktop, settings);
+    window.Attach(core);
     window.OnFirstPaint(SignalFirstPaint);
     if (!window.Create()) {
         desktop.Say("the window could not be created");
@@ -87,7 +81,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     // From now on what the program has to say shows beside the window too.
     Notice notice(window.Handle());
     desktop.ShowNoticesWith([&notice](const std::string &message) { notice.Show(message); });
-    CaptureChannel channel([&window] { window.Logic().RequestCapture(); });
+    CaptureChannel channel([&core] { core.RequestCapture(); });
     if (std::string problem; channel.Open(&problem) == CaptureChannel::State::Closed)
         desktop.Say("kalvor --capture cannot reach this window: " + problem);
     window.Show(showCommand);
@@ -100,6 +94,5 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
         DispatchMessageW(&message);
     }
     desktop.ShowNoticesWith(nullptr);
-    theDesktop = nullptr;
     return static_cast<int>(message.wParam);
 }

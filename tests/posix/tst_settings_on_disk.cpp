@@ -11,24 +11,21 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-using IniMod::ReadIni;
-using IniMod::WriteIni;
-
 namespace {
 
 PosixFileStore files;
-IniFileProfile profile(files);
-std::vector<std::string> reports;
 
-// A settings file in a folder of its own, read and written through IniMod.
+// A settings file in a folder of its own, read and written through a store that keeps what it
+// tells.
 struct Settings {
     TempFolder folder;
     std::string path = folder / "Kalvor.ini";
+    IniFileProfile profile{files};
+    IniMod ini{profile};
+    std::vector<std::string> reports;
     Settings() {
-        IniMod::UseProfile(profile);
-        IniMod::UseReporter([](const std::string &message) { reports.push_back(message); });
-        IniMod::SetIniPath(path);
-        reports.clear();
+        ini.UseReporter([this](const std::string &message) { reports.push_back(message); });
+        ini.SetIniPath(path);
     }
 };
 
@@ -41,20 +38,20 @@ mode_t ModeOf(const std::string &path) {
 
 TEST_CASE("a missing file gives defaults and stays missing; reads never change a file") {
     Settings s;
-    CHECK_EQ(ReadIni("Position", "Left", "900  "), "900");
+    CHECK_EQ(s.ini.ReadIni("Position", "Left", "900  "), "900");
     CHECK(!std::filesystem::exists(s.path));
     const std::string bytes = "[Output]\nType=1\n; note\n";
     CHECK(Put(s.path, bytes));
-    CHECK_EQ(ReadIni("Output", "Type", "0"), "1");
+    CHECK_EQ(s.ini.ReadIni("Output", "Type", "0"), "1");
     CHECK_EQ(Contents(s.path), bytes);
 }
 
 TEST_CASE("one close is one replacement holding every key, in call order") {
     Settings s;
-    CHECK(WriteIni({{"Position", "Left", "900"},
-                    {"Position", "Top", "-45"},
-                    {"Output", "UpperCase", "1"},
-                    {"Output", "Type", "0"}}));
+    CHECK(s.ini.WriteIni({{"Position", "Left", "900"},
+                          {"Position", "Top", "-45"},
+                          {"Output", "UpperCase", "1"},
+                          {"Output", "Type", "0"}}));
     CHECK_EQ(Contents(s.path),
              "[Position]\r\nLeft=900\r\nTop=-45\r\n[Output]\r\nUpperCase=1\r\nType=0\r\n");
     CHECK_EQ(std::distance(std::filesystem::directory_iterator(s.folder.path()),
@@ -68,7 +65,7 @@ TEST_CASE("writes keep every other byte, the file's mode, and go through a link"
                             48);
     CHECK(Put(s.path, bytes));
     CHECK(::chmod(s.path.c_str(), 0640) == 0);
-    WriteIni("Output", "Type", "2");
+    s.ini.WriteIni("Output", "Type", "2");
     std::string expected = bytes;
     expected.replace(expected.find("Type=1"), 6, "Type=2");
     CHECK_EQ(Contents(s.path), expected);
@@ -77,16 +74,16 @@ TEST_CASE("writes keep every other byte, the file's mode, and go through a link"
     const std::string target = s.folder / "elsewhere.ini";
     CHECK(Put(target, "[Output]\nType=1\n"));
     CHECK(::unlink(s.path.c_str()) == 0 && ::symlink(target.c_str(), s.path.c_str()) == 0);
-    WriteIni("Output", "Type", "2");
+    s.ini.WriteIni("Output", "Type", "2");
     CHECK(std::filesystem::is_symlink(s.path));
     CHECK_EQ(Contents(target), "[Output]\nType=2\n");
 
     // A link to a file not made yet: the file is made where the link points.
     CHECK(::unlink(s.path.c_str()) == 0 && ::symlink("later/linked.ini", s.path.c_str()) == 0);
-    CHECK(WriteIni({{"Output", "Type", "1"}}));
+    CHECK(s.ini.WriteIni({{"Output", "Type", "1"}}));
     CHECK(std::filesystem::is_symlink(s.path));
     CHECK_EQ(Contents(s.folder / "later/linked.ini"), "[Output]\r\nType=1\r\n");
-    CHECK(reports.empty());
+    CHECK(s.reports.empty());
 }
 
 TEST_CASE("a writable file in a folder that is not is rewritten in place") {
@@ -104,7 +101,7 @@ TEST_CASE("a writable file in a folder that is not is rewritten in place") {
             if (root &&
                 (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0))
                 ::_exit(2);
-            ::_exit(WriteIni(entries) ? 0 : 1);
+            ::_exit(s.ini.WriteIni(entries) ? 0 : 1);
         }
         int status = -1;
         ::waitpid(child, &status, 0);
@@ -127,32 +124,32 @@ TEST_CASE("a writable file in a folder that is not is rewritten in place") {
 TEST_CASE("a file that cannot be written is left alone and said once, naming it") {
     Settings s;
     std::filesystem::create_directory(s.path);
-    CHECK_EQ(ReadIni("Output", "Type", "0"), "0");
-    CHECK(!WriteIni({{"Output", "Type", "2"}, {"Output", "UpperCase", "1"}}));
-    WriteIni("Output", "Type", "3");
+    CHECK_EQ(s.ini.ReadIni("Output", "Type", "0"), "0");
+    CHECK(!s.ini.WriteIni({{"Output", "Type", "2"}, {"Output", "UpperCase", "1"}}));
+    s.ini.WriteIni("Output", "Type", "3");
     CHECK(std::filesystem::is_directory(s.path));
-    CHECK_EQ(reports.size(), size_t{1});
-    CHECK(!reports.empty() && reports[0].find(s.path) != std::string::npos);
+    CHECK_EQ(s.reports.size(), size_t{1});
+    CHECK(!s.reports.empty() && s.reports[0].find(s.path) != std::string::npos);
 
     // Every write bit taken away: meant to stay as it is, even for root.
     Settings readOnly;
     const std::string bytes = "[Output]\nType=1\n";
     CHECK(Put(readOnly.path, bytes));
     CHECK(::chmod(readOnly.path.c_str(), 0444) == 0);
-    WriteIni("Output", "Type", "2");
+    readOnly.ini.WriteIni("Output", "Type", "2");
     CHECK_EQ(Contents(readOnly.path), bytes);
-    CHECK_EQ(reports.size(), size_t{1});
+    CHECK_EQ(readOnly.reports.size(), size_t{1});
 
     // A path under a plain file, and no path at all.
     Settings unusable;
     CHECK(Put(unusable.folder / "plain", "x"));
-    IniMod::SetIniPath(unusable.folder / "plain/Kalvor.ini");
-    WriteIni("Output", "Type", "2");
-    CHECK_EQ(ReadIni("Output", "Type", "0"), "0");
-    CHECK_EQ(reports.size(), size_t{1});
-    IniMod::SetIniPath("");
-    CHECK(!WriteIni({{"Output", "Type", "2"}}));
-    CHECK_EQ(ReadIni("Output", "Type", "7"), "7");
+    unusable.ini.SetIniPath(unusable.folder / "plain/Kalvor.ini");
+    unusable.ini.WriteIni("Output", "Type", "2");
+    CHECK_EQ(unusable.ini.ReadIni("Output", "Type", "0"), "0");
+    CHECK_EQ(unusable.reports.size(), size_t{1});
+    unusable.ini.SetIniPath("");
+    CHECK(!unusable.ini.WriteIni({{"Output", "Type", "2"}}));
+    CHECK_EQ(unusable.ini.ReadIni("Output", "Type", "7"), "7");
 }
 
 TEST_CASE("an unreadable file loses nothing") {
@@ -161,7 +158,7 @@ TEST_CASE("an unreadable file loses nothing") {
     CHECK(Put(s.path, bytes));
     CHECK(::chmod(s.path.c_str(), 0200) == 0);
     const bool readable = ::access(s.path.c_str(), R_OK) == 0;
-    WriteIni("Output", "Type", "2");
+    s.ini.WriteIni("Output", "Type", "2");
     CHECK(::chmod(s.path.c_str(), 0600) == 0);
     // Root reads it all the same: then the write must keep every line.
     CHECK_EQ(Contents(s.path), readable ? "[Mine]\nsecret=1\n[Output]\nType=2\n" : bytes);
@@ -178,8 +175,8 @@ TEST_CASE("a fifty-megabyte file with long lines") {
     for (int i = 0; i < 250; ++i)
         bytes += filler;
     CHECK(Put(s.path, bytes));
-    CHECK_EQ(ReadIni("Output", "Type", "0"), "1");
-    WriteIni("Output", "Type", "2");
+    CHECK_EQ(s.ini.ReadIni("Output", "Type", "0"), "1");
+    s.ini.WriteIni("Output", "Type", "2");
     const std::string after = Contents(s.path);
     bytes.replace(bytes.find("Type=1"), 6, "Type=2");
     CHECK(after == bytes);
@@ -206,16 +203,17 @@ TEST_CASE("a full disk loses nothing and leaves no temporary") {
                fill.flush()) {
         }
     }
-    IniMod::UseProfile(profile);
-    IniMod::SetIniPath(path);
-    CHECK(!WriteIni({{"Output", "Type", "2"}}));
+    IniFileProfile profile(files);
+    IniMod ini(profile);
+    ini.SetIniPath(path);
+    CHECK(!ini.WriteIni({{"Output", "Type", "2"}}));
     CHECK_EQ(Contents(path), bytes);
     CHECK_EQ(std::distance(std::filesystem::directory_iterator(disk),
                            std::filesystem::directory_iterator()),
              2);
     std::filesystem::remove(filler);
-    CHECK(WriteIni({{"Output", "Type", "2"}}));
-    CHECK_EQ(ReadIni("Output", "Type", "0"), "2");
+    CHECK(ini.WriteIni({{"Output", "Type", "2"}}));
+    CHECK_EQ(ini.ReadIni("Output", "Type", "0"), "2");
 }
 
 CHECK_MAIN

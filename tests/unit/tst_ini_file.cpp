@@ -14,17 +14,15 @@ using namespace std::string_literals;
 namespace {
 
 const std::string Path = "cfg/Kalvor.ini";
-std::vector<std::string> reports;
-
-// A fresh store behind IniMod, pointed at Path.
+// A fresh store, pointed at Path, that keeps what it tells.
 struct Settings {
     MemoryFileStore files;
     IniFileProfile profile{files};
+    IniMod ini{profile};
+    std::vector<std::string> reports;
     Settings() {
-        IniMod::UseProfile(profile);
-        IniMod::UseReporter([](const std::string &message) { reports.push_back(message); });
-        IniMod::SetIniPath(Path);
-        reports.clear();
+        ini.UseReporter([this](const std::string &message) { reports.push_back(message); });
+        ini.SetIniPath(Path);
     }
 };
 
@@ -49,16 +47,16 @@ std::string Utf16(std::u16string_view text, bool littleEndian = true) {
 
 TEST_CASE("a missing file gives the defaults and stays missing") {
     Settings s;
-    CHECK_EQ(IniMod::ReadIni("Output", "Type", "0"), "0");
-    CHECK_EQ(IniMod::ReadIni("Position", "Left", "900  "), "900"); // trailing blanks dropped
-    CHECK_EQ(IniMod::ReadIni("Position", "Left", " 9 0 "), " 9 0");
-    CHECK_EQ(IniMod::ReadIni("Position", "Left", "   "), "");
+    CHECK_EQ(s.ini.ReadIni("Output", "Type", "0"), "0");
+    CHECK_EQ(s.ini.ReadIni("Position", "Left", "900  "), "900"); // trailing blanks dropped
+    CHECK_EQ(s.ini.ReadIni("Position", "Left", " 9 0 "), " 9 0");
+    CHECK_EQ(s.ini.ReadIni("Position", "Left", "   "), "");
     CHECK(s.files.files.empty());
     s.files.Put(Path, "[Output]\nType=1\n");
-    CHECK_EQ(IniMod::ReadIni("Output", "Type", "0"), "1");
-    IniMod::SetIniPath("");
-    CHECK_EQ(IniMod::ReadIni("Output", "Type", "7 "), "7"); // no path: defaults, never a file
-    CHECK(!IniMod::WriteIni(Closing));
+    CHECK_EQ(s.ini.ReadIni("Output", "Type", "0"), "1");
+    s.ini.SetIniPath("");
+    CHECK_EQ(s.ini.ReadIni("Output", "Type", "7 "), "7"); // no path: defaults, never a file
+    CHECK(!s.ini.WriteIni(Closing));
     CHECK_EQ(s.files.replaceCalls, 0);
 }
 
@@ -67,14 +65,14 @@ TEST_CASE("values are cut at 254 bytes and at NUL") {
     s.files.Put(Path, "[S]\nlong=" + std::string(300, '7') +
                           "\nnul=12\0"
                           "34\nempty=\n"s);
-    CHECK_EQ(IniMod::ReadIni("S", "long", "d"), std::string(254, '7'));
-    CHECK_EQ(IniMod::ReadIni("S", "nul", "d"), "12");
-    CHECK_EQ(IniMod::ReadIni("S", "empty", "d"), "");
+    CHECK_EQ(s.ini.ReadIni("S", "long", "d"), std::string(254, '7'));
+    CHECK_EQ(s.ini.ReadIni("S", "nul", "d"), "12");
+    CHECK_EQ(s.ini.ReadIni("S", "empty", "d"), "");
 }
 
 TEST_CASE("the closing write is one replacement holding all four keys") {
     Settings s;
-    CHECK(IniMod::WriteIni(Closing));
+    CHECK(s.ini.WriteIni(Closing));
     CHECK_EQ(s.files.replaceCalls, 1);
     CHECK_EQ(s.files.Bytes(Path),
              "[Position]\r\nLeft=900\r\nTop=-45\r\n[Output]\r\nUpperCase=1\r\nType=0\r\n");
@@ -82,19 +80,19 @@ TEST_CASE("the closing write is one replacement holding all four keys") {
     const std::string mine = "; kept\r\n[Other]\nx = 1\r[Output]\r\nType=1\r\n\r\n[Tail]\ny=\0z\n"s;
     s.files.Put(Path, mine);
     s.files.replaceCalls = 0;
-    CHECK(IniMod::WriteIni(Closing));
+    CHECK(s.ini.WriteIni(Closing));
     CHECK_EQ(s.files.replaceCalls, 1);
     CHECK_EQ(s.files.Bytes(Path), "; kept\r\n[Other]\nx = 1\r[Output]\r\nType=0\r\nUpperCase=1\r\n"
                                   "\r\n[Tail]\ny=\0z\n[Position]\r\nLeft=900\r\nTop=-45\r\n"s);
-    CHECK(IniMod::WriteIni(Closing)); // nothing to change: the file is left alone
+    CHECK(s.ini.WriteIni(Closing)); // nothing to change: the file is left alone
     CHECK_EQ(s.files.replaceCalls, 1);
-    IniMod::WriteIni("Output", "Type", "2");
-    CHECK_EQ(IniMod::ReadIni("Output", "Type", "0"), "2");
+    s.ini.WriteIni("Output", "Type", "2");
+    CHECK_EQ(s.ini.ReadIni("Output", "Type", "0"), "2");
     // Read-only, yet it holds what would be written: nothing to save, nothing to tell.
     s.files.files[Path].writable = false;
-    CHECK(IniMod::WriteIni({{"Output", "Type", "2"}, {"Position", "Left", "900"}}));
+    CHECK(s.ini.WriteIni({{"Output", "Type", "2"}, {"Position", "Left", "900"}}));
     CHECK_EQ(s.files.replaceCalls, 2);
-    CHECK(reports.empty());
+    CHECK(s.reports.empty());
 }
 
 TEST_CASE("a file that cannot be written is told once, and left as it was") {
@@ -115,27 +113,27 @@ TEST_CASE("a file that cannot be written is told once, and left as it was") {
         Settings s;
         s.files.files[Path] = {row.state, bytes, row.writable};
         s.files.diskFull = row.diskFull;
-        CHECK_EQ(IniMod::ReadIni("Output", "Type", "0"), row.reads);
-        CHECK(!IniMod::WriteIni(Closing));
-        CHECK(!IniMod::WriteIni(Closing)); // not told again
-        IniMod::WriteIni("Output", "Type", "2");
-        CHECK_EQ(reports.size(), 1u);
-        if (!reports.empty())
-            CHECK(reports[0].find(Path) != std::string::npos);
+        CHECK_EQ(s.ini.ReadIni("Output", "Type", "0"), row.reads);
+        CHECK(!s.ini.WriteIni(Closing));
+        CHECK(!s.ini.WriteIni(Closing)); // not told again
+        s.ini.WriteIni("Output", "Type", "2");
+        CHECK_EQ(s.reports.size(), 1u);
+        if (!s.reports.empty())
+            CHECK(s.reports[0].find(Path) != std::string::npos);
         CHECK_EQ(s.files.files[Path].bytes, bytes);
         CHECK_EQ(s.files.files[Path].state, row.state);
         CHECK_EQ(s.files.replaceCalls, row.diskFull ? 3 : 0);
-        CHECK_EQ(IniMod::ReadIni("Output", "Type", "0"), row.reads);
-        if (reports.size() != 1)
+        CHECK_EQ(s.ini.ReadIni("Output", "Type", "0"), row.reads);
+        if (s.reports.size() != 1)
             check::Fail(__FILE__, __LINE__, std::string("  with a file that is ") + row.name);
     }
 }
 
 TEST_CASE("a value that would break the file is not written") {
     Settings s;
-    CHECK(!IniMod::WriteIni({{"Output", "Type", "1"}, {"Output", "Type", "2\r\n[Evil]"}}));
+    CHECK(!s.ini.WriteIni({{"Output", "Type", "1"}, {"Output", "Type", "2\r\n[Evil]"}}));
     CHECK_EQ(s.files.replaceCalls, 0); // not even the first entry
-    CHECK_EQ(reports.size(), 1u);
+    CHECK_EQ(s.reports.size(), 1u);
 }
 
 TEST_CASE("a UTF-16 file is read, and written back in UTF-16 with its mark") {
@@ -148,30 +146,30 @@ TEST_CASE("a UTF-16 file is read, and written back in UTF-16 with its mark") {
     for (const bool littleEndian : {true, false}) {
         Settings s;
         s.files.Put(Path, Utf16(before, littleEndian));
-        CHECK_EQ(IniMod::ReadIni("Output", "Type", "0"), "1");
-        CHECK(IniMod::WriteIni(Closing));
+        CHECK_EQ(s.ini.ReadIni("Output", "Type", "0"), "1");
+        CHECK(s.ini.WriteIni(Closing));
         CHECK_EQ(s.files.Bytes(Path), Utf16(after, littleEndian));
-        CHECK_EQ(IniMod::ReadIni("Position", "Top", "0"), "-45");
-        CHECK(IniMod::WriteIni(Closing));
+        CHECK_EQ(s.ini.ReadIni("Position", "Top", "0"), "-45");
+        CHECK(s.ini.WriteIni(Closing));
         CHECK_EQ(s.files.replaceCalls, 1);
-        CHECK(reports.empty());
+        CHECK(s.reports.empty());
     }
     // A last byte that is half a unit: read what is there, never write it.
     Settings s;
     const std::string cut = Utf16(before) + "[";
     s.files.Put(Path, cut);
-    CHECK_EQ(IniMod::ReadIni("Output", "Type", "0"), "1");
-    CHECK(!IniMod::WriteIni(Closing));
+    CHECK_EQ(s.ini.ReadIni("Output", "Type", "0"), "1");
+    CHECK(!s.ini.WriteIni(Closing));
     CHECK_EQ(s.files.Bytes(Path), cut);
-    CHECK_EQ(reports.size(), 1u);
+    CHECK_EQ(s.reports.size(), 1u);
 }
 
 TEST_CASE("the options --print reads come from one read of the file") {
     Settings s;
     s.files.Put(Path, "[Output]\r\nUpperCase=0\r\nType=1\r\n");
-    CHECK_EQ(PrintedCode(0xABCDEF, -1, -1), "efcdab");
+    CHECK_EQ(PrintedCode(s.ini, 0xABCDEF, -1, -1), "efcdab");
     CHECK_EQ(s.files.loadCalls, 1);
-    CHECK_EQ(IniMod::ReadIni("Output", "Type", "0"), "1");
+    CHECK_EQ(s.ini.ReadIni("Output", "Type", "0"), "1");
     CHECK_EQ(s.files.loadCalls, 2); // outside the pass, the file is read again
 }
 

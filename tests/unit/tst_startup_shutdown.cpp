@@ -13,7 +13,7 @@ TEST_CASE("first run without a file") {
     CHECK(journal == (std::vector<std::string>{"GetDesktopWindow", "SetWindowTopmost",
                                                "GetAsyncKeyState", "SettingsFolder",
                                                "ShowUpperCase", "ShowFormat", "UseJapaneseFont"}));
-    CHECK_EQ(IniMod::IniPath, t.IniPath());
+    CHECK_EQ(t.settings.IniPath(), t.IniPath());
     CHECK_EQ(t.view.upperCase, 1);
     CHECK_EQ(t.view.format, 0);
     CHECK_EQ(t.view.texts, (ColourTexts{"15", "0", "0", "#0F0000"})); // the starting colour
@@ -24,6 +24,23 @@ TEST_CASE("first run without a file") {
     t.Close();
     CHECK_EQ(t.Ini(), "[Position]\r\nLeft=600\r\nTop=900\r\n[Output]\r\nUpperCase=1\r\nType=0\r\n");
     CHECK_EQ(t.files.replaceCalls, 1);
+}
+
+TEST_CASE("each window reads, writes and tells through its own settings") {
+    Window a;
+    Window b;
+    a.StoreIni("[Output]\r\nType=2\r\n");
+    b.files.diskFull = true;
+    a.w.Form_Load();
+    b.w.Form_Load();
+    CHECK_EQ(a.view.format, 2);
+    CHECK_EQ(b.view.format, 0);
+    a.Close();
+    b.Close();
+    CHECK_EQ(a.files.replaceCalls, 1);
+    CHECK_EQ(b.files.replaceCalls, 1);
+    CHECK(a.desktop.said.empty());
+    CHECK_EQ(b.desktop.said.size(), size_t{1});
 }
 
 TEST_CASE("options come back, and go back as they now stand") {

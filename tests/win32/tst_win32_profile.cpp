@@ -44,11 +44,6 @@ struct Scratch {
 
 PrivateProfile profile;
 
-void UseFile(const Scratch &scratch) {
-    IniMod::UseProfile(profile);
-    IniMod::SetIniPath(scratch.Path());
-}
-
 } // namespace
 
 TEST_CASE("reads: defaults, empty values, long values and names in any case") {
@@ -73,31 +68,34 @@ TEST_CASE("reads: defaults, empty values, long values and names in any case") {
         Scratch scratch;
         if (row.file)
             scratch.Write(row.file);
-        UseFile(scratch);
-        CHECK_EQ(IniMod::ReadIni(row.section, row.key, row.defaultValue), row.expected);
+        IniMod ini(profile);
+        ini.SetIniPath(scratch.Path());
+        CHECK_EQ(ini.ReadIni(row.section, row.key, row.defaultValue), row.expected);
         CHECK_EQ(scratch.Exists(), row.file != nullptr); // a read never creates the file
     }
     Scratch scratch;
     scratch.Write("[S]\r\nk=" + std::string(300, 'v') + "\r\n");
-    UseFile(scratch);
-    CHECK_EQ(IniMod::ReadIni("S", "k", ""), std::string(254, 'v'));
+    IniMod ini(profile);
+    ini.SetIniPath(scratch.Path());
+    CHECK_EQ(ini.ReadIni("S", "k", ""), std::string(254, 'v'));
 }
 
 TEST_CASE("writes: a new file holds the keys in the order written, with CRLF") {
     Scratch scratch;
-    UseFile(scratch);
-    CHECK(IniMod::WriteIni({{"Position", "Left", "900"},
-                            {"Position", "Top", "-45"},
-                            {"Output", "UpperCase", "1"},
-                            {"Output", "Type", "2"}}));
+    IniMod ini(profile);
+    ini.SetIniPath(scratch.Path());
+    CHECK(ini.WriteIni({{"Position", "Left", "900"},
+                        {"Position", "Top", "-45"},
+                        {"Output", "UpperCase", "1"},
+                        {"Output", "Type", "2"}}));
     CHECK_EQ(scratch.Read(),
              std::string("[Position]\r\nLeft=900\r\nTop=-45\r\n[Output]\r\nUpperCase=1\r\n"
                          "Type=2\r\n"));
     // A second close replaces values in their lines.
-    CHECK(IniMod::WriteIni({{"Output", "UpperCase", "0"}, {"Output", "Type", "-1"}}));
-    CHECK_EQ(IniMod::ReadIni("Output", "UpperCase", "1"), std::string("0"));
-    CHECK_EQ(IniMod::ReadIni("Output", "Type", "0"), std::string("-1"));
-    CHECK_EQ(IniMod::ReadIni("Position", "Left", "0"), std::string("900"));
+    CHECK(ini.WriteIni({{"Output", "UpperCase", "0"}, {"Output", "Type", "-1"}}));
+    CHECK_EQ(ini.ReadIni("Output", "UpperCase", "1"), std::string("0"));
+    CHECK_EQ(ini.ReadIni("Output", "Type", "0"), std::string("-1"));
+    CHECK_EQ(ini.ReadIni("Position", "Left", "0"), std::string("900"));
 }
 
 TEST_CASE("a settings folder named in any script reads and saves, through the window's logic") {

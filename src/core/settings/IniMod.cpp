@@ -1,34 +1,21 @@
 #include "core/settings/IniMod.h"
 
-namespace IniMod {
-
 namespace {
 constexpr size_t MaxValueBytes = 254;
-Profile *profile = nullptr;
-std::function<void(const std::string &)> reporter;
-bool reported = false;
-int passes = 0;
 } // namespace
 
-std::string IniPath;
-
-void SetIniPath(const std::string &path) {
-    IniPath = path;
-    reported = false;
+void IniMod::SetIniPath(const std::string &path) {
+    iniPath_ = path;
+    reported_ = false;
 }
 
-void UseProfile(Profile &chosen) {
-    profile = &chosen;
+void IniMod::UseReporter(std::function<void(const std::string &message)> report) {
+    reporter_ = std::move(report);
 }
 
-void UseReporter(std::function<void(const std::string &message)> report) {
-    reporter = std::move(report);
-}
-
-std::string ReadIni(const std::string &section, const std::string &key,
-                    const std::string &defaultValue) {
-    const auto value =
-        profile && !IniPath.empty() ? profile->Get(IniPath, section, key) : std::nullopt;
+std::string IniMod::ReadIni(const std::string &section, const std::string &key,
+                            const std::string &defaultValue) const {
+    const auto value = iniPath_.empty() ? std::nullopt : profile_.Get(iniPath_, section, key);
     if (!value) {
         const size_t end = defaultValue.find_last_not_of(' ');
         return end == std::string::npos ? std::string() : defaultValue.substr(0, end + 1);
@@ -39,30 +26,27 @@ std::string ReadIni(const std::string &section, const std::string &key,
     return text;
 }
 
-ReadPass::ReadPass() {
-    if (profile && passes++ == 0)
-        profile->HoldReads(true);
+IniMod::ReadPass::ReadPass(IniMod &settings) : settings_(settings) {
+    if (settings_.passes_++ == 0)
+        settings_.profile_.HoldReads(true);
 }
 
-ReadPass::~ReadPass() {
-    if (profile && passes > 0 && --passes == 0)
-        profile->HoldReads(false);
+IniMod::ReadPass::~ReadPass() {
+    if (--settings_.passes_ == 0)
+        settings_.profile_.HoldReads(false);
 }
 
-void WriteIni(const std::string &section, const std::string &key, const std::string &value) {
+void IniMod::WriteIni(const std::string &section, const std::string &key,
+                      const std::string &value) {
     WriteIni({{section, key, value}});
 }
 
-bool WriteIni(const std::vector<IniEntry> &entries) {
-    if (!profile)
-        return false;
-    const std::string problem = profile->Put(IniPath, entries);
+bool IniMod::WriteIni(const std::vector<IniEntry> &entries) {
+    const std::string problem = profile_.Put(iniPath_, entries);
     if (problem.empty())
         return true;
-    if (reporter && !reported && !IniPath.empty())
-        reporter("settings not saved to " + IniPath + ": " + problem);
-    reported = true;
+    if (reporter_ && !reported_ && !iniPath_.empty())
+        reporter_("settings not saved to " + iniPath_ + ": " + problem);
+    reported_ = true;
     return false;
 }
-
-} // namespace IniMod

@@ -2,31 +2,30 @@
 
 #include "core/colour/CodeFormats.h"
 #include "core/colour/CodeText.h"
-#include "core/settings/IniMod.h"
 #include "core/settings/NumberText.h"
 
-std::optional<int> StoredUpperCase() {
-    const auto value = ParseInteger16(IniMod::ReadIni("Output", "UpperCase", "1"));
+std::optional<int> StoredUpperCase(const IniMod &settings) {
+    const auto value = ParseInteger16(settings.ReadIni("Output", "UpperCase", "1"));
     if (!value || *value < 0 || *value > 2)
         return std::nullopt;
     return value;
 }
 
-std::optional<int> StoredFormat() {
-    const auto index = ParseInteger16(IniMod::ReadIni("Output", "Type", "0"));
+std::optional<int> StoredFormat(const IniMod &settings) {
+    const auto index = ParseInteger16(settings.ReadIni("Output", "Type", "0"));
     if (!index || *index < FormatNone || *index >= static_cast<int>(ListFormats().size()))
         return std::nullopt;
     return index;
 }
 
-std::string PrintedCode(ColourValue colour, int format, int upperCase) {
-    const IniMod::ReadPass pass;
+std::string PrintedCode(IniMod &settings, ColourValue colour, int format, int upperCase) {
+    const IniMod::ReadPass pass(settings);
     if (format < 0)
-        format = StoredFormat().value_or(FormatHtml);
+        format = StoredFormat(settings).value_or(FormatHtml);
     const CodeFormat *chosen = FormatById(format);
     if (!chosen || format == FormatNone)
         chosen = FormatById(FormatHtml);
     if (upperCase < 0)
-        upperCase = StoredUpperCase().value_or(1);
+        upperCase = StoredUpperCase(settings).value_or(1);
     return RenderCode(*chosen, colour, upperCase);
 }

@@ -16,9 +16,8 @@ struct Window {
     FakeView view;
     MemoryFileStore files;
     IniFileProfile profile{files};
-    FenwoMain w{view, desktop};
-
-    Window() { IniMod::UseProfile(profile); }
+    IniMod settings{profile};
+    FenwoMain w{view, desktop, settings};
 
     std::string IniPath() const {
         return (std::filesystem::path(desktop.settingsFolder) / "Kalvor.ini").string();

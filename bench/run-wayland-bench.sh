@@ -21,7 +21,7 @@ cmake "$BUILD" -DKALVOR_WAYLAND=ON > /dev/null
 nice cmake --build "$BUILD" --parallel 2 --target kalvor-wayland-probe kalvor-test-painter \
     kalvor > /dev/null
 
-export KW_DIR=${TMPDIR:-/tmp}/kalvor-wayland-bench KW_USER=${KW_USER:-kalvor-wl}
+export KW_DIR=${TMPDIR:-/tmp}/kalvor-wayland-bench KW_USER=${KW_USER:-kalvor-wl-bench}
 SESSION=$ROOT/tests/wayland/session.sh
 "$SESSION" start > /dev/null
 trap 'kill $(jobs -p) 2> /dev/null; "$SESSION" stop > /dev/null 2>&1; rm -rf "$KW_DIR"' EXIT
@@ -112,15 +112,19 @@ measure "pointer moving, Kalvor holding a colour"
 capture
 stop_kalvor
 paint coords
+sleep 2 # the painter's first frames
 measure "pointer moving over changing colours, no Kalvor"
 start_kalvor
 measure "pointer moving over changing colours, Kalvor"
 stop_moving
+stop_kalvor
 
 # The window's own code text, found in the newest frame by a second reader: the first white
-# pixel (the red box), 24 pixels below it the code box, its first dark pixel a glyph.
+# pixel (the red box), 24 pixels below it the code box, its first dark pixel a glyph. A new
+# painter would cover the window: it comes first.
 paint solid 3366cc
 echo "move 1000 600" >&7
+start_kalvor
 rm -f "$KW_DIR/finder.in" && mkfifo "$KW_DIR/finder.in" && chmod 666 "$KW_DIR/finder.in"
 in_session "$BIN/kalvor-wayland-probe" --no-shortcut < "$KW_DIR/finder.in" > "$KW_DIR/finder.out" 2>&1 &
 exec 8> "$KW_DIR/finder.in"

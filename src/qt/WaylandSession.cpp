@@ -2,6 +2,7 @@
 
 #include "qt/FenwoMainWindow.h"
 #include "qt/Say.h"
+#include "qt/ToggleFrame.h"
 
 #include <QCoreApplication>
 #include <QKeyEvent>
@@ -14,6 +15,11 @@ WaylandSession::WaylandSession() = default;
 WaylandScreenReader::Options WaylandSession::ReaderOptions() {
     // The handlers run on the backend's thread: hand everything over to ours.
     WaylandScreenReader::Options options;
+    // KALVOR_MAX_FPS=N caps the casts at N frames a second, 0 not at all: for measuring.
+    bool capped = false;
+    const int cap = qEnvironmentVariableIntValue("KALVOR_MAX_FPS", &capped);
+    if (capped && cap >= 0)
+        options.maxFramesPerSecond = static_cast<unsigned>(cap);
     const QPointer<WaylandSession> self(this);
     options.onStatusChanged = [self](const WaylandScreenReader::Status &status) {
         QMetaObject::invokeMethod(
@@ -36,7 +42,16 @@ void WaylandSession::Attach(FenwoMainWindow &window, WaylandScreenReader &reader
     reader_ = &reader;
     window.SetPreviewClickHandler([this] { return PreviewClicked(); });
     QCoreApplication::instance()->installEventFilter(this);
+    connect(window.Check1, &ToggleFrame::toggled, this, [this](bool held) {
+        activity_.held = held;
+        ActivityChanged();
+    });
     StatusChanged(reader.CurrentStatus());
+}
+
+void WaylandSession::ActivityChanged() {
+    if (reader_)
+        reader_->SetDemand(DemandFor(activity_));
 }
 
 void WaylandSession::StatusChanged(const WaylandScreenReader::Status &status) {
@@ -78,6 +93,15 @@ bool WaylandSession::PreviewClicked() {
 // No program may watch another's keyboard here: Space counts while our window has the focus,
 // and goes no further, so that no control takes it as well.
 bool WaylandSession::eventFilter(QObject *watched, QEvent *event) {
+    if (window_ && (event->type() == QEvent::Enter || event->type() == QEvent::Leave) &&
+        watched == static_cast<QObject *>(window_->windowHandle())) {
+        activity_.pointerOverWindow = event->type() == QEvent::Enter;
+        ActivityChanged();
+    }
+    if (window_ && event->type() == QEvent::WindowStateChange && watched == window_.data()) {
+        activity_.minimised = window_->isMinimized();
+        ActivityChanged();
+    }
     if (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease)
         return QObject::eventFilter(watched, event);
     const auto *key = static_cast<QKeyEvent *>(event);

@@ -4,6 +4,7 @@
 //   kalvor-wayland-probe [--every MS] [--changes] [--state-dir DIR] [--max-fps N]
 //                        [--no-shortcut] [--seconds N] [--drop-frames N]
 // Standard input, one command a line: sample | ask | pick | frames | quit |
+//   pause | slow | full (what the window would need, SetDemand) |
 //   find dark|RRGGBB X0 Y0 X1 Y1 (the first such pixel of the rectangle, row by row, from the
 //   newest frame: the pointer stays where it is). SIGUSR1 = frames. --max-fps 0: no cap.
 // Standard output:
@@ -194,6 +195,12 @@ int main(int argc, char **argv) {
                     framesRequested = 1;
                 else if (command == "quit")
                     stopRequested = 1;
+                else if (command == "pause")
+                    reader.SetDemand(StreamDemand::Paused);
+                else if (command == "slow")
+                    reader.SetDemand(StreamDemand::Slow);
+                else if (command == "full")
+                    reader.SetDemand(StreamDemand::Full);
                 else if (command.rfind("find ", 0) == 0)
                     Print("FOUND " + Find(reader, command.substr(5)));
             }

@@ -39,6 +39,7 @@ WaylandScreenReader::Options WaylandSession::ReaderOptions() {
 
 void WaylandSession::Attach(FenwoMainWindow &window, WaylandScreenReader &reader) {
     window_ = &window;
+    watchedWindow_ = &window;
     reader_ = &reader;
     window.SetPreviewClickHandler([this] { return PreviewClicked(); });
     QCoreApplication::instance()->installEventFilter(this);
@@ -93,13 +94,16 @@ bool WaylandSession::PreviewClicked() {
 // No program may watch another's keyboard here: Space counts while our window has the focus,
 // and goes no further, so that no control takes it as well.
 bool WaylandSession::eventFilter(QObject *watched, QEvent *event) {
-    if (window_ && (event->type() == QEvent::Enter || event->type() == QEvent::Leave) &&
-        watched == static_cast<QObject *>(window_->windowHandle())) {
-        activity_.pointerOverWindow = event->type() == QEvent::Enter;
+    // As a plain widget: these come during the window's destruction too.
+    const QWidget *widget = watchedWindow_.data();
+    const QEvent::Type type = event->type();
+    if ((type == QEvent::Enter || type == QEvent::Leave) && widget != nullptr &&
+        watched == static_cast<QObject *>(widget->windowHandle())) {
+        activity_.pointerOverWindow = type == QEvent::Enter;
         ActivityChanged();
     }
-    if (window_ && event->type() == QEvent::WindowStateChange && watched == window_.data()) {
-        activity_.minimised = window_->isMinimized();
+    if (type == QEvent::WindowStateChange && widget != nullptr && watched == widget) {
+        activity_.minimised = widget->isMinimized();
         ActivityChanged();
     }
     if (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease)

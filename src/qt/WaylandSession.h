@@ -33,5 +33,6 @@ class WaylandSession : public QObject {
     WaylandScreenReader *reader_ = nullptr;
     WaylandScreenReader::Status status_;
     std::set<WaylandScreenReader::State> said_;
+    QPointer<QWidget> watchedWindow_; // the same window, for what its events say
     WindowActivity activity_;
 };

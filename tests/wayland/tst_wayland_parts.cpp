@@ -174,6 +174,15 @@ TEST_CASE("a paced stream rests between frames; a resume from a pause drops what
     CHECK(!pacer.Active() && pacer.NextWake() == 0);
     CHECK(pacer.Demand(StreamDemand::Slow));
     CHECK(pacer.Active());
+
+    // Where every resume leaves a cost behind, Slow never rests; a hold still pauses.
+    StreamPacer steady(false);
+    CHECK(!steady.Demand(StreamDemand::Slow));
+    steady.FullFrame(100 * ms);
+    CHECK(steady.Active() && steady.NextWake() == 0);
+    CHECK(!steady.Demand(StreamDemand::Paused));
+    CHECK(!steady.Active());
+    CHECK(steady.Demand(StreamDemand::Slow));
 }
 
 CHECK_MAIN

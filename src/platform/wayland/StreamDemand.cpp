@@ -17,7 +17,7 @@ bool StreamPacer::Demand(StreamDemand demand) {
 }
 
 void StreamPacer::FullFrame(std::int64_t now) {
-    if (demand_ != StreamDemand::Slow || !active_)
+    if (demand_ != StreamDemand::Slow || !active_ || !rest_)
         return;
     active_ = false;
     wakeAt_ = now + SlowPeriodNs;

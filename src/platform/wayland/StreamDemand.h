@@ -22,6 +22,10 @@ class StreamPacer {
   public:
     static constexpr std::int64_t SlowPeriodNs = 250'000'000; // 4 frames a second
 
+    // restBetweenFrames false: Slow runs as Full, for a compositor where every resume costs
+    // something that stays (KWin 5.27 adds a frame handler each time).
+    explicit StreamPacer(bool restBetweenFrames = true) : rest_(restBetweenFrames) {}
+
     // True when the streams resume from a pause: the frames they keep are older than the
     // resume and may no longer be what is on screen, so none of them may be read again.
     bool Demand(StreamDemand demand);
@@ -35,6 +39,7 @@ class StreamPacer {
     std::int64_t NextWake() const { return wakeAt_; }
 
   private:
+    bool rest_ = true;
     StreamDemand demand_ = StreamDemand::Full;
     bool active_ = true;
     std::int64_t wakeAt_ = 0;

@@ -194,7 +194,8 @@ struct WaylandScreenReader::Engine {
 
     enum class Step { Idle, Checking, Session, Sources, Starting, Remote, Streaming };
 
-    explicit Engine(Options o) : options(std::move(o)), token(options.stateFolder) {}
+    explicit Engine(Options o)
+        : options(std::move(o)), token(options.stateFolder), pacer(options.restBetweenFrames) {}
 
     Options options;
     RestoreToken token;

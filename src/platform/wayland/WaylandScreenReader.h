@@ -48,6 +48,9 @@ class WaylandScreenReader final : public ScreenReader {
         // Frames per second asked of the compositor (0: no cap); the window samples every
         // 50 ms.
         unsigned maxFramesPerSecond = 20;
+        // Over the window itself, take a frame and rest (StreamPacer); off where resuming a
+        // stream leaves a cost behind in the compositor.
+        bool restBetweenFrames = true;
         // Ask the portal for a global "capture" shortcut where it offers one.
         bool registerShortcut = true;
         // Full frames each stream throws away at first, so tests can play a compositor that

@@ -2,6 +2,7 @@
 
 #include "qt/FenwoMainWindow.h"
 #include "qt/Say.h"
+#include "qt/ToggleFrame.h"
 
 #include <QCoreApplication>
 #include <QKeyEvent>
@@ -14,6 +15,14 @@ WaylandSession::WaylandSession() = default;
 WaylandScreenReader::Options WaylandSession::ReaderOptions() {
     // The handlers run on the backend's thread: hand everything over to ours.
     WaylandScreenReader::Options options;
+    // KALVOR_MAX_FPS=N caps the casts at N frames a second, 0 not at all: for measuring.
+    bool capped = false;
+    const int cap = qEnvironmentVariableIntValue("KALVOR_MAX_FPS", &capped);
+    if (capped && cap >= 0)
+        options.maxFramesPerSecond = static_cast<unsigned>(cap);
+    // KWin 5.27 adds a frame handler at every resume of a cast: no resting between frames.
+    options.restBetweenFrames =
+        !qEnvironmentVariable("XDG_CURRENT_DESKTOP").contains(QLatin1String("KDE"));
     const QPointer<WaylandSession> self(this);
     options.onStatusChanged = [self](const WaylandScreenReader::Status &status) {
         QMetaObject::invokeMethod(
@@ -33,10 +42,20 @@ WaylandScreenReader::Options WaylandSession::ReaderOptions() {
 
 void WaylandSession::Attach(FenwoMainWindow &window, WaylandScreenReader &reader) {
     window_ = &window;
+    watchedWindow_ = &window;
     reader_ = &reader;
     window.SetPreviewClickHandler([this] { return PreviewClicked(); });
     QCoreApplication::instance()->installEventFilter(this);
+    connect(window.Check1, &ToggleFrame::toggled, this, [this](bool held) {
+        activity_.held = held;
+        ActivityChanged();
+    });
     StatusChanged(reader.CurrentStatus());
+}
+
+void WaylandSession::ActivityChanged() {
+    if (reader_)
+        reader_->SetDemand(DemandFor(activity_));
 }
 
 void WaylandSession::StatusChanged(const WaylandScreenReader::Status &status) {
@@ -78,6 +97,18 @@ bool WaylandSession::PreviewClicked() {
 // No program may watch another's keyboard here: Space counts while our window has the focus,
 // and goes no further, so that no control takes it as well.
 bool WaylandSession::eventFilter(QObject *watched, QEvent *event) {
+    // As a plain widget: these come during the window's destruction too.
+    const QWidget *widget = watchedWindow_.data();
+    const QEvent::Type type = event->type();
+    if ((type == QEvent::Enter || type == QEvent::Leave) && widget != nullptr &&
+        watched == static_cast<QObject *>(widget->windowHandle())) {
+        activity_.pointerOverWindow = type == QEvent::Enter;
+        ActivityChanged();
+    }
+    if (type == QEvent::WindowStateChange && widget != nullptr && watched == widget) {
+        activity_.minimised = widget->isMinimized();
+        ActivityChanged();
+    }
     if (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease)
         return QObject::eventFilter(watched, event);
     const auto *key = static_cast<QKeyEvent *>(event);

@@ -26,10 +26,13 @@ class WaylandSession : public QObject {
 
   private:
     void StatusChanged(const WaylandScreenReader::Status &status);
+    void ActivityChanged();
     bool PreviewClicked();
 
     QPointer<FenwoMainWindow> window_;
     WaylandScreenReader *reader_ = nullptr;
     WaylandScreenReader::Status status_;
     std::set<WaylandScreenReader::State> said_;
+    QPointer<QWidget> watchedWindow_; // the same window, for what its events say
+    WindowActivity activity_;
 };

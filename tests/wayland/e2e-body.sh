@@ -59,6 +59,18 @@ sample_at() {
     echo "$got"
 }
 
+# Full frames received so far.
+full_frames() {
+    local before
+    before=$(grep -c '^FRAMES' "$PROBE_OUT")
+    echo frames >&8
+    for _ in $(seq 100); do
+        [ "$(grep -c '^FRAMES' "$PROBE_OUT")" -gt "$before" ] && break
+        sleep 0.02
+    done
+    grep '^FRAMES' "$PROBE_OUT" | tail -n 1 | sed -E 's/.*full=([0-9]+).*/\1/'
+}
+
 status_of() { grep '^STATUS' "$1" | tail -n 1 | cut -d' ' -f2; }
 
 cpu_ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
@@ -103,6 +115,36 @@ consent_scenario() {
     check "restore reaches sampling" "$(status_of "$PROBE_OUT")" sampling
     check "restore never asks" "$(grep -c asking-consent "$PROBE_OUT")" 0
     check "restored colour" "$(sample_at 100 100)" "100,100 3366cc"
+
+    # Paused, as for a held colour or a minimised window: nothing is sent, nothing is read.
+    # Resumed, the first read shows the screen as it is now, not the picture from before.
+    echo pause >&8
+    sleep 0.5
+    local paused
+    paused=$(full_frames)
+    start_painter solid 00aa55
+    check "paused: the compositor sends nothing" "$(full_frames)" "$paused"
+    check "paused: nothing is read" "$(sample | cut -d' ' -f2)" none
+    echo full >&8
+    local got reads=""
+    for _ in $(seq 100); do
+        got=$(sample)
+        reads="$reads ${got#* }"
+        [ "${got#* }" != none ] && break
+        sleep 0.05
+    done
+    check "resumed: the first colour read is the screen of now" "$got" "100,100 00aa55"
+    check "resumed: nothing from before the pause was read" "$(echo "$reads" | grep -c 3366cc)" 0
+    # Over the window itself: a few frames a second under a screen repainting at 60 Hz.
+    start_painter solid 3366cc,336633 16
+    echo slow >&8
+    sleep 0.5
+    paused=$(full_frames)
+    sleep 2
+    local slow=$(($(full_frames) - paused))
+    check "slow: 2 to 12 frames in 2 s (got $slow)" "$((slow >= 2 && slow <= 12))" 1
+    echo full >&8
+    start_painter solid 3366cc
 
     # Refusal, then a second ask that is granted.
     start_probe refuse --state-dir "$W/no-token"

@@ -2,6 +2,7 @@
 #include "platform/wayland/DesktopLayout.h"
 #include "platform/wayland/FrameFormat.h"
 #include "platform/wayland/RestoreToken.h"
+#include "platform/wayland/StreamDemand.h"
 #include "unit/Check.h"
 
 #include <array>
@@ -119,6 +120,69 @@ TEST_CASE("the restore token lives in the state folder, private, replaced whole"
     CHECK_EQ(token.Load(), std::string());
     CHECK(!RestoreToken("/proc/no-such-place").Store("x"));
     std::system((std::string("rm -rf ") + base).c_str());
+}
+
+TEST_CASE("streams pause while nothing is read, crawl over the window, run otherwise") {
+    struct Row {
+        bool held, minimised, over;
+        StreamDemand demand;
+    };
+    using D = StreamDemand;
+    for (const Row &r : {Row{false, false, false, D::Full}, Row{true, false, false, D::Paused},
+                         Row{false, true, false, D::Paused}, Row{true, true, true, D::Paused},
+                         Row{false, true, true, D::Paused}, Row{false, false, true, D::Slow}})
+        CHECK_EQ(static_cast<int>(DemandFor({r.held, r.minimised, r.over})),
+                 static_cast<int>(r.demand));
+}
+
+TEST_CASE("a paced stream rests between frames; a resume from a pause drops what was kept") {
+    constexpr std::int64_t ms = 1000000;
+    constexpr std::int64_t rest = StreamPacer::SlowPeriodNs;
+    StreamPacer pacer;
+    CHECK(pacer.Active() && pacer.Reading());
+    pacer.FullFrame(10 * ms); // full speed: frames change nothing
+    CHECK(pacer.Active() && pacer.NextWake() == 0);
+
+    CHECK(!pacer.Demand(StreamDemand::Paused)); // held
+    CHECK(!pacer.Active() && !pacer.Reading());
+    CHECK(!pacer.Demand(StreamDemand::Paused)); // minimised as well: no second resume
+    CHECK(pacer.Demand(StreamDemand::Full));    // released: the kept frame is stale
+    CHECK(pacer.Active() && pacer.Reading());
+    CHECK(!pacer.Demand(StreamDemand::Full));
+
+    // Over the window: run to the next frame, rest, run again once the period is out.
+    CHECK(!pacer.Demand(StreamDemand::Slow));
+    CHECK(pacer.Active());
+    pacer.FullFrame(100 * ms);
+    CHECK(!pacer.Active() && pacer.Reading());
+    CHECK_EQ(pacer.NextWake(), 100 * ms + rest);
+    pacer.Wake(100 * ms + rest - 1); // early: keeps resting
+    CHECK(!pacer.Active());
+    pacer.Wake(100 * ms + rest);
+    CHECK(pacer.Active() && pacer.NextWake() == 0);
+    pacer.FullFrame(400 * ms);
+    CHECK(!pacer.Active());
+    // Resting is not a pause: leaving the window resumes at once and keeps the frame.
+    CHECK(!pacer.Demand(StreamDemand::Full));
+    CHECK(pacer.Active() && pacer.NextWake() == 0);
+    pacer.Wake(400 * ms + rest); // a late timer of the slow pace changes nothing
+    CHECK(pacer.Active());
+    // Held while resting, then back over the window: a resume, run to a fresh frame.
+    CHECK(!pacer.Demand(StreamDemand::Slow));
+    pacer.FullFrame(500 * ms);
+    CHECK(!pacer.Demand(StreamDemand::Paused));
+    CHECK(!pacer.Active() && pacer.NextWake() == 0);
+    CHECK(pacer.Demand(StreamDemand::Slow));
+    CHECK(pacer.Active());
+
+    // Where every resume leaves a cost behind, Slow never rests; a hold still pauses.
+    StreamPacer steady(false);
+    CHECK(!steady.Demand(StreamDemand::Slow));
+    steady.FullFrame(100 * ms);
+    CHECK(steady.Active() && steady.NextWake() == 0);
+    CHECK(!steady.Demand(StreamDemand::Paused));
+    CHECK(!steady.Active());
+    CHECK(steady.Demand(StreamDemand::Slow));
 }
 
 CHECK_MAIN

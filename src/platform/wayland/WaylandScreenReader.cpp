@@ -6,6 +6,7 @@
 #include "platform/wayland/DesktopLayout.h"
 #include "platform/wayland/FrameFormat.h"
 #include "platform/wayland/RestoreToken.h"
+#include "platform/wayland/StreamDemand.h"
 
 #include <pipewire/pipewire.h>
 #include <spa/buffer/meta.h>
@@ -43,6 +44,8 @@ constexpr std::uint32_t kPersistUntilRevoked = 2;
 
 // A restore that takes longer than this is the desktop asking the user after all.
 constexpr std::int64_t kRestoreGraceNs = 1500 * 1000000LL;
+// How long the first read after a resume waits for a frame newer than the resume.
+constexpr std::int64_t kFreshFrameWaitNs = 200 * 1000000LL;
 
 using State = WaylandScreenReader::State;
 
@@ -191,11 +194,13 @@ struct WaylandScreenReader::Engine {
         bool pictureSeen = false;
         unsigned resumes = 0;
         bool pointerOnly = false;
+        bool active = true; // as last told to PipeWire
     };
 
     enum class Step { Idle, Checking, Session, Sources, Starting, Remote, Streaming };
 
-    explicit Engine(Options o) : options(std::move(o)), token(options.stateFolder) {}
+    explicit Engine(Options o)
+        : options(std::move(o)), token(options.stateFolder), pacer(options.restBetweenFrames) {}
 
     Options options;
     RestoreToken token;
@@ -221,6 +226,9 @@ struct WaylandScreenReader::Engine {
     spa_source *busTimer = nullptr;
     spa_source *consentTimer = nullptr;
     spa_source *frameWatch = nullptr;
+    spa_source *paceTimer = nullptr;
+    StreamPacer pacer;
+    std::int64_t resumedAt = 0; // the streams resumed from a pause; reads wait for new frames
 
     sd_bus *bus = nullptr;
     std::string sender; // unique name as request paths spell it
@@ -812,6 +820,57 @@ struct WaylandScreenReader::Engine {
         Relayout();
         timespec every{1, 0};
         pw_loop_update_timer(loop, frameWatch, &every, &every, false);
+        ApplyPace();
+    }
+
+    // ---- pausing: what the window needs of the streams ------------------------------------
+
+    void SetDemand(StreamDemand demand) {
+        if (pacer.Demand(demand)) {
+            // Whatever a stream kept from before the pause may be gone from the screen.
+            for (auto &s : streams) {
+                if (s->held != nullptr)
+                    pw_stream_queue_buffer(s->stream, s->held);
+                s->held = nullptr;
+                s->frame = FrameView{};
+                s->cursorIn = false;
+            }
+            resumedAt = MonotonicNs();
+        }
+        ApplyPace();
+    }
+
+    void ApplyPace() {
+        for (auto &s : streams)
+            if (s->active != pacer.Active()) {
+                s->active = pacer.Active();
+                pw_stream_set_active(s->stream, s->active);
+            }
+        timespec at{};
+        if (const std::int64_t due = pacer.NextWake(); due != 0) {
+            const std::int64_t in = std::max<std::int64_t>(1, due - MonotonicNs());
+            at = {static_cast<time_t>(in / 1000000000LL), static_cast<long>(in % 1000000000LL)};
+        }
+        if (paceTimer != nullptr)
+            pw_loop_update_timer(loop, paceTimer, &at, nullptr, false);
+    }
+
+    static void OnPaceTimer(void *data, std::uint64_t) {
+        auto *self = static_cast<Engine *>(data);
+        self->pacer.Wake(MonotonicNs());
+        self->ApplyPace();
+    }
+
+    // After a resume: true until every stream has a frame newer than it.
+    bool AwaitingFreshFrames() {
+        if (resumedAt == 0)
+            return false;
+        const bool waiting = std::any_of(streams.begin(), streams.end(), [](const auto &s) {
+            return s->streaming && s->held == nullptr;
+        });
+        if (!waiting || MonotonicNs() - resumedAt > kFreshFrameWaitNs)
+            resumedAt = 0;
+        return resumedAt != 0;
     }
 
     // A compositor sends pixels only when the screen changes, so a monitor whose first frame
@@ -826,7 +885,7 @@ struct WaylandScreenReader::Engine {
         constexpr int kRetryTicks = 3;
         constexpr int kAnswerTicks = 2; // for a picture after a resume, on a loaded machine too
         for (auto &s : self->streams) {
-            if (!s->streaming || s->held != nullptr || s->pointerOnly) {
+            if (!s->streaming || s->held != nullptr || s->pointerOnly || !s->active) {
                 s->framelessTicks = 0;
                 continue;
             }
@@ -880,7 +939,9 @@ struct WaylandScreenReader::Engine {
         const spa_rectangle defaultSize = SPA_RECTANGLE(1920, 1080);
         const spa_rectangle minSize = SPA_RECTANGLE(1, 1);
         const spa_rectangle maxSize = SPA_RECTANGLE(16384, 16384);
-        const std::uint32_t fps = std::max(1u, options.maxFramesPerSecond);
+        // 0: no cap of ours, the compositor's own rate.
+        const std::uint32_t fps =
+            options.maxFramesPerSecond == 0 ? 1000 : options.maxFramesPerSecond;
         const spa_fraction variable = SPA_FRACTION(0, 1);
         const spa_fraction defaultRate = SPA_FRACTION(fps, 1);
         const spa_fraction minRate = SPA_FRACTION(0, 1);
@@ -941,7 +1002,9 @@ struct WaylandScreenReader::Engine {
         Engine *self = s->engine;
         if (state == PW_STREAM_STATE_STREAMING) {
             s->streaming = true;
-            self->SetStatus(State::Sampling);
+            // A resume after a pause brings no picture to a stream that never had one.
+            if (!s->pointerOnly)
+                self->SetStatus(State::Sampling);
         } else if (state == PW_STREAM_STATE_ERROR) {
             self->FailLater(State::PipeWireDied, error != nullptr ? error : "stream error");
         } else if (state == PW_STREAM_STATE_UNCONNECTED && s->streaming) {
@@ -1043,12 +1106,21 @@ struct WaylandScreenReader::Engine {
             s->frame.height = s->placement.frameHeight;
             s->frame.stride = d.chunk->stride > 0 ? d.chunk->stride : s->frame.width * 4;
             s->frame.format = *s->format;
+            self->pacer.FullFrame(MonotonicNs());
+            if (!self->pacer.Active()) { // paced: rest, once out of this callback
+                timespec now{0, 1};
+                pw_loop_update_timer(self->loop, self->paceTimer, &now, nullptr, false);
+            }
+            if (self->resumedAt != 0)
+                pw_thread_loop_signal(self->thread, false);
         }
     }
 
     // ---- the pointer and the pixel (any thread, under the loop's lock) --------------------
 
     std::optional<ScreenPoint> CursorLocked() const {
+        if (!pacer.Reading())
+            return std::nullopt;
         const Stream *best = nullptr;
         std::size_t index = 0;
         for (std::size_t i = 0; i < streams.size() && i < rects.size(); ++i) {
@@ -1064,6 +1136,8 @@ struct WaylandScreenReader::Engine {
     }
 
     ColourValue PixelLocked(ScreenPoint at) const {
+        if (!pacer.Reading())
+            return CLR_INVALID;
         const auto index = StreamAt(rects, at);
         if (!index || *index >= streams.size())
             return CLR_INVALID;
@@ -1239,6 +1313,7 @@ WaylandScreenReader::WaylandScreenReader(Options options)
     e.wake = pw_loop_add_event(e.loop, Engine::OnWake, &e);
     e.consentTimer = pw_loop_add_timer(e.loop, Engine::OnConsentTimer, &e);
     e.frameWatch = pw_loop_add_timer(e.loop, Engine::OnFrameWatch, &e);
+    e.paceTimer = pw_loop_add_timer(e.loop, Engine::OnPaceTimer, &e);
     if (pw_thread_loop_start(e.thread) < 0)
         e.SetStatus(State::PipeWireDied, "cannot start the reading thread");
 }
@@ -1262,6 +1337,7 @@ WaylandScreenReader::~WaylandScreenReader() {
     pw_loop_destroy_source(e.loop, e.wake);
     pw_loop_destroy_source(e.loop, e.consentTimer);
     pw_loop_destroy_source(e.loop, e.frameWatch);
+    pw_loop_destroy_source(e.loop, e.paceTimer);
     pw_thread_loop_destroy(e.thread);
 }
 
@@ -1309,6 +1385,12 @@ std::optional<ScreenPoint> WaylandScreenReader::GetCursorPos() {
     if (engine_->thread == nullptr)
         return std::nullopt;
     pw_thread_loop_lock(engine_->thread);
+    // The first read after a pause waits, briefly, for the screen as it is now.
+    while (engine_->AwaitingFreshFrames()) {
+        timespec until{};
+        pw_thread_loop_get_time(engine_->thread, &until, 20 * 1000000LL);
+        pw_thread_loop_timed_wait_full(engine_->thread, &until);
+    }
     const auto point = engine_->CursorLocked();
     pw_thread_loop_unlock(engine_->thread);
     return point;
@@ -1321,6 +1403,14 @@ ColourValue WaylandScreenReader::GetPixel(std::uintptr_t, ScreenPoint at) {
     const ColourValue colour = engine_->PixelLocked(at);
     pw_thread_loop_unlock(engine_->thread);
     return colour;
+}
+
+void WaylandScreenReader::SetDemand(StreamDemand demand) {
+    if (engine_->thread == nullptr)
+        return;
+    pw_thread_loop_lock(engine_->thread);
+    engine_->SetDemand(demand);
+    pw_thread_loop_unlock(engine_->thread);
 }
 
 WaylandScreenReader::FrameCounts WaylandScreenReader::Frames() const {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/ScreenReader.h"
+#include "platform/wayland/StreamDemand.h"
 
 #include <functional>
 #include <memory>
@@ -45,8 +46,12 @@ class WaylandScreenReader final : public ScreenReader {
     struct Options {
         // Where the restore token lives; empty: $XDG_STATE_HOME/kalvor (~/.local/state/kalvor).
         std::string stateFolder;
-        // Frames per second asked of the compositor; the window samples every 50 ms.
+        // Frames per second asked of the compositor (0: no cap); the window samples every
+        // 50 ms.
         unsigned maxFramesPerSecond = 20;
+        // Over the window itself, take a frame and rest (StreamPacer); off where resuming a
+        // stream leaves a cost behind in the compositor.
+        bool restBetweenFrames = true;
         // Ask the portal for a global "capture" shortcut where it offers one.
         bool registerShortcut = true;
         // Full frames each stream throws away at first, so tests can play a compositor that
@@ -78,6 +83,11 @@ class WaylandScreenReader final : public ScreenReader {
     // for desktops without cursor metadata. `done` gets CLR_INVALID when cancelled or
     // unavailable. One pick at a time: a call while one is open is answered CLR_INVALID.
     void PickColor(std::function<void(ColourValue)> done);
+
+    // What the window needs now (see StreamDemand): paused streams cost the compositor
+    // nothing and read nothing; after a pause the first read waits briefly for a new frame and
+    // never answers from one older than the resume.
+    void SetDemand(StreamDemand demand);
 
     // ScreenReader. Positions are native pixels of a desktop laid out from the monitors'
     // streams; a point is only meaningful to GetPixel of the same reader.

@@ -3,7 +3,10 @@
 //
 //   kalvor-wayland-probe [--every MS] [--changes] [--state-dir DIR] [--max-fps N]
 //                        [--no-shortcut] [--seconds N] [--drop-frames N]
-// Standard input, one command a line: sample | ask | pick | frames | quit. SIGUSR1 = frames.
+// Standard input, one command a line: sample | ask | pick | frames | quit |
+//   pause | slow | full (what the window would need, SetDemand) |
+//   find dark|RRGGBB X0 Y0 X1 Y1 (the first such pixel of the rectangle, row by row, from the
+//   newest frame: the pointer stays where it is). SIGUSR1 = frames. --max-fps 0: no cap.
 // Standard output:
 //   STATUS <state> <text>            whenever the status changes
 //   SHORTCUT <state> <trigger>       whenever the capture shortcut changes
@@ -11,6 +14,7 @@
 //   SAMPLE mono_ns=<t> pos=<x>,<y> rgb=#rrggbb   (pos=none / rgb=none for a failed read)
 //   PICKED #rrggbb | PICKED none
 //   FRAMES full=<n> cursor_only=<n>  buffers received since sampling started
+//   FOUND <x>,<y> | FOUND none
 #include "platform/wayland/WaylandScreenReader.h"
 
 #include <cerrno>
@@ -62,6 +66,26 @@ const char *ShortcutName(WaylandScreenReader::ShortcutState state) {
         return "bound";
     }
     return "unknown";
+}
+
+// "dark|RRGGBB X0 Y0 X1 Y1": the first pixel that matches, row by row.
+std::string Find(WaylandScreenReader &reader, const std::string &what) {
+    char colour[16] = {};
+    int x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+    if (std::sscanf(what.c_str(), "%15s %d %d %d %d", colour, &x0, &y0, &x1, &y1) != 5)
+        return "none";
+    const bool dark = std::strcmp(colour, "dark") == 0;
+    const std::string wanted = std::string("#") + colour;
+    for (int y = y0; y <= y1; ++y)
+        for (int x = x0; x <= x1; ++x) {
+            const ColourValue c = reader.GetPixel(reader.GetDesktopWindow(), {x, y});
+            if (c == CLR_INVALID)
+                continue;
+            const ColourComponents p = SplitColour(c);
+            if (dark ? p.red < 0x80 && p.green < 0x80 && p.blue < 0x80 : Hex(c) == wanted)
+                return std::to_string(x) + "," + std::to_string(y);
+        }
+    return "none";
 }
 
 } // namespace
@@ -171,6 +195,14 @@ int main(int argc, char **argv) {
                     framesRequested = 1;
                 else if (command == "quit")
                     stopRequested = 1;
+                else if (command == "pause")
+                    reader.SetDemand(StreamDemand::Paused);
+                else if (command == "slow")
+                    reader.SetDemand(StreamDemand::Slow);
+                else if (command == "full")
+                    reader.SetDemand(StreamDemand::Full);
+                else if (command.rfind("find ", 0) == 0)
+                    Print("FOUND " + Find(reader, command.substr(5)));
             }
         }
         if (framesRequested != 0) {

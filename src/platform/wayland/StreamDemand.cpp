@@ -1,0 +1,31 @@
+#include "platform/wayland/StreamDemand.h"
+
+StreamDemand DemandFor(const WindowActivity &activity) {
+    if (activity.held || activity.minimised)
+        return StreamDemand::Paused;
+    return activity.pointerOverWindow ? StreamDemand::Slow : StreamDemand::Full;
+}
+
+bool StreamPacer::Demand(StreamDemand demand) {
+    if (demand == demand_)
+        return false;
+    const bool resumed = demand_ == StreamDemand::Paused;
+    demand_ = demand;
+    wakeAt_ = 0;
+    active_ = demand != StreamDemand::Paused; // Slow runs until its next frame
+    return resumed;
+}
+
+void StreamPacer::FullFrame(std::int64_t now) {
+    if (demand_ != StreamDemand::Slow || !active_ || !rest_)
+        return;
+    active_ = false;
+    wakeAt_ = now + SlowPeriodNs;
+}
+
+void StreamPacer::Wake(std::int64_t now) {
+    if (demand_ != StreamDemand::Slow || wakeAt_ == 0 || now < wakeAt_)
+        return;
+    wakeAt_ = 0;
+    active_ = true;
+}

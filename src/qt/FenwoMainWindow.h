@@ -2,6 +2,7 @@
 
 #include "core/FenwoMain.h"
 #include "core/WindowView.h"
+#include "core/window/WindowLayout.h"
 
 #include <QWidget>
 #include <array>
@@ -85,6 +86,7 @@ class FenwoMainWindow final : public QWidget, public WindowView {
 
   private:
     void CreateControls();
+    QWidget *Control(ControlId id) const; // the widget of a row of the window's table
     void ConnectHandlers();
     TextBox *Box(TextField field) const;
 

@@ -69,8 +69,11 @@ CommandOptions ParseOptions(const std::vector<std::string> &arguments,
 
 std::string UsageText(const HelpWords &words) {
     std::string choices;
-    for (const CodeFormat &format : CodeFormats())
-        choices += (choices.empty() ? "" : "|") + std::string(format.word);
+    for (const CodeFormat &format : CodeFormats()) {
+        if (!choices.empty())
+            choices += '|';
+        choices += format.word;
+    }
     const std::string display(words.displayOption);
     return "Usage: kalvor [--help] [--version]" + std::string(words.toolkitOptions) +
            "\n       kalvor --capture" + display + "\n       kalvor --print [--format " + choices +

@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QScrollBar>
 #include <QTimer>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -35,45 +36,20 @@ QString PreviewTip() {
 }
 
 QWidget *FenwoMainWindow::Control(ControlId id) const {
-    switch (id) {
-    case ControlId::FenwoMain:
-        return const_cast<FenwoMainWindow *>(this);
-    case ControlId::Check2:
-        return Check2;
-    case ControlId::Combo1:
-        return Combo1;
-    case ControlId::Picture2:
-        return Picture2;
-    case ControlId::HScroll1:
-        return HScroll1;
-    case ControlId::Picture4:
-        return Picture4;
-    case ControlId::Text1_2:
-        return Text1[2];
-    case ControlId::Text1_1:
-        return Text1[1];
-    case ControlId::Picture1:
-        return Picture1;
-    case ControlId::Text2:
-        return Text2;
-    case ControlId::Text1_0:
-        return Text1[0];
-    case ControlId::Check1:
-        return Check1;
-    case ControlId::Label3_2:
-        return Label3[2];
-    case ControlId::Label3_1:
-        return Label3[1];
-    case ControlId::Label3_0:
-        return Label3[0];
-    case ControlId::Image2:
-        return Image2;
-    case ControlId::Image1:
-        return Image1;
-    case ControlId::Label2:
-        return Label2;
-    }
-    return nullptr;
+    const std::pair<ControlId, QWidget *> controls[] = {
+        {ControlId::Check2, Check2},      {ControlId::Combo1, Combo1},
+        {ControlId::Picture2, Picture2},  {ControlId::HScroll1, HScroll1},
+        {ControlId::Picture4, Picture4},  {ControlId::Text1_2, Text1[2]},
+        {ControlId::Text1_1, Text1[1]},   {ControlId::Picture1, Picture1},
+        {ControlId::Text2, Text2},        {ControlId::Text1_0, Text1[0]},
+        {ControlId::Check1, Check1},      {ControlId::Label3_2, Label3[2]},
+        {ControlId::Label3_1, Label3[1]}, {ControlId::Label3_0, Label3[0]},
+        {ControlId::Image2, Image2},      {ControlId::Image1, Image1},
+        {ControlId::Label2, Label2}};
+    for (const auto &[key, control] : controls)
+        if (key == id)
+            return control;
+    return nullptr; // a row without its widget: the first start fails on it
 }
 
 // The window is fixed in size, so the design's pixels are the widgets' geometry; Qt scales

@@ -86,7 +86,7 @@ class FenwoMainWindow final : public QWidget, public WindowView {
 
   private:
     void CreateControls();
-    QWidget *Control(ControlId id) const; // the widget of a row of the window's table
+    QWidget *Control(ControlId id) const; // the widget of a row of the table; not the window
     void ConnectHandlers();
     TextBox *Box(TextField field) const;
 

@@ -5,6 +5,7 @@
 #include "core/colour/CodeText.h"
 #include "core/history/History.h"
 #include "core/settings/IniMod.h"
+#include "core/window/WindowLayout.h"
 
 #include <cstdint>
 #include <string>
@@ -15,8 +16,8 @@
 // knows a toolkit or a window system.
 class FenwoMain {
   public:
-    static constexpr int ScaleWidth = 274; // client area, in pixels at 96 DPI
-    static constexpr int ScaleHeight = 140;
+    static constexpr int ScaleWidth = ClientWidth; // client area, in pixels at 96 DPI
+    static constexpr int ScaleHeight = ClientHeight;
     static constexpr int SamplingPeriod = 50; // ms between ticks while sampling
     static constexpr int HeldPeriod = 200;    // ms between ticks while held
 

@@ -1,5 +1,6 @@
 #include "core/colour/CodeFormats.h"
 #include "core/history/StripGeometry.h"
+#include "core/window/WindowLayout.h"
 #include "qt/DropDownList.h"
 #include "qt/EyedropperIcon.h"
 #include "qt/FenwoMainWindow.h"
@@ -13,16 +14,17 @@
 #include <QLabel>
 #include <QScrollBar>
 #include <QTimer>
+#include <utility>
+#include <vector>
 
 namespace {
 
-template <typename Control> Control *Place(Control *control, int left, int top, int w, int h) {
-    control->setGeometry(left, top, w, h);
-    return control;
+QString Utf8(std::string_view text) {
+    return QString::fromUtf8(text.data(), qsizetype(text.size()));
 }
 
-QLabel *Caption(const QString &text, QWidget *parent, Qt::Alignment alignment) {
-    auto *label = new QLabel(text, parent);
+QLabel *Caption(ControlId id, QWidget *parent, Qt::Alignment alignment) {
+    auto *label = new QLabel(Utf8(ControlOf(id).caption), parent);
     label->setAlignment(alignment);
     return label;
 }
@@ -30,11 +32,28 @@ QLabel *Caption(const QString &text, QWidget *parent, Qt::Alignment alignment) {
 } // namespace
 
 QString PreviewTip() {
-    return QStringLiteral("吸い取り有効/無効");
+    return Utf8(ControlOf(ControlId::Picture1).tip);
 }
 
-// Geometry is fixed in pixels, as the window is fixed in size; siblings are created back to
-// front, since a later sibling stacks above an earlier one.
+QWidget *FenwoMainWindow::Control(ControlId id) const {
+    const std::pair<ControlId, QWidget *> controls[] = {
+        {ControlId::Check2, Check2},      {ControlId::Combo1, Combo1},
+        {ControlId::Picture2, Picture2},  {ControlId::HScroll1, HScroll1},
+        {ControlId::Picture4, Picture4},  {ControlId::Text1_2, Text1[2]},
+        {ControlId::Text1_1, Text1[1]},   {ControlId::Picture1, Picture1},
+        {ControlId::Text2, Text2},        {ControlId::Text1_0, Text1[0]},
+        {ControlId::Check1, Check1},      {ControlId::Label3_2, Label3[2]},
+        {ControlId::Label3_1, Label3[1]}, {ControlId::Label3_0, Label3[0]},
+        {ControlId::Image2, Image2},      {ControlId::Image1, Image1},
+        {ControlId::Label2, Label2}};
+    for (const auto &[key, control] : controls)
+        if (key == id)
+            return control;
+    return nullptr; // a row without its widget: the first start fails on it
+}
+
+// The window is fixed in size, so the design's pixels are the widgets' geometry; Qt scales
+// them on a high-DPI screen.
 void FenwoMainWindow::CreateControls() {
     setWindowTitle(QStringLiteral("Kalvor"));
     setWindowIcon(EyedropperIcon());
@@ -44,52 +63,51 @@ void FenwoMainWindow::CreateControls() {
     setFixedSize(FenwoMain::ScaleWidth, FenwoMain::ScaleHeight);
     setFont(WithJapaneseFallback(font()));
 
-    Label2 = Place(Caption(QStringLiteral("採取する色にポイントして[スペース]を押して下さい"), this,
-                           Qt::AlignCenter),
-                   0, 120, 280, 20);
-    Image1 = Place(new QLabel(this), 224, 8, 32, 32);
+    Label2 = Caption(ControlId::Label2, this, Qt::AlignCenter);
+    Image1 = new QLabel(this);
     Image1->setPixmap(EyedropperPixmap(32));
-    Image2 = Place(new QLabel(this), 0, 112, 17, 9);
-    Label3[0] =
-        Place(Caption(QStringLiteral("R"), this, Qt::AlignHCenter | Qt::AlignTop), 88, 8, 33, 17);
-    Label3[1] =
-        Place(Caption(QStringLiteral("B"), this, Qt::AlignHCenter | Qt::AlignTop), 168, 8, 33, 17);
-    Label3[2] =
-        Place(Caption(QStringLiteral("G"), this, Qt::AlignHCenter | Qt::AlignTop), 128, 8, 33, 17);
-    Check1 = Place(new ToggleFrame(this), 20, 4, 41, 41);
+    Image2 = new QLabel(this);
+    for (int i = 0; i < 3; ++i)
+        Label3[i] = Caption(Label3Element(i), this, Qt::AlignHCenter | Qt::AlignTop);
+    Check1 = new ToggleFrame(this);
     Timer1 = new QTimer(this);
     Timer1->setTimerType(Qt::PreciseTimer);
     Timer1->setInterval(core_->TimerInterval());
-    Text1[0] = Place(new TextBox(this), 88, 24, 33, 18);
-    Text2 = Place(new TextBox(this), 88, 48, 113, 18);
-    Picture1 = Place(new PictureBox(this), 24, 8, 33, 33);
+    for (TextBox *&box : Text1) {
+        box = new TextBox(this);
+        box->setAlignment(Qt::AlignRight);
+    }
+    Text2 = new TextBox(this);
+    Picture1 = new PictureBox(this);
     Picture1->setToolTip(PreviewTip());
     Picture1->setFocusPolicy(Qt::StrongFocus);
-    Text1[1] = Place(new TextBox(this), 128, 24, 33, 18);
-    Text1[2] = Place(new TextBox(this), 168, 24, 33, 18);
-    for (TextBox *box : Text1)
-        box->setAlignment(Qt::AlignRight);
 
-    Picture2 = Place(new QWidget(this), 16, 80, 241, 33);
-    Picture4 = Place(new HistoryStrip(core_->Swatches(), Picture2), 0, 0, 241, SwatchSize);
-    HScroll1 = Place(new QScrollBar(Qt::Horizontal, Picture2), 0, 16, 241, 17);
+    Picture2 = new QWidget(this);
+    Picture4 = new HistoryStrip(core_->Swatches(), Picture2);
+    HScroll1 = new QScrollBar(Qt::Horizontal, Picture2);
     HScroll1->setRange(0, 0);
     HScroll1->setSingleStep(1);
     HScroll1->setPageStep(SwatchesInFrame);
     HScroll1->setEnabled(false);
 
-    Combo1 = Place(new DropDownList(this), 8, 48, 73, 20);
+    Combo1 = new DropDownList(this);
     for (const CodeFormat &format : ListFormats())
-        Combo1->addItem(QString::fromUtf8(format.label.data(), qsizetype(format.label.size())));
+        Combo1->addItem(Utf8(format.label));
     Combo1->setCurrentIndex(-1);
-    Check2 = Place(new OptionBox(QStringLiteral("大文字"), this), 208, 48, 57, 17);
+    Check2 = new OptionBox(Utf8(ControlOf(ControlId::Check2).caption), this);
 
-    setTabOrder(Picture1, Text1[0]);
-    setTabOrder(Text1[0], Text1[1]);
-    setTabOrder(Text1[1], Text1[2]);
-    setTabOrder(Text1[2], Text2);
-    setTabOrder(Text2, HScroll1);
-    setTabOrder(HScroll1, Combo1);
-    setTabOrder(Combo1, Check2);
+    // Back to front, each raised above the ones before it.
+    const auto controls = WindowControls();
+    std::vector<QWidget *> tabOrder(controls.size(), nullptr);
+    for (auto row = controls.rbegin(); row != controls.rend(); ++row) {
+        QWidget *control = Control(row->id);
+        const PixelRect &r = row->rect;
+        control->setGeometry(r.left, r.top, r.width, r.height);
+        control->raise();
+        if (row->tabPlace >= 0)
+            tabOrder[static_cast<size_t>(row->tabPlace)] = control;
+    }
+    for (size_t i = 1; i < tabOrder.size() && tabOrder[i]; ++i)
+        setTabOrder(tabOrder[i - 1], tabOrder[i]);
     Picture1->setFocus();
 }

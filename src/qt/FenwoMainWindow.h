@@ -2,6 +2,7 @@
 
 #include "core/FenwoMain.h"
 #include "core/WindowView.h"
+#include "core/window/WindowLayout.h"
 
 #include <QWidget>
 #include <array>
@@ -89,6 +90,7 @@ class FenwoMainWindow final : public QWidget, public WindowView {
 
   private:
     void CreateControls();
+    QWidget *Control(ControlId id) const; // the widget of a row of the table; not the window
     void ConnectHandlers();
     TextBox *Box(TextField field) const;
 

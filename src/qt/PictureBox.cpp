@@ -1,16 +1,22 @@
 #include "qt/PictureBox.h"
 
+#include "core/colour/SwatchPaint.h"
+
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPalette>
 
 QColor PaintColour(ColourValue colour, const QPalette &palette) {
-    if (colour == CLR_INVALID)
-        return {};
-    if (IsSystemColour(colour))
+    const SwatchPaint paint = PaintOf(colour);
+    switch (paint.fill) {
+    case SwatchFill::Solid:
+        return QColor(paint.colour.red, paint.colour.green, paint.colour.blue);
+    case SwatchFill::System:
         return palette.color(QPalette::Button); // every system reference we hold is a face colour
-    const ColourComponents c = SplitColour(colour);
-    return QColor(c.red, c.green, c.blue);
+    case SwatchFill::Hatch:
+        break;
+    }
+    return {};
 }
 
 void PaintColourValue(QPainter &painter, const QRect &area, ColourValue colour,

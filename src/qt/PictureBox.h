@@ -33,7 +33,7 @@ class PictureBox : public QWidget {
 };
 
 // What a colour value paints as. A system colour reference takes the palette's colour; the
-// failed-read marker has no colour at all and yields an invalid QColor.
+// failed-read marker, and any value that is neither, has no colour and yields an invalid QColor.
 QColor PaintColour(ColourValue colour, const QPalette &palette);
 
 // Fills area with what a colour value paints as; a failed read gets a hatch, never a colour.

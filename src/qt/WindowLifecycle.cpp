@@ -17,11 +17,12 @@ void FenwoMainWindow::UseJapaneseFont() {
     // The face the labels were designed for, then the Japanese faces found here.
     QFont japanese = font();
     japanese.setFamilies(
-        QStringList{QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("MS PGothic")} +
+        QStringList{QString::fromUtf8(JapaneseFaceName.data(), qsizetype(JapaneseFaceName.size())),
+                    QStringLiteral("MS PGothic")} +
         JapaneseFallbackFaces());
-    for (QWidget *control :
-         std::initializer_list<QWidget *>{Combo1, Label2, Label3[0], Label3[1], Label3[2]})
-        control->setFont(japanese);
+    for (const WindowControl &control : WindowControls())
+        if (control.font == ControlFont::Japanese)
+            Control(control.id)->setFont(japanese);
 }
 
 void FenwoMainWindow::moveEvent(QMoveEvent *event) {

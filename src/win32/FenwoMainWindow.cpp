@@ -2,6 +2,7 @@
 
 #include "core/history/History.h"
 #include "core/history/StripGeometry.h"
+#include "core/window/WindowLayout.h"
 #include "win32/SwatchImage.h"
 #include "win32/Text.h"
 #include "win32/Win32Desktop.h"
@@ -10,6 +11,7 @@
 #include <commctrl.h>
 
 #include <iterator>
+#include <utility>
 
 namespace {
 
@@ -21,7 +23,7 @@ constexpr DWORD MainStyle =
     WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
 constexpr DWORD MainExStyle = WS_EX_CONTROLPARENT;
 constexpr int ScrollPage = SwatchesInFrame;
-constexpr int StripRows = 16; // the scroll bar covers the strip's bottom row
+constexpr int ComboHeight = 200; // a drop-down list's window holds its dropped list too
 
 // Entry points of newer Windows versions, looked up so that older ones still run the program.
 template <typename Function> Function User32(const char *name) {
@@ -123,10 +125,9 @@ FenwoMainWindow *Owner(HWND window, UINT message, LPARAM lParam) {
     return Owner(window);
 }
 
-struct Placement {
-    HWND FenwoMainWindow::*single;
-    int left, top, width, height;
-};
+std::wstring CaptionOf(ControlId id) {
+    return Widen(ControlOf(id).caption);
+}
 
 } // namespace
 
@@ -219,13 +220,13 @@ HWND FenwoMainWindow::Child(HWND parent, const wchar_t *cls, const wchar_t *text
 
 void FenwoMainWindow::CreateControls() {
     Picture1 = Child(window_, PictureClass, L"", WS_TABSTOP);
-    Label3[0] = Child(window_, L"STATIC", L"R", SS_CENTER);
+    Label3[0] = Child(window_, L"STATIC", CaptionOf(ControlId::Label3_0).c_str(), SS_CENTER);
     Text1[0] =
         Child(window_, L"EDIT", L"", WS_TABSTOP | ES_RIGHT | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE);
-    Label3[2] = Child(window_, L"STATIC", L"G", SS_CENTER);
+    Label3[2] = Child(window_, L"STATIC", CaptionOf(ControlId::Label3_2).c_str(), SS_CENTER);
     Text1[1] =
         Child(window_, L"EDIT", L"", WS_TABSTOP | ES_RIGHT | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE);
-    Label3[1] = Child(window_, L"STATIC", L"B", SS_CENTER);
+    Label3[1] = Child(window_, L"STATIC", CaptionOf(ControlId::Label3_1).c_str(), SS_CENTER);
     Text1[2] =
         Child(window_, L"EDIT", L"", WS_TABSTOP | ES_RIGHT | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE);
     Text2 = Child(window_, L"EDIT", L"", WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE);
@@ -233,10 +234,10 @@ void FenwoMainWindow::CreateControls() {
     Picture4 = Child(Picture2, StripClass, L"", 0);
     HScroll1 = Child(Picture2, L"SCROLLBAR", L"", WS_TABSTOP | SBS_HORZ);
     Check1 = Child(window_, L"BUTTON", L"", BS_CHECKBOX | BS_PUSHLIKE);
-    Label2 =
-        Child(window_, L"STATIC", L"採取する色にポイントして[スペース]を押して下さい", SS_CENTER);
+    Label2 = Child(window_, L"STATIC", CaptionOf(ControlId::Label2).c_str(), SS_CENTER);
     Combo1 = Child(window_, L"COMBOBOX", L"", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST);
-    Check2 = Child(window_, L"BUTTON", L"大文字", WS_TABSTOP | BS_3STATE);
+    Check2 =
+        Child(window_, L"BUTTON", CaptionOf(ControlId::Check2).c_str(), WS_TABSTOP | BS_3STATE);
     Image1 = Child(window_, L"STATIC", L"", SS_ICON | SS_CENTERIMAGE);
     Image2 = Child(window_, L"STATIC", L"", 0);
 
@@ -254,37 +255,42 @@ void FenwoMainWindow::CreateControls() {
     tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
     tool.hwnd = window_;
     tool.uId = reinterpret_cast<UINT_PTR>(Picture1);
-    wchar_t tip[] = L"吸い取り有効/無効";
-    tool.lpszText = tip;
+    std::wstring tip = Widen(ControlOf(ControlId::Picture1).tip);
+    tool.lpszText = tip.data();
     SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
-// Pixels at 96 DPI, as the window was designed; scaled to the monitor's DPI when placed.
+HWND FenwoMainWindow::Control(ControlId id) const {
+    const std::pair<ControlId, HWND> controls[] = {
+        {ControlId::Check2, Check2},      {ControlId::Combo1, Combo1},
+        {ControlId::Picture2, Picture2},  {ControlId::HScroll1, HScroll1},
+        {ControlId::Picture4, Picture4},  {ControlId::Text1_2, Text1[2]},
+        {ControlId::Text1_1, Text1[1]},   {ControlId::Picture1, Picture1},
+        {ControlId::Text2, Text2},        {ControlId::Text1_0, Text1[0]},
+        {ControlId::Check1, Check1},      {ControlId::Label3_2, Label3[2]},
+        {ControlId::Label3_1, Label3[1]}, {ControlId::Label3_0, Label3[0]},
+        {ControlId::Image2, Image2},      {ControlId::Image1, Image1},
+        {ControlId::Label2, Label2}};
+    for (const auto &[key, control] : controls)
+        if (key == id)
+            return control;
+    return nullptr;
+}
+
+// The design's pixels at 96 DPI, scaled to the monitor's DPI. The stacking stays the creation's.
 void FenwoMainWindow::Layout() {
-    static const Placement placements[] = {{&FenwoMainWindow::Picture1, 24, 8, 33, 33},
-                                           {&FenwoMainWindow::Text2, 88, 48, 113, 18},
-                                           {&FenwoMainWindow::Picture2, 16, 80, 241, 33},
-                                           {&FenwoMainWindow::Picture4, 0, 0, 241, StripRows},
-                                           {&FenwoMainWindow::HScroll1, 0, 16, 241, 17},
-                                           {&FenwoMainWindow::Check1, 20, 4, 41, 41},
-                                           {&FenwoMainWindow::Label2, 0, 120, 280, 20},
-                                           {&FenwoMainWindow::Combo1, 8, 48, 73, 200},
-                                           {&FenwoMainWindow::Check2, 208, 48, 57, 17},
-                                           {&FenwoMainWindow::Image1, 224, 8, 32, 32},
-                                           {&FenwoMainWindow::Image2, 0, 112, 17, 9}};
-    for (const Placement &p : placements)
-        SetWindowPos(this->*p.single, nullptr, Scale(p.left), Scale(p.top), Scale(p.width),
-                     Scale(p.height), SWP_NOZORDER | SWP_NOACTIVATE);
-    const int lefts[3] = {88, 128, 168}; // red, green, blue
-    for (int i = 0; i < 3; ++i)
-        SetWindowPos(Text1[i], nullptr, Scale(lefts[i]), Scale(24), Scale(33), Scale(18),
-                     SWP_NOZORDER | SWP_NOACTIVATE);
-    const int labelLefts[3] = {88, 168, 128}; // "R", "B", "G" by index
-    for (int i = 0; i < 3; ++i)
-        SetWindowPos(Label3[i], nullptr, Scale(labelLefts[i]), Scale(8), Scale(33), Scale(17),
-                     SWP_NOZORDER | SWP_NOACTIVATE);
-    // The closed list is 20 pixels high: its selection field plus the border.
-    SendMessageW(Combo1, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), Scale(20) - 6);
+    for (const WindowControl &control : WindowControls()) {
+        PixelRect r = control.rect;
+        if (control.id == ControlId::Picture4) // under the scroll bar here: stop where it starts
+            r.height = ControlOf(ControlId::HScroll1).rect.top - r.top;
+        else if (control.id == ControlId::Combo1)
+            r.height = ComboHeight;
+        SetWindowPos(Control(control.id), nullptr, Scale(r.left), Scale(r.top), Scale(r.width),
+                     Scale(r.height), SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    // The closed list is as high as its row: its selection field plus the border.
+    SendMessageW(Combo1, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1),
+                 Scale(ControlOf(ControlId::Combo1).rect.height) - 6);
 }
 
 void FenwoMainWindow::MakeFonts() {
@@ -311,8 +317,10 @@ void FenwoMainWindow::MakeFonts() {
     for (HWND control : defaults)
         SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(ui), TRUE);
     if (japanese)
-        for (HWND control : {Combo1, Label2, Label3[0], Label3[1], Label3[2]})
-            SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(japanese), TRUE);
+        for (const WindowControl &control : WindowControls())
+            if (control.font == ControlFont::Japanese)
+                SendMessageW(Control(control.id), WM_SETFONT, reinterpret_cast<WPARAM>(japanese),
+                             TRUE);
     for (HFONT old : {uiFont_, japaneseFont_})
         if (old)
             DeleteObject(old);
@@ -642,7 +650,8 @@ void FenwoMainWindow::PaintStrip(HDC dc, const RECT &area) const {
     if (count == 0)
         return; // swatch 0 stays hidden until the first capture
     const std::int64_t stripLeft = history.StripLeft();
-    const SwatchSpan span = SwatchesInView(stripLeft, count, 241);
+    const SwatchSpan span =
+        SwatchesInView(stripLeft, count, ControlOf(ControlId::Picture4).rect.width);
     for (std::int64_t i = span.first; i <= span.last; ++i) {
         const int left = Scale(static_cast<int>(stripLeft + SwatchLeft(i)));
         RECT swatch{left, 0, left + Scale(SwatchSize), Scale(SwatchSize)};

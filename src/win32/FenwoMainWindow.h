@@ -56,6 +56,7 @@ class FenwoMainWindow final : public WindowView {
     void OnScroll(int request);
     void CreateControls();
     void Layout();
+    HWND Control(ControlId id) const; // the window of a row of the table; not FenwoMain
     void MakeFonts();
     void Close(int unloadMode);
     int Scale(int pixels) const { return MulDiv(pixels, dpi_, 96); }

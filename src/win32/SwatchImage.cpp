@@ -1,5 +1,7 @@
 #include "win32/SwatchImage.h"
 
+#include "core/colour/SwatchPaint.h"
+
 namespace {
 
 constexpr int HatchSpacing = 8; // as the Linux preview's diagonal pattern
@@ -20,13 +22,12 @@ std::vector<std::uint32_t> SwatchPixels(ColourValue colour, int width, int heigh
                                         const SwatchColours &colours) {
     const size_t count =
         static_cast<size_t>(width > 0 ? width : 0) * static_cast<size_t>(height > 0 ? height : 0);
-    const auto top = static_cast<std::uint32_t>(colour) & 0xFF000000u;
-    if (top == 0)
+    const SwatchPaint paint = PaintOf(colour);
+    if (paint.fill == SwatchFill::Solid)
         return std::vector<std::uint32_t>(count, PixelOf(colour));
-    if (IsSystemColour(colour) && colours.systemColour) {
-        const int index = static_cast<int>(static_cast<std::uint32_t>(colour) & 0xFFu);
-        return std::vector<std::uint32_t>(count, colours.systemColour(index) & 0xFFFFFFu);
-    }
+    if (paint.fill == SwatchFill::System && colours.systemColour)
+        return std::vector<std::uint32_t>(count,
+                                          colours.systemColour(paint.systemIndex) & 0xFFFFFFu);
     std::vector<std::uint32_t> pixels(count, colours.face);
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x)

@@ -1,10 +1,14 @@
-// Where swatches stand and how the strip scrolls, far past 16-bit pixel counts; and where a
-// window opens whose stored position may lie off every screen.
+// Where swatches stand and how the strip scrolls, far past 16-bit pixel counts; where a
+// window opens whose stored position may lie off every screen; and where its controls stand.
 #include "Check.h"
 #include "core/history/StripGeometry.h"
+#include "core/window/WindowLayout.h"
 #include "core/window/WindowPlacement.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <set>
+#include <string>
 #include <vector>
 
 TEST_CASE("swatch places, strip widths and scroll ranges") {
@@ -119,6 +123,98 @@ TEST_CASE("a window opens where its title bar can be grabbed") {
         CHECK_EQ(at.x, row.opens.x);
         CHECK_EQ(at.y, row.opens.y);
     }
+}
+
+namespace {
+
+bool Overlap(const PixelRect &a, const PixelRect &b) {
+    return a.left < b.Right() && b.left < a.Right() && a.top < b.Bottom() && b.top < a.Bottom();
+}
+
+PixelRect Inside(ControlId container) {
+    if (container == ControlId::FenwoMain)
+        return {0, 0, ClientWidth, ClientHeight};
+    const PixelRect outer = ControlOf(container).rect;
+    return {0, 0, outer.width, outer.height};
+}
+
+} // namespace
+
+TEST_CASE("every control has one row, inside its container unless cut on purpose") {
+    std::set<ControlId> ids;
+    std::set<std::string> names;
+    for (const WindowControl &c : WindowControls()) {
+        CHECK(ids.insert(c.id).second);
+        CHECK(names.insert(std::string(c.name)).second);
+        CHECK(&ControlOf(c.id) == &c);
+        CHECK(c.id != ControlId::FenwoMain);
+        CHECK(c.rect.width > 0 && c.rect.height > 0);
+        const PixelRect area = Inside(c.container);
+        const bool startsInside = c.rect.left >= 0 && c.rect.top >= 0 && c.rect.left < area.width &&
+                                  c.rect.top < area.height;
+        const bool endsInside = c.rect.Right() <= area.width && c.rect.Bottom() <= area.height;
+        if (!startsInside || endsInside == c.clipped)
+            check::Fail(__FILE__, __LINE__, std::string(c.name) + " against its container");
+    }
+    CHECK_EQ(ids.size(), std::size_t(ControlId::Label2)); // every id but the window's own
+}
+
+TEST_CASE("siblings overlap only where one is meant to lie over the other") {
+    const auto controls = WindowControls();
+    for (std::size_t front = 0; front < controls.size(); ++front) {
+        const WindowControl &a = controls[front];
+        bool overlaidFound = a.overlies == ControlId::FenwoMain;
+        for (std::size_t back = front + 1; back < controls.size(); ++back) {
+            const WindowControl &b = controls[back];
+            const bool overlap = a.container == b.container && Overlap(a.rect, b.rect);
+            if (b.id == a.overlies)
+                overlaidFound = overlap;
+            else if (overlap)
+                check::Fail(__FILE__, __LINE__,
+                            std::string(a.name) + " overlaps " + std::string(b.name));
+        }
+        if (!overlaidFound) // behind it, beside it, or gone: the row no longer says how it stacks
+            check::Fail(__FILE__, __LINE__, std::string(a.name) + " does not lie over its sibling");
+    }
+}
+
+TEST_CASE("tab order, headings and the history frame") {
+    std::vector<int> places;
+    for (const WindowControl &c : WindowControls())
+        if (c.tabPlace >= 0)
+            places.push_back(c.tabPlace);
+    std::sort(places.begin(), places.end());
+    for (std::size_t i = 0; i < places.size(); ++i)
+        CHECK_EQ(places[i], static_cast<int>(i));         // 0..n-1, each once
+    CHECK_EQ(ControlOf(ControlId::Picture1).tabPlace, 0); // the focus starts on the preview
+
+    // Red, green and blue boxes from left to right, in tab order, each under its heading.
+    const char *headings[] = {"R", "G", "B"};
+    for (int i = 0; i < 3; ++i) {
+        const WindowControl &box = ControlOf(Text1Element(i));
+        if (i > 0) {
+            CHECK(box.rect.left > ControlOf(Text1Element(i - 1)).rect.left);
+            CHECK_EQ(box.tabPlace, ControlOf(Text1Element(i - 1)).tabPlace + 1);
+        }
+        int over = 0;
+        for (int j = 0; j < 3; ++j) {
+            const PixelRect label = ControlOf(Label3Element(j)).rect;
+            if (label.left == box.rect.left && label.top < box.rect.top &&
+                label.Bottom() >= box.rect.top) {
+                ++over;
+                CHECK_EQ(std::string(ControlOf(Label3Element(j)).caption),
+                         std::string(headings[i]));
+            }
+        }
+        CHECK_EQ(over, 1);
+    }
+
+    // The frame shows 14 whole swatches after a 2-pixel margin, and no 15th: the scroll bar's
+    // rule rests on it. The strip is one swatch high.
+    const int frame = ControlOf(ControlId::Picture2).rect.width;
+    CHECK(2 + SwatchesInFrame * SwatchSize <= frame);
+    CHECK(2 + (SwatchesInFrame + 1) * SwatchSize > frame);
+    CHECK_EQ(ControlOf(ControlId::Picture4).rect.height, SwatchSize);
 }
 
 CHECK_MAIN

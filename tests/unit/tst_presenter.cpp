@@ -1,6 +1,7 @@
 // What the window shows for a colour value: swatch, components and code line, and the two
 // options that shape the code.
 #include "Check.h"
+#include "core/colour/SwatchPaint.h"
 #include "support/Window.h"
 
 #include <cstdint>
@@ -117,6 +118,32 @@ TEST_CASE("entering a box selects its whole text") {
     CHECK(t.view.selections ==
           (std::vector<WindowView::TextField>{WindowView::GreenBox, WindowView::BlueBox,
                                               WindowView::CodeBox, WindowView::RedBox}));
+}
+
+TEST_CASE("a swatch paints a colour, a system colour, or a hatch for no colour") {
+    const struct {
+        ColourValue value;
+        SwatchFill fill;
+        int red, green, blue, index;
+    } rows[] = {
+        {RGB(30, 105, 210), SwatchFill::Solid, 30, 105, 210, 0},
+        {RGB(0, 0, 0), SwatchFill::Solid, 0, 0, 0, 0},
+        {RGB(255, 255, 255), SwatchFill::Solid, 255, 255, 255, 0},
+        {COLOR_BTNFACE_REF, SwatchFill::System, 0, 0, 0, 15},
+        {CLR_INVALID, SwatchFill::Hatch, 0, 0, 0, 0},
+        {static_cast<ColourValue>(0x01D2691E), SwatchFill::Hatch, 0, 0, 0, 0}, // no colour either
+    };
+    for (const auto &row : rows) {
+        const SwatchPaint paint = PaintOf(row.value);
+        CHECK(paint.fill == row.fill);
+        if (row.fill == SwatchFill::Solid) {
+            CHECK_EQ(paint.colour.red, row.red);
+            CHECK_EQ(paint.colour.green, row.green);
+            CHECK_EQ(paint.colour.blue, row.blue);
+        }
+        if (row.fill == SwatchFill::System)
+            CHECK_EQ(paint.systemIndex, row.index);
+    }
 }
 
 CHECK_MAIN

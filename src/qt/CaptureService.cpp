@@ -1,6 +1,5 @@
 #include "qt/CaptureService.h"
 
-#include "core/FenwoMain.h"
 #include "platform/posix/CaptureChannel.h"
 #include "qt/Say.h"
 
@@ -9,9 +8,9 @@
 #include <QSocketNotifier>
 #include <QTimer>
 
-CaptureService::CaptureService(FenwoMain &window, const QString &displayName, QObject *parent)
-    : QObject(parent),
-      server_(std::make_unique<CaptureServer>([&window] { window.RequestCapture(); })) {
+CaptureService::CaptureService(std::function<void()> request, const QString &displayName,
+                               QObject *parent)
+    : QObject(parent), server_(std::make_unique<CaptureServer>(std::move(request))) {
     auto *notifiers = new QHash<int, QPointer<QSocketNotifier>>;
     connect(this, &QObject::destroyed, [notifiers] { delete notifiers; });
     server_->SetWatchHandler([this, notifiers](int fd, bool watch) {

@@ -3,15 +3,17 @@
 #include <QObject>
 #include <memory>
 
+#include <functional>
+
 class CaptureServer;
-class FenwoMain;
 
 // Serves `kalvor --capture` for the window on one X display, from Qt's event loop: each
 // request becomes a capture the window's next tick takes.
 class CaptureService : public QObject {
     Q_OBJECT
   public:
-    CaptureService(FenwoMain &window, const QString &displayName, QObject *parent = nullptr);
+    CaptureService(std::function<void()> request, const QString &displayName,
+                   QObject *parent = nullptr);
     ~CaptureService() override;
 
   private:

@@ -33,7 +33,7 @@ WaylandScreenReader::Options WaylandSession::ReaderOptions() {
             self,
             [self] {
                 if (self->window_)
-                    self->window_->Core().RequestCapture();
+                    self->RequestCapture();
             },
             Qt::QueuedConnection);
     };
@@ -48,9 +48,18 @@ void WaylandSession::Attach(FenwoMainWindow &window, WaylandScreenReader &reader
     QCoreApplication::instance()->installEventFilter(this);
     connect(window.Check1, &ToggleFrame::toggled, this, [this](bool held) {
         activity_.held = held;
+        activity_.captureDue = false; // taken: the hold switched
         ActivityChanged();
     });
     StatusChanged(reader.CurrentStatus());
+}
+
+void WaylandSession::RequestCapture() {
+    if (!window_)
+        return;
+    activity_.captureDue = true;
+    ActivityChanged();
+    window_->Core().RequestCapture();
 }
 
 void WaylandSession::ActivityChanged() {
@@ -116,6 +125,6 @@ bool WaylandSession::eventFilter(QObject *watched, QEvent *event) {
         return QObject::eventFilter(watched, event);
     if (event->type() == QEvent::KeyPress && !key->isAutoRepeat() && window_ &&
         watched == static_cast<QObject *>(window_->windowHandle()))
-        window_->Core().RequestCapture();
+        RequestCapture();
     return true;
 }

@@ -20,6 +20,9 @@ class WaylandSession : public QObject {
 
     WaylandScreenReader::Options ReaderOptions();
     void Attach(FenwoMainWindow &window, WaylandScreenReader &reader);
+    // Every capture request goes through here to the window's core: one asked for while the
+    // streams rest (the window minimised) wakes them for the tick that takes it.
+    void RequestCapture();
 
   protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

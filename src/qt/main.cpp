@@ -141,8 +141,13 @@ int main(int argc, char *argv[]) {
     std::atexit(SaveOnExit);
     CloseOnTerminationSignals(window);
     std::unique_ptr<CaptureService> captures;
+    std::function<void()> request = [&core] { core.RequestCapture(); };
+#ifdef KALVOR_WITH_WAYLAND
+    if (portal)
+        request = [&session] { session->RequestCapture(); };
+#endif
     if (!channel.isEmpty())
-        captures = std::make_unique<CaptureService>(core, channel);
+        captures = std::make_unique<CaptureService>(std::move(request), channel);
     window.show();
     const int status = QApplication::exec();
     openWindow = nullptr;

@@ -124,14 +124,18 @@ TEST_CASE("the restore token lives in the state folder, private, replaced whole"
 
 TEST_CASE("streams pause while nothing is read, crawl over the window, run otherwise") {
     struct Row {
-        bool held, minimised, over;
+        bool held, minimised, over, captureDue;
         StreamDemand demand;
     };
     using D = StreamDemand;
-    for (const Row &r : {Row{false, false, false, D::Full}, Row{true, false, false, D::Paused},
-                         Row{false, true, false, D::Paused}, Row{true, true, true, D::Paused},
-                         Row{false, true, true, D::Paused}, Row{false, false, true, D::Slow}})
-        CHECK_EQ(static_cast<int>(DemandFor({r.held, r.minimised, r.over})),
+    for (const Row &r :
+         {Row{false, false, false, false, D::Full}, Row{true, false, false, false, D::Paused},
+          Row{false, true, false, false, D::Paused}, Row{true, true, true, false, D::Paused},
+          Row{false, true, true, false, D::Paused}, Row{false, false, true, false, D::Slow},
+          // a capture asked for while minimised reads the screen; one that releases a hold not
+          Row{false, true, false, true, D::Full}, Row{false, false, true, true, D::Full},
+          Row{true, true, false, true, D::Paused}})
+        CHECK_EQ(static_cast<int>(DemandFor({r.held, r.minimised, r.over, r.captureDue})),
                  static_cast<int>(r.demand));
 }
 

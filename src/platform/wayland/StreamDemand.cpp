@@ -1,6 +1,8 @@
 #include "platform/wayland/StreamDemand.h"
 
 StreamDemand DemandFor(const WindowActivity &activity) {
+    if (activity.captureDue && !activity.held)
+        return StreamDemand::Full;
     if (activity.held || activity.minimised)
         return StreamDemand::Paused;
     return activity.pointerOverWindow ? StreamDemand::Slow : StreamDemand::Full;

@@ -12,6 +12,9 @@ struct WindowActivity {
     bool held = false;
     bool minimised = false;
     bool pointerOverWindow = false;
+    // A capture was asked for (a shortcut bound to --capture) while nothing was read: the
+    // next tick must read the screen, minimised or not.
+    bool captureDue = false;
 };
 
 StreamDemand DemandFor(const WindowActivity &activity);

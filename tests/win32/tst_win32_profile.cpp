@@ -113,8 +113,8 @@ TEST_CASE("a settings folder named in any script reads and saves, through the wi
         FakeDesktop desktop;
         desktop.settingsFolder = Narrow(folder.wstring());
         FakeView view;
-        IniMod::UseProfile(profile);
-        FenwoMain window(view, desktop);
+        IniMod settings(profile);
+        FenwoMain window(view, desktop, settings);
         window.Form_Load();
         CHECK_EQ(view.moves.size(), size_t(1));
         CHECK(!view.moves.empty() && view.moves.back().x == 100 && view.moves.back().y == 50);
@@ -136,10 +136,11 @@ TEST_CASE("a UTF-16 file is read and stays UTF-16 when written") {
     const std::u16string text = u"[Output]\r\nType=2\r\n[\u8a2d\u5b9a]\r\nk=\u00e9\r\n";
     scratch.Write(std::string("\xff\xfe") +
                   std::string(reinterpret_cast<const char *>(text.data()), text.size() * 2));
-    UseFile(scratch);
-    CHECK_EQ(IniMod::ReadIni("Output", "Type", "0"), std::string("2"));
-    CHECK_EQ(IniMod::ReadIni("\xe8\xa8\xad\xe5\xae\x9a", "k", ""), std::string("\xc3\xa9"));
-    CHECK(IniMod::WriteIni({{"Output", "Type", "1"}, {"Position", "Left", "900"}}));
+    IniMod ini(profile);
+    ini.SetIniPath(scratch.Path());
+    CHECK_EQ(ini.ReadIni("Output", "Type", "0"), std::string("2"));
+    CHECK_EQ(ini.ReadIni("\xe8\xa8\xad\xe5\xae\x9a", "k", ""), std::string("\xc3\xa9"));
+    CHECK(ini.WriteIni({{"Output", "Type", "1"}, {"Position", "Left", "900"}}));
     const std::u16string after =
         u"[Output]\r\nType=1\r\n[\u8a2d\u5b9a]\r\nk=\u00e9\r\n[Position]\r\n"
         u"Left=900\r\n";

@@ -70,11 +70,14 @@ CommandOptions ParseOptions(const std::vector<std::string> &arguments,
 std::string UsageText(const HelpWords &words) {
     std::string choices;
     for (const CodeFormat &format : CodeFormats())
-        choices += (choices.empty() ? "" : "|") + std::string(format.word);
-    const std::string display(words.displayOption);
-    return "Usage: kalvor [--help] [--version]" + std::string(words.toolkitOptions) +
-           "\n       kalvor --capture" + display + "\n       kalvor --print [--format " + choices +
-           "] [--lower|--upper]" + display + '\n';
+        (choices += choices.empty() ? "" : "|") += format.word;
+    // Appended piece by piece: GCC 12 takes "literal" + std::string for an overlapping copy.
+    std::string usage = "Usage: kalvor [--help] [--version]";
+    (usage += words.toolkitOptions) += "\n       kalvor --capture";
+    (usage += words.displayOption) += "\n       kalvor --print [--format ";
+    (usage += choices) += "] [--lower|--upper]";
+    (usage += words.displayOption) += '\n';
+    return usage;
 }
 
 std::string HelpText(const HelpWords &words) {

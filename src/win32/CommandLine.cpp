@@ -2,10 +2,10 @@
 
 #include "core/settings/IniMod.h"
 #include "core/settings/OutputOptions.h"
-#include "win32/CaptureChannel.h"
-#include "win32/PrivateProfile.h"
-#include "win32/SettingsFolder.h"
-#include "win32/Text.h"
+#include "platform/win32/CaptureChannel.h"
+#include "platform/win32/PrivateProfile.h"
+#include "platform/win32/SettingsFolder.h"
+#include "platform/win32/Text.h"
 
 #include <windows.h>
 

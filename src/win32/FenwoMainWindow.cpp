@@ -3,7 +3,7 @@
 #include "core/history/History.h"
 #include "core/history/StripGeometry.h"
 #include "win32/SwatchImage.h"
-#include "win32/Text.h"
+#include "platform/win32/Text.h"
 #include "win32/Win32Desktop.h"
 #include "win32/resource.h"
 

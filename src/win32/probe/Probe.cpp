@@ -17,10 +17,10 @@
 //   close-focus              closes that window, which then tells the Space presses it had
 //   bare-window              a plain window that signals its first paint, then closes
 //   startup EXE RUNS         milliseconds from start to first paint, RUNS times
-#include "win32/Text.h"
+#include "platform/win32/Text.h"
 #include "win32/Win32Desktop.h"
 
-#include "win32/CaptureChannel.h"
+#include "platform/win32/CaptureChannel.h"
 
 #include <windows.h>
 

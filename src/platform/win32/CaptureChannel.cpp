@@ -1,4 +1,4 @@
-#include "win32/CaptureChannel.h"
+#include "platform/win32/CaptureChannel.h"
 
 #include <sddl.h>
 

@@ -63,7 +63,9 @@ void HookLoop(std::promise<std::pair<DWORD, bool>> started) {
 
 } // namespace
 
-Win32Screen::Win32Screen() {
+Win32Screen::Win32Screen(bool watchSpace) {
+    if (!watchSpace)
+        return;
     spaceWatch.Reset((::GetAsyncKeyState(VK_SPACE) & 0x8000) != 0);
     std::promise<std::pair<DWORD, bool>> started;
     auto result = started.get_future();
@@ -74,6 +76,8 @@ Win32Screen::Win32Screen() {
 }
 
 Win32Screen::~Win32Screen() {
+    if (!hookThread_.joinable())
+        return;
     PostThreadMessageW(hookThreadId_, WM_QUIT, 0, 0);
     hookThread_.join();
 }

@@ -10,7 +10,8 @@
 // of its own. One at a time in a process: the hook has no context but a global.
 class Win32Screen final : public ScreenReader {
   public:
-    Win32Screen();
+    // Without watchSpace, no hook: Space is then only "down now", as for a one-off read.
+    explicit Win32Screen(bool watchSpace = true);
     ~Win32Screen() override;
     Win32Screen(const Win32Screen &) = delete;
     Win32Screen &operator=(const Win32Screen &) = delete;

@@ -212,7 +212,7 @@ int Windows() {
 
 // What a confused or hostile program on the desktop might send the channel.
 int ChannelGarbage(std::size_t oversize) {
-    std::string request = CaptureRequestText;
+    std::string request(CaptureRequest);
     std::string oversized(oversize, 'x');
     oversized += request;
     std::string longer = request;

@@ -8,6 +8,7 @@ enable_language(RC)
 add_link_options(-static -static-libgcc -static-libstdc++)
 
 add_subdirectory(src/core)
+add_subdirectory(src/platform/win32)
 add_subdirectory(src/win32)
 
 if(KALVOR_BUILD_TESTS)

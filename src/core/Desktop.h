@@ -30,3 +30,22 @@ class Desktop : public ScreenReader {
     // Tells the user something worth knowing once (standard error, a log).
     virtual void Say(const std::string &message) = 0;
 };
+
+// A desktop whose screen reads come from a platform backend, the rest from the front-end's
+// toolkit.
+class BackedDesktop : public Desktop {
+  public:
+    explicit BackedDesktop(ScreenReader &screen) : screen_(screen) {}
+
+    std::uintptr_t GetDesktopWindow() override { return screen_.GetDesktopWindow(); }
+    std::optional<ScreenPoint> GetCursorPos() override { return screen_.GetCursorPos(); }
+    ColourValue GetPixel(std::uintptr_t desktop, ScreenPoint at) override {
+        return screen_.GetPixel(desktop, at);
+    }
+    std::uint16_t GetAsyncKeyState(int virtualKey) override {
+        return screen_.GetAsyncKeyState(virtualKey);
+    }
+
+  private:
+    ScreenReader &screen_;
+};

@@ -1,5 +1,6 @@
 #include "qt/CommandLineActions.h"
 
+#include "core/sampling/ColourUnderPointer.h"
 #include "core/settings/OutputOptions.h"
 #include "platform/posix/CaptureChannel.h"
 #include "platform/x11/X11Screen.h"
@@ -57,14 +58,12 @@ int PrintColourUnderPointer(const CommandLine &command, const QString &displayNa
     const auto screen = X11Screen::Open(name);
     if (!screen)
         return Fail("cannot open X display \"" + name + "\"");
-    const auto pointer = screen->GetCursorPos();
-    if (!pointer)
-        return Fail("the pointer is on another screen of this display");
-    const ColourValue colour = screen->GetPixel(screen->GetDesktopWindow(), *pointer);
-    if (colour == CLR_INVALID)
-        return Fail("the pixel under the pointer cannot be read");
+    const PointerColour read =
+        ColourUnderPointer(*screen, "the pointer is on another screen of this display");
+    if (!read.Read())
+        return Fail(read.problem);
 
-    return Print(command, colour, settings);
+    return Print(command, read.colour, settings);
 }
 
 #ifdef KALVOR_WITH_WAYLAND
@@ -80,11 +79,8 @@ int PrintColourThroughPortal(const CommandLine &command, IniMod &settings) {
         const WaylandScreenReader::Status status = reader.CurrentStatus();
         const auto waited = std::chrono::steady_clock::now() - start;
         if (status.state == State::Sampling) {
-            if (const auto pointer = reader.GetCursorPos()) {
-                const ColourValue colour = reader.GetPixel(reader.GetDesktopWindow(), *pointer);
-                if (colour != CLR_INVALID)
-                    return Print(command, colour, settings);
-            }
+            if (const PointerColour read = ColourUnderPointer(reader); read.Read())
+                return Print(command, read.colour, settings);
             // Long enough for the reader to ask twice for a picture that was lost.
             if (waited > std::chrono::seconds(7))
                 return Fail("the screen cast shows no pixel under the pointer");

@@ -16,7 +16,7 @@ constexpr int PreviewSize = 33; // the preview's side: the copied picture is the
 }
 
 QtDesktop::QtDesktop(ScreenReader &screen, std::string programDir)
-    : screen_(screen), programDir_(std::move(programDir)) {}
+    : BackedDesktop(screen), programDir_(std::move(programDir)) {}
 
 QtDesktop::QtDesktop(ScreenReader &screen, const QString &programDir)
     : QtDesktop(screen, QFile::encodeName(programDir).toStdString()) {}

@@ -6,19 +6,10 @@
 
 // The desktop as the Qt front-end offers it: screen reads from the platform backend, the
 // clipboard, screens and locale from Qt, the settings folder by the program's location.
-class QtDesktop final : public Desktop {
+class QtDesktop final : public BackedDesktop {
   public:
     QtDesktop(ScreenReader &screen, std::string programDir); // the system's bytes
     QtDesktop(ScreenReader &screen, const QString &programDir);
-
-    std::uintptr_t GetDesktopWindow() override { return screen_.GetDesktopWindow(); }
-    std::optional<ScreenPoint> GetCursorPos() override { return screen_.GetCursorPos(); }
-    ColourValue GetPixel(std::uintptr_t desktop, ScreenPoint at) override {
-        return screen_.GetPixel(desktop, at);
-    }
-    std::uint16_t GetAsyncKeyState(int virtualKey) override {
-        return screen_.GetAsyncKeyState(virtualKey);
-    }
 
     void CopyToClipboard(const std::string &text, ColourValue swatch) override;
     std::vector<ScreenRect> Screens() override;
@@ -27,6 +18,5 @@ class QtDesktop final : public Desktop {
     void Say(const std::string &message) override;
 
   private:
-    ScreenReader &screen_;
     std::string programDir_;
 };

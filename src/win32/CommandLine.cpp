@@ -1,11 +1,13 @@
 #include "win32/CommandLine.h"
 
+#include "core/sampling/ColourUnderPointer.h"
 #include "core/settings/IniMod.h"
 #include "core/settings/OutputOptions.h"
-#include "win32/CaptureChannel.h"
-#include "win32/PrivateProfile.h"
-#include "win32/SettingsFolder.h"
-#include "win32/Text.h"
+#include "platform/win32/CaptureChannel.h"
+#include "platform/win32/PrivateProfile.h"
+#include "platform/win32/SettingsFolder.h"
+#include "platform/win32/Text.h"
+#include "platform/win32/Win32Screen.h"
 
 #include <windows.h>
 
@@ -95,17 +97,12 @@ int CaptureInRunningCopy() {
 }
 
 int PrintColourUnderPointer(const CommandOptions &command) {
-    POINT pointer{};
-    if (!GetCursorPos(&pointer))
-        return Fail("the pointer's position cannot be read (error " +
-                    std::to_string(GetLastError()) + "); is the desktop locked?");
-    const HDC screen = GetDC(nullptr);
-    if (!screen)
-        return Fail("the screen cannot be read");
-    const COLORREF pixel = GetPixel(screen, pointer.x, pointer.y);
-    ReleaseDC(nullptr, screen);
-    if (pixel == CLR_INVALID)
-        return Fail("the pixel under the pointer cannot be read");
+    Win32Screen screen(false);
+    const PointerColour read =
+        ColourUnderPointer(screen, "the pointer's position cannot be read; is the desktop locked?");
+    if (!read.Read())
+        return Fail(read.problem);
+    const ColourValue pixel = read.colour;
 
     PrivateProfile profile;
     IniMod settings(profile);

@@ -4,7 +4,7 @@
 #include "core/history/StripGeometry.h"
 #include "core/window/WindowLayout.h"
 #include "win32/SwatchImage.h"
-#include "win32/Text.h"
+#include "platform/win32/Text.h"
 #include "win32/Win32Desktop.h"
 #include "win32/resource.h"
 

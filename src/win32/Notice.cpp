@@ -1,6 +1,6 @@
 #include "win32/Notice.h"
 
-#include "win32/Text.h"
+#include "platform/win32/Text.h"
 
 #include <commctrl.h>
 

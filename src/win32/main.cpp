@@ -1,13 +1,14 @@
 // kalvor.exe: the window's logic on the Windows desktop.
 #include "core/settings/IniMod.h"
+#include "platform/win32/PrivateProfile.h"
+#include "platform/win32/Win32Screen.h"
 #include "win32/CommandLine.h"
 #include "win32/FenwoMainWindow.h"
 #include "win32/Notice.h"
-#include "win32/PrivateProfile.h"
 #include "win32/Win32Desktop.h"
 
 // windows.h after the core's headers: its RGB and CLR_INVALID macros would break them.
-#include "win32/CaptureChannel.h"
+#include "platform/win32/CaptureChannel.h"
 
 #include <windows.h>
 
@@ -63,8 +64,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
     InitCommonControlsEx(&controls);
 
-    Win32Desktop desktop;
-    if (!desktop.HookInstalled())
+    Win32Screen screen;
+    Win32Desktop desktop(screen);
+    if (!screen.HookInstalled())
         desktop.Say("no keyboard hook: a Space tap between two ticks may be missed");
     PrivateProfile profile;
     IniMod settings(profile);

@@ -1,5 +1,7 @@
 // The sampling tick, the hold and their triggers, against a scripted desktop.
 #include "Check.h"
+#include "core/sampling/ColourUnderPointer.h"
+#include "support/FakeDesktop.h"
 #include "support/Window.h"
 
 TEST_CASE("a tick while sampling shows the pixel under the pointer") {
@@ -165,3 +167,36 @@ TEST_CASE("options while held re-render without reading") {
 }
 
 CHECK_MAIN
+
+TEST_CASE("--print reads the pixel under the pointer once, or says which read failed") {
+    const struct {
+        std::optional<ScreenPoint> pointer;
+        ColourValue pixel;
+        ColourValue colour;
+        const char *problem;
+        int pixelReads;
+    } rows[] = {
+        {ScreenPoint{-5, 7}, 0xD2691E, 0xD2691E, "", 1},
+        {ScreenPoint{0, 0}, 0, 0, "", 1}, // black is a colour
+        {std::nullopt, 0xD2691E, CLR_INVALID, "the pointer is elsewhere", 0},
+        {ScreenPoint{3, 4}, CLR_INVALID, CLR_INVALID, "the pixel under the pointer cannot be read",
+         1},
+    };
+    for (const auto &row : rows) {
+        FakeDesktop screen;
+        screen.pointer = row.pointer;
+        screen.pixel = row.pixel;
+        const PointerColour got = ColourUnderPointer(screen, "the pointer is elsewhere");
+        CHECK_EQ(got.colour, row.colour);
+        CHECK_EQ(got.problem, std::string(row.problem));
+        CHECK_EQ(got.Read(), got.problem.empty());
+        CHECK_EQ(screen.pixelReads, row.pixelReads);
+        if (row.pixelReads > 0) {
+            CHECK(screen.pixelsAt.back() == *row.pointer);
+            CHECK_EQ(screen.pixelDesktops.back(), screen.desktop);
+        }
+    }
+    NullScreenReader nothing;
+    CHECK_EQ(ColourUnderPointer(nothing).problem,
+             std::string("the pointer's position cannot be read"));
+}

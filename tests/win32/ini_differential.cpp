@@ -9,8 +9,8 @@
 // A case is NAME.ini (absent: no file) and NAME.ops, one operation a line, fields in hex:
 //   get SECTION KEY      put SECTION KEY VALUE
 #ifdef _WIN32
-#include "win32/PrivateProfile.h"
-#include "win32/Text.h"
+#include "platform/win32/PrivateProfile.h"
+#include "platform/win32/Text.h"
 
 #include <windows.h>
 #else

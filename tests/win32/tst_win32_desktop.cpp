@@ -1,10 +1,11 @@
 // The Windows desktop: where the settings go, the swatch picture and the clipboard.
 #include "Check.h"
 #include "core/sampling/KeyState.h"
-#include "win32/SettingsFolder.h"
-#include "win32/SpaceWatch.h"
+#include "platform/win32/SettingsFolder.h"
+#include "platform/win32/SpaceWatch.h"
+#include "platform/win32/Text.h"
+#include "platform/win32/Win32Screen.h"
 #include "win32/SwatchImage.h"
-#include "win32/Text.h"
 #include "win32/Win32Desktop.h"
 
 #include <windows.h>
@@ -88,7 +89,8 @@ TEST_CASE("the clipboard's bitmap is a bottom-up 24-bit DIB with padded rows") {
 }
 
 TEST_CASE("one copy puts text, ANSI text and the 33x33 swatch up together, replacing all") {
-    Win32Desktop desktop;
+    NullScreenReader screen;
+    Win32Desktop desktop(screen);
     desktop.CopyToClipboard("255,0,0", RGB(255, 0, 0));
     desktop.CopyToClipboard("#1e69d2", RGB(30, 105, 210));
     const ClipboardContents got = ReadClipboard();
@@ -102,9 +104,10 @@ TEST_CASE("one copy puts text, ANSI text and the 33x33 swatch up together, repla
 }
 
 TEST_CASE("Space is only ever watched, no other key") {
-    Win32Desktop desktop;
+    Win32Screen screen;
+    Win32Desktop desktop(screen);
     CHECK_EQ(desktop.GetAsyncKeyState(0x41), std::uint16_t(0));
-    CHECK(desktop.HookInstalled());
+    CHECK(screen.HookInstalled());
     const auto screens = desktop.Screens();
     CHECK(!screens.empty());
     CHECK(!desktop.SettingsFolder().empty());
@@ -138,8 +141,8 @@ TEST_CASE("down now is the key's own state; the hook adds only the presses betwe
 }
 
 TEST_CASE("the hook sees a press while the window's thread is busy") {
-    Win32Desktop desktop;
-    desktop.GetAsyncKeyState(VK_SPACE);
+    Win32Screen screen;
+    screen.GetAsyncKeyState(VK_SPACE);
     INPUT keys[2] = {};
     for (INPUT &key : keys) {
         key.type = INPUT_KEYBOARD;
@@ -153,11 +156,12 @@ TEST_CASE("the hook sees a press while the window's thread is busy") {
     Sleep(600);
     typist.join();
     CHECK_EQ(sent, UINT(2));
-    CHECK_EQ(desktop.GetAsyncKeyState(VK_SPACE) & KeyPressedSince, int(KeyPressedSince));
+    CHECK_EQ(screen.GetAsyncKeyState(VK_SPACE) & KeyPressedSince, int(KeyPressedSince));
 }
 
 TEST_CASE("a clipboard held a while is waited for; one held long is told to the user") {
-    Win32Desktop desktop;
+    NullScreenReader screen;
+    Win32Desktop desktop(screen);
     std::vector<std::string> notices;
     desktop.ShowNoticesWith([&](const std::string &message) { notices.push_back(message); });
     for (const DWORD holdMs : {200u, 3000u}) {

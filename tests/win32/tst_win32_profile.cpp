@@ -2,10 +2,10 @@
 #include "Check.h"
 #include "core/FenwoMain.h"
 #include "core/settings/IniMod.h"
+#include "platform/win32/PrivateProfile.h"
+#include "platform/win32/Text.h"
 #include "support/FakeDesktop.h"
 #include "support/FakeView.h"
-#include "win32/PrivateProfile.h"
-#include "win32/Text.h"
 
 #include <filesystem>
 #include <fstream>

@@ -162,7 +162,7 @@ CaptureChannelPath LocateCaptureChannel(std::string_view display) {
 struct CaptureServer::Client {
     int fd = -1;
     Clock::time_point deadline;
-    std::array<char, 32> buffer{}; // room for the request and then some: more is garbage
+    std::array<char, CaptureRequestMaxBytes> buffer{};
     std::size_t used = 0;
 };
 
@@ -310,19 +310,18 @@ bool CaptureServer::Serve(Client &client) {
                                client.buffer.size() - client.used, MSG_DONTWAIT);
         if (n > 0) {
             client.used += static_cast<std::size_t>(n);
-            const std::string_view got(client.buffer.data(), client.used);
-            if (got.find('\n') != std::string_view::npos) {
-                if (got != CaptureRequest)
-                    return false;
+            switch (ReadCaptureRequest({client.buffer.data(), client.used})) {
+            case CaptureBytes::Partial:
+                continue;
+            case CaptureBytes::Wrong:
+                return false;
+            case CaptureBytes::Whole:
                 if (onRequest_)
                     onRequest_();
                 send(client.fd, CaptureAnswer.data(), CaptureAnswer.size(),
                      MSG_DONTWAIT | MSG_NOSIGNAL);
                 return false;
             }
-            if (client.used == client.buffer.size())
-                return false;
-            continue;
         }
         if (n < 0 && errno == EINTR)
             continue;
@@ -365,7 +364,6 @@ int CaptureServer::MillisecondsToNextSweep() const {
 
 CaptureReply SendCaptureRequest(const std::string &socketPath, std::chrono::milliseconds timeout) {
     const Clock::time_point deadline = Clock::now() + timeout;
-    const std::string waited = std::to_string(timeout.count()) + " ms";
     CaptureReply reply;
     sockaddr_un address{};
     if (!FillAddress(socketPath, address)) {
@@ -388,18 +386,23 @@ CaptureReply SendCaptureRequest(const std::string &socketPath, std::chrono::mill
         reply.reason = std::move(reason);
         return reply;
     };
+    // One copy per display: it took the request, or not.
+    const auto outcome = [&](std::vector<CaptureOutcome> found) {
+        close(fd);
+        return SummariseCapture(found, "on this display", timeout);
+    };
     if (connect(fd, reinterpret_cast<const sockaddr *>(&address), sizeof address) != 0) {
         if (errno == ENOENT || errno == ECONNREFUSED || errno == ENOTDIR)
-            return finish("no running copy of Kalvor on this display");
+            return outcome({});
         if (errno == EAGAIN || errno == EINPROGRESS || errno == ETIMEDOUT)
-            return finish("the running copy did not answer within " + waited);
+            return outcome({CaptureOutcome::Silent});
         return finish(ErrnoText("cannot reach the running copy at " + socketPath));
     }
     if (!PeerIsUser(fd, geteuid()))
         return finish("refused: " + socketPath + " belongs to another user");
     if (send(fd, CaptureRequest.data(), CaptureRequest.size(), MSG_NOSIGNAL) !=
         static_cast<ssize_t>(CaptureRequest.size()))
-        return finish("the running copy refused the request");
+        return outcome({CaptureOutcome::Refused});
 
     std::string answer;
     for (;;) {
@@ -410,19 +413,19 @@ CaptureReply SendCaptureRequest(const std::string &socketPath, std::chrono::mill
         if (ready < 0 && errno == EINTR)
             continue;
         if (ready <= 0)
-            return finish("the running copy did not answer within " + waited);
+            return outcome({CaptureOutcome::Silent});
         char buffer[8];
         const ssize_t n = recv(fd, buffer, sizeof buffer, MSG_DONTWAIT);
         if (n < 0 && (errno == EINTR || errno == EAGAIN))
             continue;
-        if (n <= 0 || answer.size() + static_cast<std::size_t>(n) > CaptureAnswer.size())
+        if (n <= 0)
             break;
         answer.append(buffer, static_cast<std::size_t>(n));
-        if (answer == CaptureAnswer) {
-            close(fd);
-            reply.taken = true;
-            return reply;
-        }
+        const CaptureBytes got = ReadCaptureAnswer(answer);
+        if (got == CaptureBytes::Whole)
+            return outcome({CaptureOutcome::Taken});
+        if (got == CaptureBytes::Wrong)
+            break;
     }
-    return finish("the running copy refused the request");
+    return outcome({CaptureOutcome::Refused});
 }

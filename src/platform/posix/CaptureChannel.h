@@ -5,14 +5,14 @@
 // can enter; one socket per display. POSIX and standard C++ only: any event loop drives the
 // server through its file descriptors, no thread is started.
 //
-// Protocol: one request per connection. The client sends exactly CaptureRequest; the server
-// hands it to the window, answers CaptureAnswer and closes. Anything else (another text, more
-// bytes, a half line, silence past the client timeout, a peer of another user) is closed
-// without an answer and without reaching the window.
+// One request per connection, in the protocol of core/capture/CaptureProtocol.h; a peer of
+// another user is closed without an answer.
 //
 // Two copies on one display: the copy that opened the channel first keeps it for as long as it
 // runs; a copy opened later stands by and takes the channel over at its first Sweep() after
 // the holder has gone. A socket left behind by a copy that crashed is replaced.
+
+#include "core/capture/CaptureProtocol.h"
 
 #include <chrono>
 #include <cstddef>
@@ -21,9 +21,6 @@
 #include <string_view>
 #include <sys/types.h>
 #include <vector>
-
-inline constexpr std::string_view CaptureRequest = "capture v1\n";
-inline constexpr std::string_view CaptureAnswer = "ok\n";
 
 // Where the channel of one display lives. When error is set, the other fields are empty.
 struct CaptureChannelPath {
@@ -47,7 +44,7 @@ CaptureChannelPath LocateCaptureChannel(std::string_view display);
 
 struct CaptureServerOptions {
     // A client that has not sent a whole request by then is dropped.
-    std::chrono::milliseconds clientTimeout{1000};
+    std::chrono::milliseconds clientTimeout = CaptureRequestTimeout;
     // Connected clients still being read; a new one beyond this drops the oldest.
     std::size_t maxPendingClients = 8;
 };
@@ -102,12 +99,7 @@ class CaptureServer {
     std::vector<Client> clients_;
 };
 
-struct CaptureReply {
-    bool taken = false;
-    std::string reason; // one line for standard error when not taken
-};
-
 // What `kalvor --capture` does: asks the copy listening at socketPath and waits for its answer
 // for at most timeout in all.
 CaptureReply SendCaptureRequest(const std::string &socketPath,
-                                std::chrono::milliseconds timeout = std::chrono::seconds(2));
+                                std::chrono::milliseconds timeout = CaptureReplyTimeout);

@@ -17,10 +17,10 @@
 //   close-focus              closes that window, which then tells the Space presses it had
 //   bare-window              a plain window that signals its first paint, then closes
 //   startup EXE RUNS         milliseconds from start to first paint, RUNS times
-#include "win32/Text.h"
+#include "platform/win32/Text.h"
 #include "win32/Win32Desktop.h"
 
-#include "win32/CaptureChannel.h"
+#include "platform/win32/CaptureChannel.h"
 
 #include <windows.h>
 
@@ -212,7 +212,7 @@ int Windows() {
 
 // What a confused or hostile program on the desktop might send the channel.
 int ChannelGarbage(std::size_t oversize) {
-    std::string request = CaptureRequestText;
+    std::string request(CaptureRequest);
     std::string oversized(oversize, 'x');
     oversized += request;
     std::string longer = request;

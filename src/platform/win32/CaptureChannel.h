@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/capture/CaptureProtocol.h"
+
 #include <windows.h>
 
 #include <functional>
@@ -7,9 +9,10 @@
 
 // The private channel through which `kalvor --capture` asks the running copy to capture, as a
 // Space press would: a message-only window, which only programs on the same desktop (so in
-// the same session) can find or send to. The request is one WM_COPYDATA holding exactly the
-// tag and text below, answered with CaptureTaken once the window has it. Anything else sent
-// there (other messages, other data, more or fewer bytes) is answered 0 and reaches nothing.
+// the same session) can find or send to. The request (core/capture/CaptureProtocol.h) is one
+// WM_COPYDATA holding exactly the tag below and CaptureRequest, answered with CaptureTaken
+// once the window has it. Anything else sent there (other messages, other data, more or fewer
+// bytes) is answered 0 and reaches nothing.
 //
 // Two copies in one session: the copy that opened its channel first holds a per-user named
 // mutex for as long as it runs and alone takes requests; a copy opened later stands by and
@@ -17,8 +20,8 @@
 // hands over a mutex whose holder died without letting go).
 inline constexpr wchar_t CaptureChannelClass[] = L"KalvorCaptureChannel";
 inline constexpr ULONG_PTR CaptureRequestTag = 0x4B6C7672; // "Klvr"
-inline constexpr char CaptureRequestText[] = "capture v1\n";
-inline constexpr LRESULT CaptureTaken = 0x6F6B; // "ok"
+// CaptureAnswer, as much of it as the message's result carries: "ok".
+inline constexpr LRESULT CaptureTaken = CaptureAnswer[0] << 8 | CaptureAnswer[1];
 
 class CaptureChannel {
   public:
@@ -43,11 +46,6 @@ class CaptureChannel {
     HWND window_ = nullptr;
 };
 
-struct CaptureReply {
-    bool taken = false;
-    std::string reason; // one line for standard error when not taken
-};
-
 // What `kalvor --capture` does: offers the request to the channels of this user in this
 // session and waits at most timeoutMs for each answer.
-CaptureReply SendCaptureRequest(UINT timeoutMs = 2000);
+CaptureReply SendCaptureRequest(UINT timeoutMs = static_cast<UINT>(CaptureReplyTimeout.count()));

@@ -1,6 +1,6 @@
-#include "win32/PrivateProfile.h"
+#include "platform/win32/PrivateProfile.h"
 
-#include "win32/Text.h"
+#include "platform/win32/Text.h"
 
 #include <windows.h>
 

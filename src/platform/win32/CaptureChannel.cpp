@@ -1,9 +1,9 @@
-#include "win32/CaptureChannel.h"
+#include "platform/win32/CaptureChannel.h"
 
 #include <sddl.h>
 
-#include <cstring>
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -54,9 +54,9 @@ bool OursToAsk(HWND window) {
 }
 
 bool IsRequest(const COPYDATASTRUCT *data) {
-    constexpr DWORD size = sizeof CaptureRequestText - 1;
-    return data && data->dwData == CaptureRequestTag && data->cbData == size && data->lpData &&
-           std::memcmp(data->lpData, CaptureRequestText, size) == 0;
+    return data && data->dwData == CaptureRequestTag && data->lpData &&
+           ReadCaptureRequest({static_cast<const char *>(data->lpData), data->cbData}) ==
+               CaptureBytes::Whole;
 }
 
 } // namespace
@@ -141,35 +141,25 @@ LRESULT CALLBACK CaptureChannel::Proc(HWND window, UINT message, WPARAM wParam, 
 }
 
 CaptureReply SendCaptureRequest(UINT timeoutMs) {
-    COPYDATASTRUCT request{CaptureRequestTag, sizeof CaptureRequestText - 1,
-                           const_cast<char *>(CaptureRequestText)};
-    bool found = false;
-    bool silent = false;
-    bool blocked = false;
+    COPYDATASTRUCT request{CaptureRequestTag, static_cast<DWORD>(CaptureRequest.size()),
+                           const_cast<char *>(CaptureRequest.data())};
+    std::vector<CaptureOutcome> outcomes;
     HWND channel = nullptr;
     while ((channel = FindWindowExW(HWND_MESSAGE, channel, CaptureChannelClass, nullptr))) {
         if (!OursToAsk(channel))
             continue;
-        found = true;
         DWORD_PTR answer = 0;
         if (!SendMessageTimeoutW(channel, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&request),
                                  SMTO_BLOCK | SMTO_ABORTIFHUNG, timeoutMs, &answer)) {
             // User Interface Privilege Isolation: a copy run as administrator takes no
             // message from one that is not, and the system says so at once.
-            if (GetLastError() == ERROR_ACCESS_DENIED)
-                blocked = true;
-            else
-                silent = true;
-        } else if (static_cast<LRESULT>(answer) == CaptureTaken)
+            outcomes.push_back(GetLastError() == ERROR_ACCESS_DENIED ? CaptureOutcome::Blocked
+                                                                     : CaptureOutcome::Silent);
+        } else if (static_cast<LRESULT>(answer) == CaptureTaken) {
             return {true, {}};
+        } else {
+            outcomes.push_back(CaptureOutcome::Refused);
+        }
     }
-    if (!found)
-        return {false, "no running copy of Kalvor in this session"};
-    if (blocked)
-        return {false, "the running copy runs as administrator, and Windows lets no program "
-                       "that does not send to it; run kalvor --capture as administrator too"};
-    if (silent)
-        return {false,
-                "the running copy did not answer within " + std::to_string(timeoutMs) + " ms"};
-    return {false, "the running copy refused the request"};
+    return SummariseCapture(outcomes, "in this session", std::chrono::milliseconds(timeoutMs));
 }

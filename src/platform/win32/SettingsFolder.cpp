@@ -1,6 +1,6 @@
-#include "win32/SettingsFolder.h"
+#include "platform/win32/SettingsFolder.h"
 
-#include "win32/Text.h"
+#include "platform/win32/Text.h"
 
 #include <windows.h>
 

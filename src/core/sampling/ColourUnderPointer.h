@@ -1,0 +1,20 @@
+#pragma once
+
+#include "core/ScreenReader.h"
+
+#include <string>
+#include <string_view>
+
+// The colour under the pointer now, read once, as `kalvor --print` takes it on every platform.
+struct PointerColour {
+    ColourValue colour = CLR_INVALID;
+    std::string problem; // why there is no colour; empty when there is one
+
+    bool Read() const { return problem.empty(); }
+};
+
+// noPointer is what this platform says when the pointer's position cannot be read (the pointer
+// on another screen, a locked desktop).
+PointerColour ColourUnderPointer(ScreenReader &screen,
+                                 std::string_view noPointer = "the pointer's position cannot "
+                                                              "be read");

@@ -322,7 +322,8 @@ expect "installs kalvor.exe, licence, uninstaller and a Start-menu entry" \
     "$(ls "$installed" 2>/dev/null | tr '\n' ' ')$([ -n "$menu" ] && echo menu)" \
     "LICENSE.txt README.txt kalvor.exe uninstall.exe menu"
 wine "$installed/uninstall.exe" /S </dev/null >/dev/null 2>&1
-for _ in $(seq 50); do [ -e "$installed/kalvor.exe" ] || break; sleep 0.2; done
+# The uninstaller runs on from a copy of itself in the temporary folder: wait for all of it.
+for _ in $(seq 50); do [ -e "$installed" ] || [ -e "$menu" ] || break; sleep 0.2; done
 expect "the uninstaller removes it all" "$(ls -A "$installed" 2>/dev/null)$([ -e "$menu" ] && echo menu)" ""
 expect "the zip holds the program, README and licence" \
     "$(unzip -Z1 "$WINDOWS_ZIP" | tr '\n' ' ')" "Kalvor/kalvor.exe Kalvor/README.txt Kalvor/LICENSE.txt "

@@ -19,7 +19,7 @@ export DISPLAY=":$(head -n 1 "$WORK/display")"
 wineboot -i </dev/null >/dev/null 2>&1
 wineserver -p || true # already up after wineboot: keep it so
 mkdir -p "$WORK/app"
-cp "$BUILD/kalvor.exe" "$BUILD/src/win32/kalvor_probe.exe" "$WORK/app/"
+cp "$BUILD/kalvor.exe" "$BUILD/tests/win32/kalvor_probe.exe" "$WORK/app/"
 app=$(winepath -w "$WORK/app")
 echo "kalvor.exe: $(stat -c %s "$BUILD/kalvor.exe") bytes"
 echo "kalvor.exe, start to first paint:"

@@ -54,7 +54,7 @@ wineboot -i </dev/null >"$WORK/wineboot.log" 2>&1
 wineserver -p # stays up for the whole run: every later start is warm
 echo "    prefix ready in $((SECONDS - t0)) s"
 
-PROBE=$BUILD/src/win32/kalvor_probe.exe
+PROBE=$BUILD/tests/win32/kalvor_probe.exe
 probe() { wine "$PROBE" "$@" </dev/null 2>/dev/null | tr -d '\r'; }
 field() { sed -n "s/^$1 //p" | head -n 1; } # value after a line's first word
 control() { grep "^control $1 " | head -n 1; }

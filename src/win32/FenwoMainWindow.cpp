@@ -3,8 +3,9 @@
 #include "core/history/History.h"
 #include "core/history/StripGeometry.h"
 #include "core/window/WindowLayout.h"
-#include "win32/SwatchImage.h"
 #include "platform/win32/Text.h"
+#include "win32/DisplayMetrics.h"
+#include "win32/SwatchImage.h"
 #include "win32/Win32Desktop.h"
 #include "win32/resource.h"
 
@@ -24,83 +25,6 @@ constexpr DWORD MainStyle =
 constexpr DWORD MainExStyle = WS_EX_CONTROLPARENT;
 constexpr int ScrollPage = SwatchesInFrame;
 constexpr int ComboHeight = 200; // a drop-down list's window holds its dropped list too
-
-// Entry points of newer Windows versions, looked up so that older ones still run the program.
-template <typename Function> Function User32(const char *name) {
-    return reinterpret_cast<Function>(
-        reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleW(L"user32.dll"), name)));
-}
-
-UINT DpiOf(HWND window) {
-    static const auto forWindow = User32<UINT(WINAPI *)(HWND)>("GetDpiForWindow");
-    if (forWindow && window)
-        if (const UINT dpi = forWindow(window))
-            return dpi;
-    HDC screen = GetDC(nullptr);
-    const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
-    ReleaseDC(nullptr, screen);
-    return dpi > 0 ? static_cast<UINT>(dpi) : 96;
-}
-
-RECT FrameFor(int clientWidth, int clientHeight, UINT dpi) {
-    RECT frame{0, 0, clientWidth, clientHeight};
-    static const auto forDpi =
-        User32<BOOL(WINAPI *)(LPRECT, DWORD, BOOL, DWORD, UINT)>("AdjustWindowRectExForDpi");
-    if (!forDpi || !forDpi(&frame, MainStyle, FALSE, MainExStyle, dpi))
-        AdjustWindowRectEx(&frame, MainStyle, FALSE, MainExStyle);
-    return frame;
-}
-
-LOGFONTW MessageFont(UINT dpi) {
-    NONCLIENTMETRICSW metrics{};
-    metrics.cbSize = sizeof metrics;
-    static const auto forDpi =
-        User32<BOOL(WINAPI *)(UINT, UINT, PVOID, UINT, UINT)>("SystemParametersInfoForDpi");
-    if (forDpi && forDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, dpi))
-        return metrics.lfMessageFont;
-    SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
-    metrics.lfMessageFont.lfHeight =
-        MulDiv(metrics.lfMessageFont.lfHeight, static_cast<int>(dpi), DpiOf(nullptr));
-    return metrics.lfMessageFont;
-}
-
-int CALLBACK FaceFound(const LOGFONTW *, const TEXTMETRICW *, DWORD, LPARAM found) {
-    *reinterpret_cast<bool *>(found) = true;
-    return 0;
-}
-
-bool FaceInstalled(const wchar_t *face) {
-    LOGFONTW wanted{};
-    wanted.lfCharSet = DEFAULT_CHARSET;
-    wcsncpy(wanted.lfFaceName, face, LF_FACESIZE - 1);
-    bool found = false;
-    HDC screen = GetDC(nullptr);
-    EnumFontFamiliesExW(screen, &wanted, FaceFound, reinterpret_cast<LPARAM>(&found), 0);
-    ReleaseDC(nullptr, screen);
-    return found;
-}
-
-// The face the labels and the list were drawn for, then the Japanese UI faces Windows ships,
-// then what a Linux desktop under wine offers.
-const wchar_t *JapaneseFace() {
-    static const wchar_t *const faces[] = {L"ＭＳ Ｐゴシック", L"MS PGothic", L"MS UI Gothic",
-                                           L"Yu Gothic UI",    L"Meiryo UI",  L"IPAPGothic",
-                                           L"Noto Sans CJK JP"};
-    for (const wchar_t *face : faces)
-        if (FaceInstalled(face))
-            return face;
-    return faces[0]; // the font mapper picks the nearest Shift-JIS face
-}
-
-bool ShowsJapanese(HFONT font) {
-    HDC screen = GetDC(nullptr);
-    HGDIOBJ old = SelectObject(screen, font);
-    WORD glyphs[3] = {};
-    const DWORD done = GetGlyphIndicesW(screen, L"大文字", 3, glyphs, GGI_MARK_NONEXISTING_GLYPHS);
-    SelectObject(screen, old);
-    ReleaseDC(nullptr, screen);
-    return done == 3 && glyphs[0] != 0xFFFF && glyphs[1] != 0xFFFF && glyphs[2] != 0xFFFF;
-}
 
 FenwoMainWindow *Owner(HWND window) {
     return reinterpret_cast<FenwoMainWindow *>(GetWindowLongPtrW(window, GWLP_USERDATA));
@@ -173,7 +97,8 @@ bool FenwoMainWindow::Create() {
             return false;
 
     dpi_ = DpiOf(nullptr);
-    const RECT size = FrameFor(Scale(FenwoMain::ScaleWidth), Scale(FenwoMain::ScaleHeight), dpi_);
+    const RECT size = FrameFor(Scale(FenwoMain::ScaleWidth), Scale(FenwoMain::ScaleHeight), dpi_,
+                               MainStyle, MainExStyle);
     window_ = CreateWindowExW(MainExStyle, MainClass, L"Kalvor", MainStyle, CW_USEDEFAULT,
                               CW_USEDEFAULT, size.right - size.left, size.bottom - size.top,
                               nullptr, nullptr, instance_, this);
@@ -186,8 +111,8 @@ bool FenwoMainWindow::Create() {
     // The monitor the window landed on may have another DPI than the primary one.
     if (const UINT dpi = DpiOf(window_); dpi != dpi_) {
         dpi_ = dpi;
-        const RECT scaled =
-            FrameFor(Scale(FenwoMain::ScaleWidth), Scale(FenwoMain::ScaleHeight), dpi_);
+        const RECT scaled = FrameFor(Scale(FenwoMain::ScaleWidth), Scale(FenwoMain::ScaleHeight),
+                                     dpi_, MainStyle, MainExStyle);
         SetWindowPos(window_, nullptr, 0, 0, scaled.right - scaled.left, scaled.bottom - scaled.top,
                      SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
@@ -522,8 +447,8 @@ LRESULT FenwoMainWindow::OnMain(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_DPICHANGED: {
         dpi_ = HIWORD(wParam);
         const RECT *suggested = reinterpret_cast<const RECT *>(lParam);
-        const RECT frame =
-            FrameFor(Scale(FenwoMain::ScaleWidth), Scale(FenwoMain::ScaleHeight), dpi_);
+        const RECT frame = FrameFor(Scale(FenwoMain::ScaleWidth), Scale(FenwoMain::ScaleHeight),
+                                    dpi_, MainStyle, MainExStyle);
         SetWindowPos(window_, nullptr, suggested->left, suggested->top, frame.right - frame.left,
                      frame.bottom - frame.top, SWP_NOZORDER | SWP_NOACTIVATE);
         MakeFonts();

@@ -8,6 +8,10 @@ ROOT=$(cd "$(dirname "$0")/.." && pwd)
 . "$ROOT/scripts/lib.sh"
 . "$ROOT/tests/wayland/packages.sh"
 started=$SECONDS
+# The tests start their own displays and desktop sessions: nothing of the caller's desktop may
+# reach them (in a Wayland session XDG_SESSION_TYPE alone turns the X11 tests' kalvor to Wayland).
+unset DISPLAY WAYLAND_DISPLAY XDG_SESSION_TYPE XDG_CURRENT_DESKTOP XDG_SESSION_DESKTOP \
+    DBUS_SESSION_BUS_ADDRESS KALVOR_BACKEND QT_QPA_PLATFORM
 
 step "Checking Debian packages"
 ensure_packages "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}"

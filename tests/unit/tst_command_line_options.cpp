@@ -66,7 +66,7 @@ TEST_CASE("every option form, and what is refused with the reason and the usage"
          Misuse,
          -2,
          -1,
-         "--format takes html, hex, rgb, hsl, hsv or oklch, not ''"},
+         "--format takes html, hex, rgb, "},
         {{"--print", "--format="}, Misuse, -2, -1, "not ''"},
         {{"--print", "--format", "cmyk"}, Misuse, -2, -1, "not 'cmyk'"},
         {{"--print", "--format", "HEX"}, Misuse, -2, -1, "not 'HEX'"},

@@ -67,11 +67,9 @@ int PrintColourUnderPointer(const CommandLine &command, const QString &displayNa
 }
 
 #ifdef KALVOR_WITH_WAYLAND
-int PrintColourThroughPortal(const CommandLine &command, IniMod &settings) {
+int PrintColourThroughPortal(const CommandLine &command, IniMod &settings,
+                             WaylandScreenReader &reader) {
     using State = WaylandScreenReader::State;
-    WaylandScreenReader::Options options;
-    options.registerShortcut = false;
-    WaylandScreenReader reader(options);
     reader.Start();
     // The user may take a while over the consent dialog; a restored permission is quick.
     const auto start = std::chrono::steady_clock::now();

@@ -17,5 +17,7 @@ int PrintColourUnderPointer(const CommandLine &command, const QString &displayNa
                             IniMod &settings);
 
 // The same through the desktop's screen-cast portal, on a Wayland desktop: the first start asks
-// the user, later ones restore the permission given then.
-int PrintColourThroughPortal(const CommandLine &command, IniMod &settings);
+// the user, later ones restore the permission given then. The reader is new, not started.
+class WaylandScreenReader;
+int PrintColourThroughPortal(const CommandLine &command, IniMod &settings,
+                             WaylandScreenReader &reader);

@@ -2,6 +2,7 @@
 #include "core/settings/IniMod.h"
 #include "platform/posix/PosixFileStore.h"
 #include "platform/x11/X11Screen.h"
+#include "qt/Backends.h"
 #include "qt/CaptureService.h"
 #include "qt/CommandLine.h"
 #include "qt/CommandLineActions.h"
@@ -11,9 +12,6 @@
 #include "qt/Say.h"
 #include "qt/SettingsLocation.h"
 #include "qt/TerminationSignals.h"
-#ifdef KALVOR_WITH_WAYLAND
-#include "qt/WaylandSession.h"
-#endif
 
 #include <QApplication>
 #include <cstdio>
@@ -31,28 +29,6 @@ void SaveOnExit() {
         openWindow->SaveIfOpen();
 }
 
-// The screen is read through the desktop's portal in a Wayland session (XWayland sees only
-// X11 windows there), through X11 elsewhere; KALVOR_BACKEND=x11 or wayland decides by hand.
-bool UseWaylandBackend() {
-#ifdef KALVOR_WITH_WAYLAND
-    const QString forced = qEnvironmentVariable("KALVOR_BACKEND");
-    if (forced == QLatin1String("wayland"))
-        return true;
-    return forced != QLatin1String("x11") && InWaylandSession();
-#else
-    return false;
-#endif
-}
-
-std::unique_ptr<ScreenReader> OpenX11Screen(const DisplayChoice &display) {
-    if (QGuiApplication::platformName() == QLatin1String("xcb")) {
-        if (auto x11 = X11Screen::Open(display.x11Display.toStdString()))
-            return x11;
-    }
-    Say("no X11 screen to read; colours cannot be sampled here");
-    return std::make_unique<NullScreenReader>();
-}
-
 } // namespace
 
 int main(int argc, char *argv[]) {
@@ -67,18 +43,30 @@ int main(int argc, char *argv[]) {
         return command.action == CommandLine::Misuse ? 2 : 0;
     }
 
-    const bool wayland = UseWaylandBackend();
-    const QString x11Name =
-        command.display.isEmpty() ? qEnvironmentVariable("DISPLAY") : command.display;
-    const DisplayChoice display =
-        ChooseDisplay({qEnvironmentVariable("DISPLAY"), qEnvironmentVariable("WAYLAND_DISPLAY"),
-                       qEnvironmentVariable("XDG_SESSION_TYPE"),
-                       qEnvironmentVariable("QT_QPA_PLATFORM"), command.display, wayland});
-    // Named by the display the window would choose, so that both sides meet on one name.
+    DisplayEnvironment environment{qEnvironmentVariable("DISPLAY"),
+                                   qEnvironmentVariable("WAYLAND_DISPLAY"),
+                                   qEnvironmentVariable("XDG_SESSION_TYPE"),
+                                   qEnvironmentVariable("QT_QPA_PLATFORM"), command.display};
+    // Named by the display the window would choose, so that both sides meet on one name. The X
+    // display does not hang on the backend: a capture request loads none.
     const QString channel =
-        CaptureChannelName(display.x11Display, qEnvironmentVariable("WAYLAND_DISPLAY"));
+        CaptureChannelName(ChooseDisplay(environment).x11Display, environment.waylandDisplay);
     if (command.action == CommandLine::Capture)
         return CaptureInRunningCopy(channel);
+
+    // The first backend that is at home here and opens; KALVOR_BACKEND=x11 or wayland decides
+    // by hand.
+    const ChosenBackend chosen =
+        ChooseBackend(Backends(), qEnvironmentVariable("KALVOR_BACKEND").toStdString());
+    for (const std::string &problem : chosen.problems)
+        Say(problem);
+    if (!chosen.backend)
+        return 1;
+    Backend &backend = *chosen.backend;
+    environment.waylandBackend = backend.ReadsThroughPortal();
+    const DisplayChoice display = ChooseDisplay(environment);
+    const QString x11Name =
+        command.display.isEmpty() ? qEnvironmentVariable("DISPLAY") : command.display;
 
     PosixFileStore files;
     IniFileProfile profile(files);
@@ -86,11 +74,7 @@ int main(int argc, char *argv[]) {
     if (command.action == CommandLine::Print) {
         const QCoreApplication quiet(argc, argv);
         settings.SetIniPath(NativeSettingsFolder(ProgramFolder()) + "/Kalvor.ini");
-#ifdef KALVOR_WITH_WAYLAND
-        if (wayland)
-            return PrintColourThroughPortal(command, settings);
-#endif
-        return PrintColourUnderPointer(command, x11Name, settings);
+        return backend.PrintColour(command, x11Name, settings);
     }
 
     if (!display.error.isEmpty()) {
@@ -113,41 +97,20 @@ int main(int argc, char *argv[]) {
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kalvor"));
-    std::unique_ptr<ScreenReader> screen;
-#ifdef KALVOR_WITH_WAYLAND
-    std::unique_ptr<WaylandSession> session;
-    WaylandScreenReader *portal = nullptr;
-    if (wayland) {
-        session = std::make_unique<WaylandSession>();
-        auto reader = std::make_unique<WaylandScreenReader>(session->ReaderOptions());
-        portal = reader.get();
-        screen = std::move(reader);
-    }
-#endif
-    if (!screen)
-        screen = OpenX11Screen(display);
-    QtDesktop desktop(*screen, ProgramFolder());
+    const std::unique_ptr<ScreenSession> session = backend.Open(display);
+    QtDesktop desktop(session->Screen(), ProgramFolder());
     // The program owns the window's logic; the window shows it and hands it every event.
     FenwoMainWindow window;
     FenwoMain core(window, desktop, settings);
     window.Attach(core);
-#ifdef KALVOR_WITH_WAYLAND
-    if (portal) {
-        session->Attach(window, *portal);
-        portal->Start();
-    }
-#endif
+    session->Attach(window, core);
     openWindow = &window;
     std::atexit(SaveOnExit);
     CloseOnTerminationSignals(window);
     std::unique_ptr<CaptureService> captures;
-    std::function<void()> request = [&core] { core.RequestCapture(); };
-#ifdef KALVOR_WITH_WAYLAND
-    if (portal)
-        request = [&session] { session->RequestCapture(); };
-#endif
     if (!channel.isEmpty())
-        captures = std::make_unique<CaptureService>(std::move(request), channel);
+        captures =
+            std::make_unique<CaptureService>([&session] { session->RequestCapture(); }, channel);
     window.show();
     const int status = QApplication::exec();
     openWindow = nullptr;

@@ -10,10 +10,13 @@
 // Reads the screen of a Wayland desktop through its portal: one screen-cast stream per monitor,
 // the pointer taken from the streams' cursor metadata, the pixel from the newest full frame.
 //
+// Every member a program calls is virtual: see KalvorOpenWaylandReader below.
+//
 // Threading: the backend runs its own thread. Every public function may be called from any
 // thread. The handlers in WaylandOptions run on the backend's thread: they must return quickly
 // and must not destroy the reader; a front-end posts what they tell to its own thread.
-class WaylandScreenReader final : public ScreenReader {
+// Not final: a final class's calls would bind to the module's symbols at link time.
+class WaylandScreenReader : public ScreenReader {
   public:
     enum class State {
         Starting,         // connecting to the portal, or restoring a stored permission
@@ -69,25 +72,25 @@ class WaylandScreenReader final : public ScreenReader {
 
     // Connects to the portal; the first start shows the desktop's consent dialog, later starts
     // restore the stored permission without asking. Call once, after construction.
-    void Start();
+    virtual void Start();
 
-    Status CurrentStatus() const;
-    Shortcut CurrentShortcut() const;
+    virtual Status CurrentStatus() const;
+    virtual Shortcut CurrentShortcut() const;
 
     // After a refusal, a revocation or a lost portal or PipeWire: drop what is left and ask
     // again (the dialog shows if the stored permission no longer holds). Does nothing while
     // sampling or while the portal handshake (and its dialog) is under way.
-    void AskAgain();
+    virtual void AskAgain();
 
     // One colour picked by the user through the desktop's own picker (Screenshot portal),
     // for desktops without cursor metadata. `done` gets CLR_INVALID when cancelled or
     // unavailable. One pick at a time: a call while one is open is answered CLR_INVALID.
-    void PickColor(std::function<void(ColourValue)> done);
+    virtual void PickColor(std::function<void(ColourValue)> done);
 
     // What the window needs now (see StreamDemand): paused streams cost the compositor
     // nothing and read nothing; after a pause the first read waits briefly for a new frame and
     // never answers from one older than the resume.
-    void SetDemand(StreamDemand demand);
+    virtual void SetDemand(StreamDemand demand);
 
     // ScreenReader. Positions are native pixels of a desktop laid out from the monitors'
     // streams; a point is only meaningful to GetPixel of the same reader.
@@ -103,7 +106,7 @@ class WaylandScreenReader final : public ScreenReader {
         std::uint64_t full = 0;
         std::uint64_t cursorOnly = 0;
     };
-    FrameCounts Frames() const;
+    virtual FrameCounts Frames() const;
 
     // The text shown for a state, without detail.
     static std::string Describe(State state);
@@ -117,3 +120,12 @@ class WaylandScreenReader final : public ScreenReader {
 
 // True when this process runs inside a Wayland session.
 bool InWaylandSession();
+
+// The backend is also built as a module, kalvor-wayland.so, so that a program on X11 never maps
+// PipeWire: the program loads it only when it reads through the portal, and reaches the reader
+// through its virtual functions alone. The module's one export makes a reader; the caller owns it.
+extern "C" WaylandScreenReader *
+KalvorOpenWaylandReader(const WaylandScreenReader::Options *options);
+using WaylandReaderFactory = decltype(&KalvorOpenWaylandReader);
+inline constexpr const char *WaylandReaderFactoryName = "KalvorOpenWaylandReader";
+inline constexpr const char *WaylandModuleFile = "kalvor-wayland.so";

@@ -14,6 +14,7 @@
 #include <QClipboard>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QMimeData>
 #include <QProcess>
 #include <QRandomGenerator>
@@ -52,7 +53,8 @@ int main(int argc, char *argv[]) {
         return 2;
     }
     const QTemporaryDir folder;
-    QtDesktop desktop(*screen, folder.path());
+    QtDesktop desktop(*screen,
+                      [path = QFile::encodeName(folder.path()).toStdString()] { return path; });
     MemoryFileStore files; // the settings stay in memory
     IniFileProfile profile(files);
     IniMod settings(profile);

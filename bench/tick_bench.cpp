@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QTest>
 #include <QTimer>
 #include <algorithm>
@@ -48,7 +49,7 @@ int main(int argc, char *argv[]) {
         std::fprintf(stderr, "tick_bench: no X display\n");
         return 1;
     }
-    QtDesktop desktop(*screen, QDir::tempPath());
+    QtDesktop desktop(*screen, [] { return QFile::encodeName(QDir::tempPath()).toStdString(); });
     MemoryFileStore files; // the settings stay in memory
     IniFileProfile profile(files);
     IniMod settings(profile);

@@ -2,7 +2,6 @@
 
 #include "qt/PictureBox.h"
 #include "qt/Say.h"
-#include "qt/SettingsLocation.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -15,11 +14,8 @@ namespace {
 constexpr int PreviewSize = 33; // the preview's side: the copied picture is the preview
 }
 
-QtDesktop::QtDesktop(ScreenReader &screen, std::string programDir)
-    : BackedDesktop(screen), programDir_(std::move(programDir)) {}
-
-QtDesktop::QtDesktop(ScreenReader &screen, const QString &programDir)
-    : QtDesktop(screen, QFile::encodeName(programDir).toStdString()) {}
+QtDesktop::QtDesktop(ScreenReader &screen, std::function<std::string()> settingsFolder)
+    : BackedDesktop(screen), settingsFolder_(std::move(settingsFolder)) {}
 
 void QtDesktop::CopyToClipboard(const std::string &text, ColourValue swatch) {
     auto *content = new QMimeData;
@@ -38,7 +34,7 @@ std::vector<ScreenRect> QtDesktop::Screens() {
 }
 
 std::string QtDesktop::SettingsFolder() {
-    return NativeSettingsFolder(programDir_);
+    return settingsFolder_();
 }
 
 std::string QtDesktop::DecimalSeparator() {

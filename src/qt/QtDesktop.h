@@ -3,13 +3,14 @@
 #include "core/Desktop.h"
 
 #include <QString>
+#include <functional>
 
 // The desktop as the Qt front-end offers it: screen reads from the platform backend, the
-// clipboard, screens and locale from Qt, the settings folder by the program's location.
+// clipboard, screens and locale from Qt, the settings folder as the program finds it.
 class QtDesktop final : public BackedDesktop {
   public:
-    QtDesktop(ScreenReader &screen, std::string programDir); // the system's bytes
-    QtDesktop(ScreenReader &screen, const QString &programDir);
+    // settingsFolder is asked each time the settings are read or written (the system's bytes).
+    QtDesktop(ScreenReader &screen, std::function<std::string()> settingsFolder);
 
     void CopyToClipboard(const std::string &text, ColourValue swatch) override;
     std::vector<ScreenRect> Screens() override;
@@ -18,5 +19,5 @@ class QtDesktop final : public BackedDesktop {
     void Say(const std::string &message) override;
 
   private:
-    std::string programDir_;
+    std::function<std::string()> settingsFolder_;
 };

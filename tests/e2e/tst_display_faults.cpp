@@ -1,6 +1,6 @@
 // The program when the display is missing, refuses, goes away, or is Wayland's XWayland
 // (run under with-xvfb.sh, which provides the working display).
-#include "qt/DisplayChoice.h"
+#include "linux/DisplayChoice.h"
 #include "support/Files.h"
 #include "support/X11TestTools.h"
 

@@ -1,5 +1,5 @@
 // Kalvor's own options, and Qt's passed through.
-#include "qt/CommandLine.h"
+#include "linux/CommandLine.h"
 
 #include <QTest>
 

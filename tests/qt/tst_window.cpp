@@ -4,7 +4,7 @@
 #include "qt/HistoryStrip.h"
 #include "qt/OptionBox.h"
 #include "qt/PictureBox.h"
-#include "qt/SettingsLocation.h"
+#include "linux/SettingsLocation.h"
 #include "qt/TextBox.h"
 #include "qt/ToggleFrame.h"
 #include "support/FakeScreen.h"

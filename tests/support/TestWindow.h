@@ -6,12 +6,16 @@
 #include "qt/QtDesktop.h"
 #include "unit/support/MemoryFileStore.h"
 
+#include <QFile>
 #include <QTemporaryDir>
 
 // The Qt window on a given screen reader, wired as the program wires it, keeping its settings
 // in memory under a folder of its own that goes away with it.
 struct TestWindow {
-    explicit TestWindow(ScreenReader &screen) : desktop(screen, folder.path()) { w.Attach(core); }
+    explicit TestWindow(ScreenReader &screen)
+        : desktop(screen, [this] { return QFile::encodeName(folder.path()).toStdString(); }) {
+        w.Attach(core);
+    }
 
     QTemporaryDir folder;
     QtDesktop desktop;

@@ -1,4 +1,4 @@
-#include "qt/TerminationSignals.h"
+#include "linux/TerminationSignals.h"
 
 #include <QSocketNotifier>
 #include <QWidget>

@@ -1,4 +1,4 @@
-#include "qt/DisplayChoice.h"
+#include "linux/DisplayChoice.h"
 
 DisplayChoice ChooseDisplay(const DisplayEnvironment &environment) {
     DisplayChoice choice;

@@ -1,4 +1,4 @@
-#include "qt/WaylandSession.h"
+#include "linux/WaylandSession.h"
 
 #include "qt/FenwoMainWindow.h"
 #include "qt/Say.h"

@@ -1,17 +1,17 @@
 #include "core/settings/IniFileProfile.h"
 #include "core/settings/IniMod.h"
+#include "linux/Backends.h"
+#include "linux/CaptureService.h"
+#include "linux/CommandLine.h"
+#include "linux/CommandLineActions.h"
+#include "linux/DisplayChoice.h"
+#include "linux/SettingsLocation.h"
+#include "linux/TerminationSignals.h"
 #include "platform/posix/PosixFileStore.h"
 #include "platform/x11/X11Screen.h"
-#include "qt/Backends.h"
-#include "qt/CaptureService.h"
-#include "qt/CommandLine.h"
-#include "qt/CommandLineActions.h"
-#include "qt/DisplayChoice.h"
 #include "qt/FenwoMainWindow.h"
 #include "qt/QtDesktop.h"
 #include "qt/Say.h"
-#include "qt/SettingsLocation.h"
-#include "qt/TerminationSignals.h"
 
 #include <QApplication>
 #include <cstdio>
@@ -98,7 +98,7 @@ int main(int argc, char *argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kalvor"));
     const std::unique_ptr<ScreenSession> session = backend.Open(display);
-    QtDesktop desktop(session->Screen(), ProgramFolder());
+    QtDesktop desktop(session->Screen(), [] { return NativeSettingsFolder(ProgramFolder()); });
     // The program owns the window's logic; the window shows it and hands it every event.
     FenwoMainWindow window;
     FenwoMain core(window, desktop, settings);

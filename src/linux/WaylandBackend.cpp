@@ -1,6 +1,6 @@
-#include "qt/Backends.h"
-#include "qt/CommandLineActions.h"
-#include "qt/WaylandSession.h"
+#include "linux/Backends.h"
+#include "linux/CommandLineActions.h"
+#include "linux/WaylandSession.h"
 
 #include <dlfcn.h>
 #include <filesystem>

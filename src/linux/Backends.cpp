@@ -1,8 +1,8 @@
-#include "qt/Backends.h"
+#include "linux/Backends.h"
 
 #include "core/FenwoMain.h"
+#include "linux/CommandLineActions.h"
 #include "platform/x11/X11Screen.h"
-#include "qt/CommandLineActions.h"
 #include "qt/Say.h"
 
 #include <QGuiApplication>

@@ -1,4 +1,4 @@
-#include "qt/CommandLine.h"
+#include "linux/CommandLine.h"
 
 #include "core/CommandLineOptions.h"
 

@@ -1,4 +1,4 @@
-#include "qt/CaptureService.h"
+#include "linux/CaptureService.h"
 
 #include "platform/posix/CaptureChannel.h"
 #include "qt/Say.h"

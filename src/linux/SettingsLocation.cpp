@@ -1,4 +1,4 @@
-#include "qt/SettingsLocation.h"
+#include "linux/SettingsLocation.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "qt/CommandLineActions.h"
+#include "linux/CommandLineActions.h"
 
 #include "core/sampling/ColourUnderPointer.h"
 #include "core/settings/OutputOptions.h"

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/settings/IniMod.h"
-#include "qt/CommandLine.h"
+#include "linux/CommandLine.h"
 
 #include <string>
 

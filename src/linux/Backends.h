@@ -1,8 +1,8 @@
 #pragma once
 
 #include "core/settings/IniMod.h"
-#include "qt/CommandLine.h"
-#include "qt/DisplayChoice.h"
+#include "linux/CommandLine.h"
+#include "linux/DisplayChoice.h"
 
 #include <memory>
 #include <span>

@@ -7,6 +7,8 @@ set -u
 HERE=$(cd "$(dirname "$0")" && pwd)
 KALVOR=$(readlink -f "$1")
 PAINTER=$(readlink -f "$2")
+# The Wayland backend is a module the program loads from beside itself.
+MODULE=$(dirname "$KALVOR")/kalvor-wayland.so
 export KW_DIR=${KW_DIR:-${TMPDIR:-/tmp}/kalvor-wayland-app}
 # A user of its own: stopping a session ends every process of its user.
 export KW_USER=${KW_USER:-kalvor-wl-app}
@@ -24,8 +26,8 @@ fi
 # KW_SCENARIOS picks some, by name.
 for name in ${KW_SCENARIOS:-print scaled window}; do
     case $name in
-    scaled) scenario 2560x1440 scaled "$KALVOR" "$PAINTER" ;;
-    *) scenario 1280x720 "$name" "$KALVOR" "$PAINTER" ;;
+    scaled) scenario 2560x1440 scaled "$KALVOR" "$MODULE" "$PAINTER" ;;
+    *) scenario 1280x720 "$name" "$KALVOR" "$MODULE" "$PAINTER" ;;
     esac
 done
 report "kalvor on wayland e2e"

@@ -19,6 +19,7 @@ if ! compgen -G '/usr/lib/*/libexec/xdg-desktop-portal-kde' > /dev/null; then
     exit 1
 fi
 
-scenario 1280x720 print "$(readlink -f "$1")" "$(readlink -f "$2")" "$(readlink -f "$3")" \
-    "$HERE/kde-desktop.py"
+# The Wayland backend is a module the program loads from beside itself.
+scenario 1280x720 print "$(readlink -f "$1")" "$(dirname "$(readlink -f "$1")")/kalvor-wayland.so" \
+    "$(readlink -f "$2")" "$(readlink -f "$3")" "$HERE/kde-desktop.py"
 report "kalvor on KDE e2e"

@@ -1,10 +1,10 @@
 // The Qt front-end: its widgets draw what the core says and hand every event to it.
+#include "linux/SettingsLocation.h"
 #include "qt/DropDownList.h"
 #include "qt/FenwoMainWindow.h"
 #include "qt/HistoryStrip.h"
 #include "qt/OptionBox.h"
 #include "qt/PictureBox.h"
-#include "linux/SettingsLocation.h"
 #include "qt/TextBox.h"
 #include "qt/ToggleFrame.h"
 #include "support/FakeScreen.h"

@@ -27,7 +27,7 @@ SESSION=$ROOT/tests/wayland/session.sh
 trap 'kill $(jobs -p) 2> /dev/null; "$SESSION" stop > /dev/null 2>&1; rm -rf "$KW_DIR"' EXIT
 BIN=$KW_DIR/bin
 rm -rf "$BIN" && mkdir -p "$BIN"
-cp "$BUILD/src/platform/wayland/kalvor-wayland-probe" "$BUILD/tests/wayland/kalvor-test-painter" \
+cp "$BUILD/tests/wayland/kalvor-wayland-probe" "$BUILD/tests/wayland/kalvor-test-painter" \
     "$BUILD/src/kalvor" "$ROOT/tests/wayland/desktop.py" "$BIN/"
 chmod -R a+rX "$BIN"
 if [ "$(id -u)" = 0 ]; then owner=$KW_USER; else owner=$(id -un); fi

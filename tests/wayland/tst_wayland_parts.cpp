@@ -1,7 +1,9 @@
-// The Wayland backend's parts that need no desktop: pixel layouts, monitor layout, token file.
+// The Wayland backend's parts that need no desktop: pixel layouts, monitor layout, token file,
+// stream demand and pacing, the ScreenCast handshake fed portal answers by hand.
 #include "platform/wayland/DesktopLayout.h"
 #include "platform/wayland/FrameFormat.h"
 #include "platform/wayland/RestoreToken.h"
+#include "platform/wayland/ScreenCastSession.h"
 #include "platform/wayland/StreamDemand.h"
 #include "unit/Check.h"
 
@@ -11,6 +13,7 @@
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -187,6 +190,194 @@ TEST_CASE("a paced stream rests between frames; a resume from a pause drops what
     CHECK(!steady.Demand(StreamDemand::Paused));
     CHECK(!steady.Active());
     CHECK(steady.Demand(StreamDemand::Slow));
+    // Told so while resting (the next streams' portal forbids it): the rest ends at once.
+    pacer.FullFrame(2000 * ms);
+    CHECK(!pacer.Active());
+    pacer.SetRest(false);
+    CHECK(pacer.Active() && pacer.NextWake() == 0);
+    pacer.FullFrame(2100 * ms);
+    CHECK(pacer.Active());
+}
+
+namespace {
+
+// Stands for the bus, the token file and the streams: notes what the session asks for.
+struct FakePort final : ScreenCastSession::Port {
+    std::string token;      // as stored
+    bool callsGo = true;    // the bus takes calls
+    std::string streamFail; // what connecting the streams answers
+    std::vector<std::string> asked;
+    WaylandScreenReader::State state = WaylandScreenReader::State::Starting;
+
+    std::string Take() { // what was asked since last time, one line
+        std::string all;
+        for (const auto &a : asked)
+            all += (all.empty() ? "" : "; ") + a;
+        asked.clear();
+        return all;
+    }
+    bool Note(const std::string &what) {
+        asked.push_back(what);
+        return callsGo;
+    }
+    bool GetProperties() override { return Note("properties"); }
+    bool CreateSession() override { return Note("create"); }
+    bool SelectSources(const std::string &session, bool persist,
+                       const std::string &restore) override {
+        return Note("select " + session + (persist ? " persist" : "") +
+                    (restore.empty() ? "" : " token " + restore));
+    }
+    bool Start(const std::string &session) override { return Note("start " + session); }
+    bool OpenRemote(const std::string &session) override { return Note("remote " + session); }
+    std::string ConnectStreams(int fd, const std::vector<std::uint32_t> &nodes,
+                               const std::vector<StreamPlacement> &, bool rest) override {
+        std::string what = "connect fd " + std::to_string(fd) + " nodes";
+        for (const auto n : nodes)
+            what += " " + std::to_string(n);
+        what += rest ? " resting" : "";
+        Note(what);
+        return streamFail;
+    }
+    void Close(const std::string &session) override {
+        if (!session.empty())
+            Note("close " + session);
+    }
+    void ConsentTimer(bool armed) override {
+        if (armed)
+            Note("timer");
+    }
+    std::string LoadToken() override { return token; }
+    void StoreToken(const std::string &value) override {
+        Note("store '" + value + "'");
+        token = value;
+    }
+    void Report(WaylandScreenReader::State now, const std::string &detail) override {
+        state = now;
+        Note(std::string("status ") + WaylandScreenReader::Name(now) +
+             (detail.empty() ? "" : " (" + detail + ")"));
+    }
+};
+
+using Step = ScreenCastSession::Step;
+constexpr ScreenCastSession::Abilities kFull{4, 7, 3}; // mutter 43 and KWin 5.27 alike
+
+// As mutter's portal describes a monitor's stream (with its `id`); KWin 5.27's leaves it out.
+ScreenCastSession::Grant OneMonitor(const std::string &token, bool identified = true) {
+    return {token, {42}, {StreamPlacement{}}, identified};
+}
+
+} // namespace
+
+TEST_CASE("the screen cast asks for consent, streams, and ends when the desktop closes it") {
+    FakePort port;
+    ScreenCastSession cast(port);
+    cast.Begin();
+    CHECK_EQ(port.Take(), std::string("status starting; properties"));
+    cast.SourcesSelected(0); // out of turn: ignored
+    cast.Properties(kFull);
+    CHECK_EQ(port.Take(), std::string("create"));
+    CHECK(cast.Handshaking());
+    cast.SessionCreated("/s/1");
+    CHECK_EQ(port.Take(), std::string("select /s/1 persist"));
+    cast.SourcesSelected(0);
+    CHECK_EQ(port.Take(), std::string("status asking-consent; start /s/1"));
+    cast.Started(0, OneMonitor("t2"));
+    CHECK_EQ(port.Take(), std::string("store 't2'; remote /s/1"));
+    cast.RemoteOpened(7);
+    CHECK_EQ(
+        port.Take(),
+        std::string(
+            "status starting (connecting to the screen streams); connect fd 7 nodes 42 resting"));
+    CHECK(cast.CurrentStep() == Step::Streaming && !cast.Handshaking());
+    cast.Closed();
+    CHECK_EQ(port.Take(), std::string("status revoked"));
+    CHECK(cast.CurrentStep() == Step::Idle);
+    cast.Fail(WaylandScreenReader::State::PipeWireDied, "late"); // stopped: nothing more
+    CHECK_EQ(port.Take(), std::string());
+    CHECK_EQ(port.token, std::string("t2"));
+}
+
+TEST_CASE("a stored permission starts without asking, unless the desktop takes its time") {
+    FakePort port;
+    port.token = "t1";
+    ScreenCastSession cast(port);
+    cast.Begin();
+    cast.Properties(kFull);
+    cast.SessionCreated("/s/2");
+    port.Take();
+    cast.SourcesSelected(0);
+    CHECK_EQ(port.Take(), std::string("timer; start /s/2")); // no dialog said yet
+    cast.ConsentTimeout();
+    CHECK_EQ(port.Take(), std::string("status asking-consent"));
+    cast.Started(0, OneMonitor("t3", false));
+    CHECK_EQ(port.Take(), std::string("store 't3'; remote /s/2"));
+    cast.ConsentTimeout(); // too late to matter
+    CHECK_EQ(port.Take(), std::string());
+    // Streams described without their ids (KWin 5.27's portal): no resting between frames.
+    cast.RemoteOpened(5);
+    CHECK_EQ(
+        port.Take(),
+        std::string("status starting (connecting to the screen streams); connect fd 5 nodes 42"));
+    // A new Begin drops the session that was there.
+    cast.Begin();
+    CHECK_EQ(port.Take(), std::string("close /s/2; status starting; properties"));
+}
+
+TEST_CASE("refusals and failures end the handshake with the state the user is told") {
+    using S = WaylandScreenReader::State;
+    struct Row {
+        const char *what;
+        int failAt; // the step whose answer goes wrong
+        ScreenCastSession::Abilities abilities;
+        std::uint32_t code;
+        bool callsGo;
+        S state;
+        const char *token; // stored token afterwards
+    };
+    const Row rows[] = {
+        {"no portal version", 0, {0, 7, 3}, 0, true, S::PortalMissing, "t1"},
+        {"windows only", 0, {4, 7, 2}, 0, true, S::PortalMissing, "t1"},
+        {"no cursor metadata (wlroots)", 0, {4, 3, 3}, 0, true, S::NoCursorMetadata, "t1"},
+        {"the bus refuses calls", 1, kFull, 0, false, S::PortalMissing, "t1"},
+        {"no session handle", 1, kFull, 0, true, S::PortalMissing, "t1"},
+        {"sources cancelled", 2, kFull, 1, true, S::Refused, "t1"},
+        {"sources failed", 2, kFull, 2, true, S::PortalMissing, "t1"},
+        {"the user says no", 3, kFull, 1, true, S::Refused, ""},
+        {"the desktop ends it", 3, kFull, 2, true, S::Refused, "t1"},
+        {"no monitor shared", 3, kFull, 0, true, S::Refused, "t9"},
+        {"no PipeWire remote", 4, kFull, 0, true, S::PipeWireDied, "t9"},
+        {"streams do not open", 5, kFull, 0, true, S::PipeWireDied, "t9"},
+    };
+    for (const Row &r : rows) {
+        FakePort port;
+        port.token = "t1";
+        ScreenCastSession cast(port);
+        cast.Begin();
+        cast.Properties(r.abilities);
+        if (r.failAt == 1) {
+            port.callsGo = r.callsGo;
+            cast.SessionCreated(r.callsGo ? "" : "/s/3");
+            cast.SessionCreated("/s/3"); // too late: nothing is waiting for it
+        } else if (r.failAt > 1) {
+            cast.SessionCreated("/s/3");
+        }
+        if (r.failAt >= 2)
+            cast.SourcesSelected(r.failAt == 2 ? r.code : 0);
+        if (r.failAt >= 3)
+            cast.Started(r.failAt == 3 ? r.code : 0, r.failAt == 3 && r.code == 0
+                                                         ? ScreenCastSession::Grant{"t9", {}, {}}
+                                                         : OneMonitor("t9"));
+        if (r.failAt == 4)
+            cast.CallFailed("no remote");
+        if (r.failAt == 5) {
+            port.streamFail = "cannot open a screen stream";
+            cast.RemoteOpened(3);
+        }
+        CHECK(cast.CurrentStep() == Step::Idle);
+        CHECK_EQ(std::string(WaylandScreenReader::Name(port.state)) + " " + r.what,
+                 std::string(WaylandScreenReader::Name(r.state)) + " " + r.what);
+        CHECK_EQ(port.token, std::string(r.token));
+    }
 }
 
 CHECK_MAIN

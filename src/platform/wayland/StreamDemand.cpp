@@ -25,6 +25,14 @@ void StreamPacer::FullFrame(std::int64_t now) {
     wakeAt_ = now + SlowPeriodNs;
 }
 
+void StreamPacer::SetRest(bool restBetweenFrames) {
+    rest_ = restBetweenFrames;
+    if (!rest_ && demand_ == StreamDemand::Slow) {
+        active_ = true;
+        wakeAt_ = 0;
+    }
+}
+
 void StreamPacer::Wake(std::int64_t now) {
     if (demand_ != StreamDemand::Slow || wakeAt_ == 0 || now < wakeAt_)
         return;

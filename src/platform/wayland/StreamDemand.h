@@ -28,6 +28,7 @@ class StreamPacer {
     // restBetweenFrames false: Slow runs as Full, for a compositor where every resume costs
     // something that stays (KWin 5.27 adds a frame handler each time).
     explicit StreamPacer(bool restBetweenFrames = true) : rest_(restBetweenFrames) {}
+    void SetRest(bool restBetweenFrames); // for the streams to come; a rest under way ends
 
     // True when the streams resume from a pause: the frames they keep are older than the
     // resume and may no longer be what is on screen, so none of them may be read again.

@@ -52,8 +52,9 @@ class WaylandScreenReader : public ScreenReader {
         // Frames per second asked of the compositor (0: no cap); the window samples every
         // 50 ms.
         unsigned maxFramesPerSecond = 20;
-        // Over the window itself, take a frame and rest (StreamPacer); off where resuming a
-        // stream leaves a cost behind in the compositor.
+        // Over the window itself, take a frame and rest (StreamPacer). Even when true, the
+        // reader rests only where the portal describes its streams as version 4 does
+        // (ScreenCastSession::MayRest): elsewhere a resume may leave a cost behind.
         bool restBetweenFrames = true;
         // Ask the portal for a global "capture" shortcut where it offers one.
         bool registerShortcut = true;

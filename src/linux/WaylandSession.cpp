@@ -20,9 +20,6 @@ WaylandScreenReader::Options WaylandSession::ReaderOptions() {
     const int cap = qEnvironmentVariableIntValue("KALVOR_MAX_FPS", &capped);
     if (capped && cap >= 0)
         options.maxFramesPerSecond = static_cast<unsigned>(cap);
-    // KWin 5.27 adds a frame handler at every resume of a cast: no resting between frames.
-    options.restBetweenFrames =
-        !qEnvironmentVariable("XDG_CURRENT_DESKTOP").contains(QLatin1String("KDE"));
     const QPointer<WaylandSession> self(this);
     options.onStatusChanged = [self](const WaylandScreenReader::Status &status) {
         QMetaObject::invokeMethod(

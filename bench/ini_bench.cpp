@@ -27,6 +27,7 @@ struct Silent final : WindowView, Desktop {
     void ShowHold(bool) override {}
     void ShowUpperCase(int) override {}
     void ShowFormat(int) override {}
+    void ShowReadProblem(const std::string &) override {}
     void ShowHistory(const History &) override {}
     void SelectWholeText(TextField) override {}
     bool FocusCode() override { return false; }

@@ -27,6 +27,9 @@ class Desktop : public ScreenReader {
     // coordinates: 15 where those pixels are 1/96 inch.
     virtual double TwipsPerPixel() { return 15.0; }
 
+    // As ScreenReader's, but `done` runs on the window's thread, where the handlers run.
+    void PickOnce(std::function<void(ColourValue)> done) override { done(CLR_INVALID); }
+
     // Tells the user something worth knowing once (standard error, a log).
     virtual void Say(const std::string &message) = 0;
 };
@@ -45,6 +48,13 @@ class BackedDesktop : public Desktop {
     std::uint16_t GetAsyncKeyState(int virtualKey) override {
         return screen_.GetAsyncKeyState(virtualKey);
     }
+    ReaderState ReadState() override { return screen_.ReadState(); }
+    void AskAgain() override { screen_.AskAgain(); }
+    // PickOnce is not passed on here: the reader may answer on its own thread, and only the
+    // front-end knows how to carry the answer to the window's.
+
+  protected:
+    ScreenReader &Screen() { return screen_; }
 
   private:
     ScreenReader &screen_;

@@ -8,6 +8,7 @@
 #include "core/window/WindowLayout.h"
 
 #include <cstdint>
+#include <set>
 #include <string>
 
 // The window's logic: its state and the handlers of its events. Front-ends draw what it tells
@@ -64,10 +65,16 @@ class FenwoMain {
 
     // Sampling loop and hold.
     void Timer1_Timer();
-    void Check1_Click();   // the user clicked the frame around the preview
-    void Picture1_Click(); // the user clicked the preview
-    // A capture asked for from outside the window. Every request is carried out: each tick
-    // takes one as a Space press, and a Space press in that same tick is the same press.
+    void Check1_Click(); // the user clicked the frame around the preview
+    // The user clicked the preview: while the screen can be read it toggles the hold; when
+    // the reader was refused or lost it asks again, and where it can only pick it picks once.
+    void Picture1_Click();
+    // The reader says its state changed (the front-end calls this on the window's thread):
+    // the preview shows why it cannot read, and each new trouble is told to the user once.
+    void ReaderStateChanged();
+    // A capture asked for: the portal's shortcut, Space heard by the front-end, `--capture`;
+    // the tick turns a polled Space press into one as well. Every request is carried out,
+    // one a tick, and a polled press in that same tick is the same press.
     void RequestCapture() { ++captureRequests_; }
     // A colour the desktop's own picker chose, where the screen cannot be read live: shown,
     // held and captured as a Space press would have captured it. A cancelled pick changes
@@ -103,6 +110,7 @@ class FenwoMain {
     int listIndex_ = -1;
     History history_;
     std::uint64_t captureRequests_ = 0;
+    std::set<std::string> toldProblems_;
 
     int left_ = 0; // the frame's top-left corner, in window coordinates
     int top_ = 0;

@@ -7,12 +7,13 @@ void FenwoMain::Timer1_Timer() {
         const auto pointer = desktop_.GetCursorPos();
         ShowColor(pointer ? desktop_.GetPixel(desktopWnd_, *pointer) : CLR_INVALID);
     }
-    const bool spacePressed = desktop_.GetAsyncKeyState(VK_SPACE) != 0;
-    const bool requested = captureRequests_ > 0;
-    if (requested)
-        --captureRequests_; // a press in the same tick is that request, not one more
-    if (!spacePressed && !requested)
+    // The one place a polled Space press becomes a capture request; one already waiting is
+    // that press, not one more.
+    if (desktop_.GetAsyncKeyState(VK_SPACE) != 0 && captureRequests_ == 0)
+        RequestCapture();
+    if (captureRequests_ == 0)
         return;
+    --captureRequests_;
     SetHold(!held_);
     if (held_) {
         AppendSwatch();
@@ -35,7 +36,29 @@ void FenwoMain::Check1_Click() {
 }
 
 void FenwoMain::Picture1_Click() {
+    switch (desktop_.ReadState().kind) {
+    case ReaderState::Refused:
+    case ReaderState::Unavailable:
+        desktop_.AskAgain();
+        return;
+    case ReaderState::PickOnly:
+        desktop_.PickOnce([this](ColourValue colour) { ColourPicked(colour); });
+        return;
+    case ReaderState::Reading:
+    case ReaderState::AwaitingConsent:
+        break; // the click holds the colour as anywhere else
+    }
     SetHold(!held_);
+}
+
+void FenwoMain::ReaderStateChanged() {
+    const ReaderState state = desktop_.ReadState();
+    const bool reading = state.kind == ReaderState::Reading;
+    view_.ShowReadProblem(reading ? std::string() : state.reason);
+    // Waiting is no trouble; a portal that keeps refusing does not fill the terminal.
+    if (!reading && state.kind != ReaderState::AwaitingConsent &&
+        toldProblems_.insert(state.reason).second)
+        desktop_.Say(state.reason);
 }
 
 void FenwoMain::SetHold(bool held) {

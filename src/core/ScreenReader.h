@@ -4,7 +4,23 @@
 #include "core/window/ScreenGeometry.h"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
+#include <string>
+
+// What a reader can do now, and why not. Only a desktop that asks the user before it may be
+// read (Wayland's portal) is ever anything but Reading.
+struct ReaderState {
+    enum Kind {
+        Reading,         // reads give colours
+        AwaitingConsent, // connecting, or the desktop's dialog is up: nothing to do but wait
+        Refused,         // the user said no, or stopped the sharing: AskAgain may change it
+        Unavailable,     // something the reads need is missing or broke: AskAgain tries again
+        PickOnly,        // the pointer cannot be followed: PickOnce gives one colour
+    };
+    Kind kind = Reading;
+    std::string reason; // one line for the user: what is happening, and what a click does
+};
 
 // What a platform backend reads off the desktop, in native screen pixels, whatever window has
 // the focus. The part of the desktop that differs between X11, Wayland and Windows.
@@ -24,6 +40,16 @@ class ScreenReader {
     // KeyDownNow while the key is down, KeyPressedSince when it went down since the previous
     // query. Only VK_SPACE is watched; other keys answer 0.
     virtual std::uint16_t GetAsyncKeyState(int virtualKey) = 0;
+
+    // What the reads can do now. A reader whose state changes tells its front-end through a
+    // handler of its own; the front-end then calls FenwoMain::ReaderStateChanged.
+    virtual ReaderState ReadState() { return {}; }
+    // After a refusal or a loss: ask the desktop again. Does nothing where there is no one
+    // to ask.
+    virtual void AskAgain() {}
+    // One colour chosen by the user through the desktop's own picker; `done` gets CLR_INVALID
+    // when cancelled or where there is none. `done` may run on any thread.
+    virtual void PickOnce(std::function<void(ColourValue)> done) { done(CLR_INVALID); }
 };
 
 // A desktop that can read nothing: every read fails, no key is ever down.

@@ -3,6 +3,8 @@
 #include "core/colour/CodeText.h"
 #include "core/colour/ColourValue.h"
 
+#include <string>
+
 class History;
 
 // What the window shows, as the front-end draws it. Every call states the whole new value of
@@ -19,6 +21,8 @@ class WindowView {
     virtual void ShowHold(bool held) = 0;                 // Check1 pressed in
     virtual void ShowUpperCase(int value) = 0;            // Check2: 0, 1 or 2 (greyed)
     virtual void ShowFormat(int listIndex) = 0;           // Combo1's entry, -1 for none
+    // Why the screen cannot be read, shown on the preview (its tooltip); empty while it can.
+    virtual void ShowReadProblem(const std::string &problem) = 0;
     // The strip (Picture4 and its swatches) and its scroll bar (HScroll1).
     virtual void ShowHistory(const History &history) = 0;
 

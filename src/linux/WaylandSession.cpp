@@ -1,14 +1,11 @@
 #include "linux/WaylandSession.h"
 
 #include "qt/FenwoMainWindow.h"
-#include "qt/Say.h"
 #include "qt/ToggleFrame.h"
 
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <QWindow>
-
-using State = WaylandScreenReader::State;
 
 WaylandSession::WaylandSession() = default;
 
@@ -21,9 +18,14 @@ WaylandScreenReader::Options WaylandSession::ReaderOptions() {
     if (capped && cap >= 0)
         options.maxFramesPerSecond = static_cast<unsigned>(cap);
     const QPointer<WaylandSession> self(this);
-    options.onStatusChanged = [self](const WaylandScreenReader::Status &status) {
+    options.onStatusChanged = [self](const WaylandScreenReader::Status &) {
         QMetaObject::invokeMethod(
-            self, [self, status] { self->StatusChanged(status); }, Qt::QueuedConnection);
+            self,
+            [self] {
+                if (self->window_)
+                    self->window_->Core().ReaderStateChanged();
+            },
+            Qt::QueuedConnection);
     };
     options.onCaptureShortcut = [self] {
         QMetaObject::invokeMethod(
@@ -41,14 +43,13 @@ void WaylandSession::Attach(FenwoMainWindow &window, WaylandScreenReader &reader
     window_ = &window;
     watchedWindow_ = &window;
     reader_ = &reader;
-    window.SetPreviewClickHandler([this] { return PreviewClicked(); });
     QCoreApplication::instance()->installEventFilter(this);
     connect(window.Check1, &ToggleFrame::toggled, this, [this](bool held) {
         activity_.held = held;
         activity_.captureDue = false; // taken: the hold switched
         ActivityChanged();
     });
-    StatusChanged(reader.CurrentStatus());
+    window.Core().ReaderStateChanged();
 }
 
 void WaylandSession::RequestCapture() {
@@ -62,42 +63,6 @@ void WaylandSession::RequestCapture() {
 void WaylandSession::ActivityChanged() {
     if (reader_)
         reader_->SetDemand(DemandFor(activity_));
-}
-
-void WaylandSession::StatusChanged(const WaylandScreenReader::Status &status) {
-    status_ = status;
-    const bool reading = status.state == State::Sampling;
-    if (window_)
-        window_->ShowReadProblem(reading ? QString() : QString::fromStdString(status.text));
-    // Each trouble is told once: a portal that keeps refusing does not fill the terminal.
-    if (!reading && status.state != State::Starting && said_.insert(status.state).second)
-        Say(status.text);
-}
-
-bool WaylandSession::PreviewClicked() {
-    switch (status_.state) {
-    case State::Refused:
-    case State::Revoked:
-    case State::PortalMissing:
-    case State::PipeWireDied:
-        reader_->AskAgain();
-        return true;
-    case State::NoCursorMetadata: {
-        const QPointer<WaylandSession> self(this);
-        reader_->PickColor([self](ColourValue colour) {
-            QMetaObject::invokeMethod(
-                self,
-                [self, colour] {
-                    if (self->window_)
-                        self->window_->Core().ColourPicked(colour);
-                },
-                Qt::QueuedConnection);
-        });
-        return true;
-    }
-    default:
-        return false; // sampling, or asking: the click holds the colour as anywhere else
-    }
 }
 
 // No program may watch another's keyboard here: Space counts while our window has the focus,

@@ -4,15 +4,13 @@
 
 #include <QObject>
 #include <QPointer>
-#include <set>
 
 class FenwoMainWindow;
 
-// The window on a Wayland desktop: what the portal backend reports reaches the window's thread,
-// the preview says why the screen cannot be read (and a click on it asks again, or picks one
-// colour where the pointer cannot be followed), and Space works while the window has the focus,
-// the only place a Wayland program may hear it. Built before the reader, whose handlers it
-// gives; attached to the window once both exist.
+// The window on a Wayland desktop: what the portal backend reports is carried to the window's
+// thread and its core (which decides what the preview shows and what a click on it does), and
+// Space works while the window has the focus, the only place a Wayland program may hear it.
+// Built before the reader, whose handlers it gives; attached to the window once both exist.
 class WaylandSession : public QObject {
     Q_OBJECT
   public:
@@ -28,14 +26,10 @@ class WaylandSession : public QObject {
     bool eventFilter(QObject *watched, QEvent *event) override;
 
   private:
-    void StatusChanged(const WaylandScreenReader::Status &status);
     void ActivityChanged();
-    bool PreviewClicked();
 
     QPointer<FenwoMainWindow> window_;
     WaylandScreenReader *reader_ = nullptr;
-    WaylandScreenReader::Status status_;
-    std::set<WaylandScreenReader::State> said_;
     QPointer<QWidget> watchedWindow_; // the same window, for what its events say
     WindowActivity activity_;
 };

@@ -26,10 +26,7 @@ FenwoMainWindow::~FenwoMainWindow() = default;
 void FenwoMainWindow::ConnectHandlers() {
     connect(Timer1, &QTimer::timeout, this, [this] { core_->Timer1_Timer(); });
     connect(Check1, &ToggleFrame::Click, this, [this] { core_->Check1_Click(); });
-    connect(Picture1, &PictureBox::Click, this, [this] {
-        if (!previewClick_ || !previewClick_())
-            core_->Picture1_Click();
-    });
+    connect(Picture1, &PictureBox::Click, this, [this] { core_->Picture1_Click(); });
     connect(Check2, &OptionBox::Click, this, [this] { core_->Check2_Click(); });
     connect(Combo1, &DropDownList::Click, this, [this](int index) { core_->Combo1_Click(index); });
     for (int i = 0; i < 3; ++i) {
@@ -120,8 +117,8 @@ void FenwoMainWindow::SetWindowTopmost() {
     KeepAboveOthers(*this);
 }
 
-void FenwoMainWindow::ShowReadProblem(const QString &problem) {
-    Picture1->setToolTip(problem.isEmpty() ? PreviewTip() : problem);
+void FenwoMainWindow::ShowReadProblem(const std::string &problem) {
+    Picture1->setToolTip(problem.empty() ? PreviewTip() : QString::fromStdString(problem));
 }
 
 void FenwoMainWindow::MoveWindow(int left, int top) {

@@ -6,7 +6,6 @@
 
 #include <QWidget>
 #include <array>
-#include <functional>
 
 class DropDownList;
 class HistoryStrip;
@@ -60,6 +59,7 @@ class FenwoMainWindow final : public QWidget, public WindowView {
     void ShowHold(bool held) override;
     void ShowUpperCase(int value) override;
     void ShowFormat(int listIndex) override;
+    void ShowReadProblem(const std::string &problem) override;
     void ShowHistory(const History &history) override;
     void SelectWholeText(TextField field) override;
     bool FocusCode() override;
@@ -75,14 +75,6 @@ class FenwoMainWindow final : public QWidget, public WindowView {
     // reaches the event loop again.
     void SaveIfOpen();
 
-    // A backend that cannot read the screen right now may take a click on the preview for
-    // itself (to ask the desktop again, say): the handler returns true when it did.
-    void SetPreviewClickHandler(std::function<bool()> handler) {
-        previewClick_ = std::move(handler);
-    }
-    // Why the screen cannot be read, shown on the preview; empty once it can be again.
-    void ShowReadProblem(const QString &problem);
-
   protected:
     void closeEvent(QCloseEvent *event) override;
     void moveEvent(QMoveEvent *event) override;
@@ -97,5 +89,4 @@ class FenwoMainWindow final : public QWidget, public WindowView {
     FenwoMain *core_ = nullptr;
     bool loaded_ = false;
     bool unloaded_ = false;
-    std::function<bool()> previewClick_;
 };

@@ -17,6 +17,14 @@ constexpr int PreviewSize = 33; // the preview's side: the copied picture is the
 QtDesktop::QtDesktop(ScreenReader &screen, std::function<std::string()> settingsFolder)
     : BackedDesktop(screen), settingsFolder_(std::move(settingsFolder)) {}
 
+void QtDesktop::PickOnce(std::function<void(ColourValue)> done) {
+    // A pick that ends after the window has gone is dropped with this object's queue.
+    Screen().PickOnce([this, done = std::move(done)](ColourValue colour) {
+        QMetaObject::invokeMethod(
+            &thread_, [done, colour] { done(colour); }, Qt::QueuedConnection);
+    });
+}
+
 void QtDesktop::CopyToClipboard(const std::string &text, ColourValue swatch) {
     auto *content = new QMimeData;
     content->setText(QString::fromStdString(text));

@@ -2,6 +2,7 @@
 
 #include "core/Desktop.h"
 
+#include <QObject>
 #include <QString>
 #include <functional>
 
@@ -12,6 +13,7 @@ class QtDesktop final : public BackedDesktop {
     // settingsFolder is asked each time the settings are read or written (the system's bytes).
     QtDesktop(ScreenReader &screen, std::function<std::string()> settingsFolder);
 
+    void PickOnce(std::function<void(ColourValue)> done) override;
     void CopyToClipboard(const std::string &text, ColourValue swatch) override;
     std::vector<ScreenRect> Screens() override;
     std::string SettingsFolder() override;
@@ -20,4 +22,5 @@ class QtDesktop final : public BackedDesktop {
 
   private:
     std::function<std::string()> settingsFolder_;
+    QObject thread_; // lives on the window's thread, and takes what comes from others there
 };

@@ -185,6 +185,18 @@ void FenwoMainWindow::CreateControls() {
     SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
+void FenwoMainWindow::ShowReadProblem(const std::string &problem) {
+    if (tooltip_ == nullptr)
+        return;
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof tool;
+    tool.hwnd = window_;
+    tool.uId = reinterpret_cast<UINT_PTR>(Picture1);
+    std::wstring tip = Widen(problem.empty() ? ControlOf(ControlId::Picture1).tip : problem);
+    tool.lpszText = tip.data();
+    SendMessageW(tooltip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
 HWND FenwoMainWindow::Control(ControlId id) const {
     const std::pair<ControlId, HWND> controls[] = {
         {ControlId::Check2, Check2},      {ControlId::Combo1, Combo1},

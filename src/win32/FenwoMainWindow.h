@@ -38,6 +38,7 @@ class FenwoMainWindow final : public WindowView {
     void ShowHold(bool held) override;
     void ShowUpperCase(int value) override;
     void ShowFormat(int listIndex) override;
+    void ShowReadProblem(const std::string &problem) override;
     void ShowHistory(const History &history) override;
     void SelectWholeText(TextField box) override;
     bool FocusCode() override;

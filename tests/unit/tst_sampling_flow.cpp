@@ -149,6 +149,61 @@ TEST_CASE("a capture asked for from outside is one Space press at the next tick"
     CHECK_EQ(t.w.Swatches().Count(), 3);
 }
 
+TEST_CASE("a click on the preview, and what the preview says, follow the reader's state") {
+    const struct {
+        ReaderState::Kind kind;
+        bool held;  // the click toggled the hold
+        int asks;   // it asked the desktop again
+        bool picks; // it opened a pick
+        bool shown; // the reason is on the preview
+        bool told;  // and told the user, once
+    } rows[] = {
+        {ReaderState::Reading, true, 0, false, false, false},
+        {ReaderState::AwaitingConsent, true, 0, false, true, false},
+        {ReaderState::Refused, false, 1, false, true, true},
+        {ReaderState::Unavailable, false, 1, false, true, true},
+        {ReaderState::PickOnly, false, 0, true, true, true},
+    };
+    for (const auto &row : rows) {
+        Window t;
+        t.w.Form_Load();
+        t.desktop.readState = {row.kind, "why"};
+        t.w.ReaderStateChanged();
+        t.w.ReaderStateChanged(); // the same trouble again is not told again
+        CHECK_EQ(t.view.readProblems.back(), row.shown ? "why" : "");
+        CHECK_EQ(t.desktop.said.size(), row.told ? 1u : 0u);
+        t.w.Picture1_Click();
+        CHECK_EQ(t.w.Held(), row.held);
+        CHECK_EQ(t.desktop.askAgains, row.asks);
+        CHECK_EQ(t.desktop.picks.size(), row.picks ? 1u : 0u);
+        CHECK(t.desktop.clipboard.empty());
+    }
+}
+
+TEST_CASE("a pick that ends is a capture; a cancelled one, and a read restored, change nothing") {
+    Window t;
+    t.w.Form_Load();
+    t.desktop.readState = {ReaderState::PickOnly, "pick"};
+    t.w.ReaderStateChanged();
+    t.w.Picture1_Click();
+    t.desktop.picks.at(0)(CLR_INVALID);
+    CHECK(!t.w.Held());
+    CHECK(t.desktop.clipboard.empty());
+    t.w.Picture1_Click();
+    t.desktop.picks.at(1)(0xD2691E);
+    CHECK(t.w.Held());
+    CHECK_EQ(t.Clipboard(), "#1E69D2");
+    t.desktop.readState = {ReaderState::Refused, "no"};
+    t.w.ReaderStateChanged();
+    t.desktop.readState = {ReaderState::Reading, "reading"};
+    t.w.ReaderStateChanged();
+    CHECK_EQ(t.view.readProblems, (std::vector<std::string>{"pick", "no", ""}));
+    CHECK_EQ(t.desktop.said, (std::vector<std::string>{"pick", "no"}));
+    t.w.Picture1_Click(); // reading again: the click releases the hold
+    CHECK(!t.w.Held());
+    CHECK_EQ(t.desktop.picks.size(), 2u);
+}
+
 TEST_CASE("options while held re-render without reading") {
     Window t;
     t.w.Form_Load();

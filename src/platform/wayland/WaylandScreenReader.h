@@ -81,12 +81,20 @@ class WaylandScreenReader : public ScreenReader {
     // After a refusal, a revocation or a lost portal or PipeWire: drop what is left and ask
     // again (the dialog shows if the stored permission no longer holds). Does nothing while
     // sampling or while the portal handshake (and its dialog) is under way.
-    virtual void AskAgain();
+    void AskAgain() override;
 
     // One colour picked by the user through the desktop's own picker (Screenshot portal),
     // for desktops without cursor metadata. `done` gets CLR_INVALID when cancelled or
     // unavailable. One pick at a time: a call while one is open is answered CLR_INVALID.
     virtual void PickColor(std::function<void(ColourValue)> done);
+    void PickOnce(std::function<void(ColourValue)> done) override { PickColor(std::move(done)); }
+
+    // The status as the window's logic sees it; onStatusChanged tells when it changes.
+    ReaderState ReadState() override {
+        Status status = CurrentStatus();
+        return {KindOf(status.state), std::move(status.text)};
+    }
+    static ReaderState::Kind KindOf(State state);
 
     // What the window needs now (see StreamDemand): paused streams cost the compositor
     // nothing and read nothing; after a pause the first read waits briefly for a new frame and
@@ -118,6 +126,26 @@ class WaylandScreenReader : public ScreenReader {
   private:
     std::unique_ptr<Engine> engine_;
 };
+
+inline ReaderState::Kind WaylandScreenReader::KindOf(State state) {
+    switch (state) {
+    case State::Sampling:
+        return ReaderState::Reading;
+    case State::Starting:
+    case State::AskingConsent:
+        return ReaderState::AwaitingConsent;
+    case State::Refused:
+    case State::Revoked:
+        return ReaderState::Refused;
+    case State::NoCursorMetadata:
+        return ReaderState::PickOnly;
+    case State::PortalMissing:
+    case State::PipeWireDied:
+    case State::NoPicture:
+        break;
+    }
+    return ReaderState::Unavailable;
+}
 
 // True when this process runs inside a Wayland session.
 bool InWaylandSession();

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -33,6 +34,9 @@ class FakeDesktop final : public Desktop {
     };
     std::vector<Clip> clipboard; // every copy, the last one is what the clipboard holds
     std::vector<std::string> said;
+    ReaderState readState; // what ReadState answers
+    int askAgains = 0;
+    std::vector<std::function<void(ColourValue)>> picks; // open picks, answered by the test
     std::vector<std::string> *journal = nullptr; // shared with a FakeView to check call order
 
     void PressSpaceOnce() { keyAnswers.push_back(KeyPressedSince); }
@@ -60,6 +64,11 @@ class FakeDesktop final : public Desktop {
         const std::uint16_t answer = keyAnswers.front();
         keyAnswers.pop_front();
         return answer;
+    }
+    ReaderState ReadState() override { return readState; }
+    void AskAgain() override { ++askAgains; }
+    void PickOnce(std::function<void(ColourValue)> done) override {
+        picks.push_back(std::move(done));
     }
     void CopyToClipboard(const std::string &text, ColourValue swatch) override {
         clipboard.push_back({text, swatch});

@@ -30,6 +30,7 @@ class FakeView final : public WindowView {
     bool focusAnswer = false; // what FocusCode answers: true once the window shows
     std::vector<ScreenPoint> moves;
     int interval = 0;
+    std::vector<std::string> readProblems; // every ShowReadProblem, in order
 
     int previewCalls = 0;
     int holdCalls = 0;
@@ -56,6 +57,7 @@ class FakeView final : public WindowView {
         Note("ShowFormat");
         format = listIndex;
     }
+    void ShowReadProblem(const std::string &problem) override { readProblems.push_back(problem); }
     void ShowHistory(const History &history) override {
         strip = {history.Count(),         history.StripLeft(), history.StripWidth(),
                  history.ScrollEnabled(), history.ScrollMax(), history.ScrollValue()};

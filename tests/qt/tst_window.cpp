@@ -20,6 +20,7 @@
 #include <QTest>
 #include <QTimer>
 #include <memory>
+#include <thread>
 
 namespace {
 
@@ -144,6 +145,22 @@ class WindowTest : public QObject {
         QTest::keyClick(w.Combo1, Qt::Key_Space);
         QVERIFY(!w.Combo1->view()->isVisible());
         QVERIFY(!w.Core().Held());
+    }
+
+    void aPickAnsweredOnAnotherThreadIsTakenOnTheWindowsAndTheTipSaysWhy() {
+        FenwoMainWindow &w = Shown();
+        screen.readState = {ReaderState::PickOnly, "click to pick"};
+        w.Core().ReaderStateChanged();
+        QCOMPARE(w.Picture1->toolTip(), QStringLiteral("click to pick"));
+        QTest::mouseClick(w.Picture1, Qt::LeftButton);
+        QVERIFY(screen.pick && !w.Core().Held());
+        std::thread([&] { screen.pick(0x00D2691E); }).join();
+        QVERIFY(!w.Core().Held()); // not yet: it waits for the window's thread
+        QTRY_VERIFY(w.Core().Held());
+        QCOMPARE(ClipboardText(), QStringLiteral("#1E69D2"));
+        screen.readState = {};
+        w.Core().ReaderStateChanged();
+        QCOMPARE(w.Picture1->toolTip(), PreviewTip());
     }
 
     void optionsFollowTheCoreAndMoveTheFocusToTheCode() {

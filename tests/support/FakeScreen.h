@@ -4,6 +4,7 @@
 #include "core/sampling/KeyState.h"
 
 #include <deque>
+#include <functional>
 
 // A screen whose pointer, pixel and Space key the test scripts.
 class FakeScreen final : public ScreenReader {
@@ -12,6 +13,8 @@ class FakeScreen final : public ScreenReader {
     ColourValue pixel = 0;
     std::deque<std::uint16_t> keyAnswers; // the next key queries' answers; 0 once they run out
     int pixelReads = 0;
+    ReaderState readState;
+    std::function<void(ColourValue)> pick; // the open pick, answered by the test
 
     void PressSpaceOnce() { keyAnswers.push_back(KeyPressedSince); }
 
@@ -28,4 +31,6 @@ class FakeScreen final : public ScreenReader {
         keyAnswers.pop_front();
         return answer;
     }
+    ReaderState ReadState() override { return readState; }
+    void PickOnce(std::function<void(ColourValue)> done) override { pick = std::move(done); }
 };

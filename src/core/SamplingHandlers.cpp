@@ -36,9 +36,12 @@ void FenwoMain::Check1_Click() {
 }
 
 void FenwoMain::Picture1_Click() {
-    switch (desktop_.ReadState().kind) {
+    const ReaderState state = desktop_.ReadState();
+    switch (state.kind) {
     case ReaderState::Refused:
     case ReaderState::Unavailable:
+        if (!state.askAgainHelps)
+            break;
         desktop_.AskAgain();
         return;
     case ReaderState::PickOnly:

@@ -20,6 +20,9 @@ struct ReaderState {
     };
     Kind kind = Reading;
     std::string reason; // one line for the user: what is happening, and what a click does
+    // Refused or Unavailable: false where asking again cannot help (the desktop streams, but
+    // sends nothing to read), and a click on the preview holds as while reading.
+    bool askAgainHelps = true;
 };
 
 // What a platform backend reads off the desktop, in native screen pixels, whatever window has

@@ -157,17 +157,19 @@ TEST_CASE("a click on the preview, and what the preview says, follow the reader'
         bool picks; // it opened a pick
         bool shown; // the reason is on the preview
         bool told;  // and told the user, once
+        bool askAgainHelps = true;
     } rows[] = {
         {ReaderState::Reading, true, 0, false, false, false},
         {ReaderState::AwaitingConsent, true, 0, false, true, false},
         {ReaderState::Refused, false, 1, false, true, true},
         {ReaderState::Unavailable, false, 1, false, true, true},
+        {ReaderState::Unavailable, true, 0, false, true, true, false}, // asking cannot help
         {ReaderState::PickOnly, false, 0, true, true, true},
     };
     for (const auto &row : rows) {
         Window t;
         t.w.Form_Load();
-        t.desktop.readState = {row.kind, "why"};
+        t.desktop.readState = {row.kind, "why", row.askAgainHelps};
         t.w.ReaderStateChanged();
         t.w.ReaderStateChanged(); // the same trouble again is not told again
         CHECK_EQ(t.view.readProblems.back(), row.shown ? "why" : "");

@@ -92,7 +92,8 @@ class WaylandScreenReader : public ScreenReader {
     // The status as the window's logic sees it; onStatusChanged tells when it changes.
     ReaderState ReadState() override {
         Status status = CurrentStatus();
-        return {KindOf(status.state), std::move(status.text)};
+        // A new cast would not bring the picture a compositor never sends.
+        return {KindOf(status.state), std::move(status.text), status.state != State::NoPicture};
     }
     static ReaderState::Kind KindOf(State state);
 

@@ -2,13 +2,9 @@
 # The checks of one scenario on the kalvor program, run as the session's user inside the session.
 #   app-e2e-body.sh print|scaled|window BIN
 set -u
-NAME=$1
 BIN=$2
-W=$HOME/e2e-$NAME
-mkdir -p "$W"
-STATE=$XDG_STATE_HOME/kalvor
 . "$BIN/checks.sh"
-pids=()
+body_start "$1"
 
 # rrggbb in a --print format: html, hex, rgb or lower (html in lower case).
 formatted() {
@@ -25,13 +21,7 @@ formatted() {
 keyboard() { key 42; } # KEY_LEFTSHIFT
 
 input() { # input LINE ANSWER: a line to the input helper, back once it has answered
-    local before
-    before=$(grep -c "^$2" "$W/input.log")
-    echo "$1" >&7
-    for _ in $(seq 100); do
-        [ "$(grep -c "^$2" "$W/input.log")" -gt "$before" ] && break
-        sleep 0.02
-    done
+    request 7 "$W/input.log" "$2" "$1"
 }
 
 move() { # move X Y: the pointer, in the first monitor's pixels
@@ -151,15 +141,7 @@ print_scenario() {
 }
 
 scaled_scenario() {
-    # Pre-granted: a token in the permission store and in Kalvor's state folder.
-    local token
-    token=$(cat /proc/sys/kernel/random/uuid)
-    "$BIN/desktop.py" grant "$token"
-    mkdir -p "$STATE" && echo "$token" > "$STATE/screencast-token"
-    "$BIN/desktop.py" scale 2 > "$W/scale.log"
-    check "monitor at scale 2" "$(cat "$W/scale.log")" "scale 2.0"
-    start_painter coords --scale 2
-    start_input
+    scaled_start
     check_prints "scale 2" 0,0,hex 2559,0,html 0,1439,rgb 2559,1439,lower 1001,601,html
 }
 

@@ -1,6 +1,7 @@
 # What the Wayland test scripts check with: counts, one check, waiting for a log line, the test
 # painter's coordinate pattern, and the helpers they start. Sourced by each script, which sets
-# W (its folder), BIN (where the programs are) and pids (what to stop at the end).
+# BIN (where the programs are), and W (its folder) and pids (what to stop at the end) itself
+# or through body_start.
 pass=0
 fail=0
 
@@ -44,6 +45,18 @@ start_input() {
     wait_for "$W/input.log" '^READY' 10
 }
 
+# request FD LOG ANSWER LINE: LINE to a helper's command stream FD, back once LOG has one more
+# line that starts with ANSWER (or after two seconds).
+request() {
+    local before
+    before=$(grep -c "^$3" "$2")
+    echo "$4" >&"$1"
+    for _ in $(seq 100); do
+        [ "$(grep -c "^$3" "$2")" -gt "$before" ] && break
+        sleep 0.02
+    done
+}
+
 bare_bus() { # bare_bus SOCKET: a session bus there with no services, so no portal to activate
     cat > "$1.conf" << EOF
 <!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
@@ -55,4 +68,27 @@ EOF
     dbus-daemon --config-file="$1.conf" --nofork --nopidfile &
     pids+=($!)
     for _ in $(seq 100); do [ -S "$1" ] && break; sleep 0.05; done
+}
+
+# The start of a scenario body: body_start NAME gives its folder W, Kalvor's state folder and
+# an empty pids.
+body_start() {
+    NAME=$1
+    W=$HOME/e2e-$NAME
+    mkdir -p "$W"
+    STATE=$XDG_STATE_HOME/kalvor
+    pids=()
+}
+
+# The scaled scenarios' start: pre-granted (a token in the permission store and in Kalvor's
+# state folder), the monitor at scale 2 under the coordinate painter, and the input helper.
+scaled_start() {
+    local token
+    token=$(cat /proc/sys/kernel/random/uuid)
+    "$BIN/desktop.py" grant "$token"
+    mkdir -p "$STATE" && echo "$token" > "$STATE/screencast-token"
+    "$BIN/desktop.py" scale 2 > "$W/scale.log"
+    check "monitor at scale 2" "$(cat "$W/scale.log")" "scale 2.0"
+    start_painter coords --scale 2
+    start_input
 }

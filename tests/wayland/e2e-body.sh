@@ -2,13 +2,9 @@
 # The checks of one e2e scenario, run as the session's user inside the session.
 #   e2e-body.sh consent|scaled BIN
 set -u
-NAME=$1
 BIN=$2
-W=$HOME/e2e-$NAME
-mkdir -p "$W"
-STATE=$XDG_STATE_HOME/kalvor
 . "$BIN/checks.sh"
-pids=()
+body_start "$1"
 
 # A probe reading commands from a fifo: start_probe NAME [OPTIONS...]; its output is
 # $W/NAME.out and its command stream is fd 8.
@@ -34,13 +30,7 @@ stop_probe() { # a clean exit: no crash on the way out, no sanitizer report
 
 # The newest SAMPLE answer after asking for one: "x,y rrggbb" (none for a failed read).
 sample() {
-    local before
-    before=$(grep -c '^SAMPLE' "$PROBE_OUT")
-    echo sample >&8
-    for _ in $(seq 100); do
-        [ "$(grep -c '^SAMPLE' "$PROBE_OUT")" -gt "$before" ] && break
-        sleep 0.02
-    done
+    request 8 "$PROBE_OUT" SAMPLE sample
     grep '^SAMPLE' "$PROBE_OUT" | tail -n 1 | sed -E 's/.* pos=([^ ]*) rgb=#?(.*)/\1 \2/'
 }
 
@@ -61,13 +51,7 @@ sample_at() {
 
 # Full frames received so far.
 full_frames() {
-    local before
-    before=$(grep -c '^FRAMES' "$PROBE_OUT")
-    echo frames >&8
-    for _ in $(seq 100); do
-        [ "$(grep -c '^FRAMES' "$PROBE_OUT")" -gt "$before" ] && break
-        sleep 0.02
-    done
+    request 8 "$PROBE_OUT" FRAMES frames
     grep '^FRAMES' "$PROBE_OUT" | tail -n 1 | sed -E 's/.*full=([0-9]+).*/\1/'
 }
 
@@ -194,15 +178,7 @@ consent_scenario() {
 }
 
 scaled_scenario() {
-    # Pre-granted: a token in the permission store and in Kalvor's state folder.
-    local token
-    token=$(cat /proc/sys/kernel/random/uuid)
-    "$BIN/desktop.py" grant "$token"
-    mkdir -p "$STATE" && echo "$token" > "$STATE/screencast-token"
-    "$BIN/desktop.py" scale 2 > "$W/scale.log"
-    check "monitor at scale 2" "$(cat "$W/scale.log")" "scale 2.0"
-    start_painter coords --scale 2
-    start_input
+    scaled_start
     start_probe scaled
     wait_for "$PROBE_OUT" '^STATUS sampling' 5
     check "pre-granted start samples without asking" \

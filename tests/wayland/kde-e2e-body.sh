@@ -6,13 +6,9 @@
 # backend restores for Kalvor's request for monitors; the monitor's permission gives the
 # pointer alone.
 set -u
-NAME=$1
 BIN=$2
-W=$HOME/e2e-$NAME
-mkdir -p "$W"
-STATE=$XDG_STATE_HOME/kalvor
 . "$BIN/checks.sh"
-pids=()
+body_start "$1"
 
 start_input() {
     rm -f "$W/input.in"
@@ -24,13 +20,7 @@ start_input() {
 }
 
 move() { # move X Y: the pointer, back once KWin has taken it
-    local before
-    before=$(grep -c '^MOVED' "$W/input.log")
-    echo "move $1 $2" >&7
-    for _ in $(seq 100); do
-        [ "$(grep -c '^MOVED' "$W/input.log")" -gt "$before" ] && break
-        sleep 0.02
-    done
+    request 7 "$W/input.log" MOVED "move $1 $2"
     sleep 0.1 # the cursor metadata follows the move
 }
 

@@ -1,5 +1,6 @@
 // A million captures into the history: the cost of one append early and late, and the resident
 // memory each swatch takes, through the window's logic with a view that draws nothing.
+#include "bench/BenchSupport.h"
 #include "bench/ProcessStats.h"
 #include "core/FenwoMain.h"
 
@@ -9,30 +10,8 @@
 
 namespace {
 
-// A desktop, a window and settings that take every call and do nothing with it.
-struct Silent final : WindowView, Desktop, Profile {
-    void ShowPreview(ColourValue) override {}
-    void ShowTexts(const ColourTexts &) override {}
-    void ShowHold(bool) override {}
-    void ShowUpperCase(int) override {}
-    void ShowFormat(int) override {}
-    void ShowReadProblem(const std::string &) override {}
-    void ShowHistory(const History &) override {}
-    void SelectWholeText(TextField) override {}
-    bool FocusCode() override { return false; }
-    void SetTimerInterval(int) override {}
-    void SetWindowTopmost() override {}
-    void MoveWindow(int, int) override {}
-    void UseJapaneseFont() override {}
-    std::uintptr_t GetDesktopWindow() override { return 0; }
-    std::optional<ScreenPoint> GetCursorPos() override { return ScreenPoint{}; }
-    ColourValue GetPixel(std::uintptr_t, ScreenPoint) override { return 0; }
-    std::uint16_t GetAsyncKeyState(int) override { return 0; }
-    void CopyToClipboard(const std::string &, ColourValue) override {}
-    std::vector<ScreenRect> Screens() override { return {}; }
-    std::string SettingsFolder() override { return {}; }
-    std::string DecimalSeparator() override { return "."; }
-    void Say(const std::string &) override {}
+// The silent window and desktop, with settings that keep nothing.
+struct Silent final : SilentWindow, Profile {
     std::optional<std::string> Get(const std::string &, const std::string &,
                                    const std::string &) override {
         return std::nullopt;

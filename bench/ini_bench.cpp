@@ -1,6 +1,7 @@
 // A large settings file read and written as the program does: what --print reads, what start-up
 // reads, and what a close writes. Each runs in a child of its own, so that its peak memory is
 // its own; the figures are time and peak resident memory, next to the file's size.
+#include "bench/BenchSupport.h"
 #include "core/FenwoMain.h"
 #include "core/settings/IniFileProfile.h"
 #include "core/settings/IniMod.h"
@@ -20,29 +21,10 @@
 
 namespace {
 
-struct Silent final : WindowView, Desktop {
+struct Silent final : SilentWindow {
     std::string folder;
-    void ShowPreview(ColourValue) override {}
-    void ShowTexts(const ColourTexts &) override {}
-    void ShowHold(bool) override {}
-    void ShowUpperCase(int) override {}
-    void ShowFormat(int) override {}
-    void ShowReadProblem(const std::string &) override {}
-    void ShowHistory(const History &) override {}
-    void SelectWholeText(TextField) override {}
-    bool FocusCode() override { return false; }
-    void SetTimerInterval(int) override {}
-    void SetWindowTopmost() override {}
-    void MoveWindow(int, int) override {}
-    void UseJapaneseFont() override {}
-    std::uintptr_t GetDesktopWindow() override { return 0; }
-    std::optional<ScreenPoint> GetCursorPos() override { return ScreenPoint{}; }
-    ColourValue GetPixel(std::uintptr_t, ScreenPoint) override { return 0; }
-    std::uint16_t GetAsyncKeyState(int) override { return 0; }
-    void CopyToClipboard(const std::string &, ColourValue) override {}
     std::vector<ScreenRect> Screens() override { return {{0, 0, 1920, 1080}}; }
     std::string SettingsFolder() override { return folder; }
-    std::string DecimalSeparator() override { return "."; }
     void Say(const std::string &message) override { std::printf("said: %s\n", message.c_str()); }
 };
 

@@ -2,13 +2,11 @@
 // and swatch clicks in between. Prints resident memory and open descriptors every minute, and
 // every capture that went missing. Usage: soak [seconds] (default 600). Needs an X display
 // (bench/run-soak.sh brings an Xvfb); the exit status is 1 when a capture was lost.
+#include "bench/BenchWindow.h"
 #include "bench/ProcessStats.h"
-#include "core/settings/IniFileProfile.h"
 #include "platform/x11/X11Screen.h"
-#include "qt/FenwoMainWindow.h"
 #include "qt/HistoryStrip.h"
 #include "qt/QtDesktop.h"
-#include "tests/unit/support/MemoryFileStore.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -55,12 +53,8 @@ int main(int argc, char *argv[]) {
     const QTemporaryDir folder;
     QtDesktop desktop(*screen,
                       [path = QFile::encodeName(folder.path()).toStdString()] { return path; });
-    MemoryFileStore files; // the settings stay in memory
-    IniFileProfile profile(files);
-    IniMod settings(profile);
-    FenwoMainWindow w;
-    FenwoMain core(w, desktop, settings);
-    w.Attach(core);
+    BenchWindow bench(desktop);
+    FenwoMainWindow &w = bench.window;
     const auto swatchCount = [&w] { return static_cast<int>(w.Core().Swatches().Count()); };
     w.move(20, 20);
     w.show();

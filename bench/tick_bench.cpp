@@ -1,10 +1,8 @@
 // One sampling tick against the bare reads it is made of, and the CPU the window spends while
 // sampling a still pointer. Needs an X display (bench/run-tick-bench.sh brings an Xvfb).
-#include "core/settings/IniFileProfile.h"
+#include "bench/BenchWindow.h"
 #include "platform/x11/X11Screen.h"
-#include "qt/FenwoMainWindow.h"
 #include "qt/QtDesktop.h"
-#include "tests/unit/support/MemoryFileStore.h"
 
 #include <QApplication>
 #include <QDir>
@@ -50,12 +48,8 @@ int main(int argc, char *argv[]) {
         return 1;
     }
     QtDesktop desktop(*screen, [] { return QFile::encodeName(QDir::tempPath()).toStdString(); });
-    MemoryFileStore files; // the settings stay in memory
-    IniFileProfile profile(files);
-    IniMod settings(profile);
-    FenwoMainWindow w;
-    FenwoMain core(w, desktop, settings);
-    w.Attach(core);
+    BenchWindow bench(desktop);
+    FenwoMainWindow &w = bench.window;
     w.move(300, 200);
     w.show();
     if (!QTest::qWaitForWindowExposed(&w))

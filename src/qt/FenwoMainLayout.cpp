@@ -1,5 +1,6 @@
 #include "core/colour/CodeFormats.h"
 #include "core/history/StripGeometry.h"
+#include "core/window/ControlLookup.h"
 #include "core/window/WindowLayout.h"
 #include "qt/DropDownList.h"
 #include "qt/EyedropperIcon.h"
@@ -36,20 +37,8 @@ QString PreviewTip() {
 }
 
 QWidget *FenwoMainWindow::Control(ControlId id) const {
-    const std::pair<ControlId, QWidget *> controls[] = {
-        {ControlId::Check2, Check2},      {ControlId::Combo1, Combo1},
-        {ControlId::Picture2, Picture2},  {ControlId::HScroll1, HScroll1},
-        {ControlId::Picture4, Picture4},  {ControlId::Text1_2, Text1[2]},
-        {ControlId::Text1_1, Text1[1]},   {ControlId::Picture1, Picture1},
-        {ControlId::Text2, Text2},        {ControlId::Text1_0, Text1[0]},
-        {ControlId::Check1, Check1},      {ControlId::Label3_2, Label3[2]},
-        {ControlId::Label3_1, Label3[1]}, {ControlId::Label3_0, Label3[0]},
-        {ControlId::Image2, Image2},      {ControlId::Image1, Image1},
-        {ControlId::Label2, Label2}};
-    for (const auto &[key, control] : controls)
-        if (key == id)
-            return control;
-    return nullptr; // a row without its widget: the first start fails on it
+    // A row without its widget: the first start fails on it.
+    return ControlOfWindow<QWidget *>(*this, id);
 }
 
 // The window is fixed in size, so the design's pixels are the widgets' geometry; Qt scales

@@ -198,20 +198,7 @@ void FenwoMainWindow::ShowReadProblem(const std::string &problem) {
 }
 
 HWND FenwoMainWindow::Control(ControlId id) const {
-    const std::pair<ControlId, HWND> controls[] = {
-        {ControlId::Check2, Check2},      {ControlId::Combo1, Combo1},
-        {ControlId::Picture2, Picture2},  {ControlId::HScroll1, HScroll1},
-        {ControlId::Picture4, Picture4},  {ControlId::Text1_2, Text1[2]},
-        {ControlId::Text1_1, Text1[1]},   {ControlId::Picture1, Picture1},
-        {ControlId::Text2, Text2},        {ControlId::Text1_0, Text1[0]},
-        {ControlId::Check1, Check1},      {ControlId::Label3_2, Label3[2]},
-        {ControlId::Label3_1, Label3[1]}, {ControlId::Label3_0, Label3[0]},
-        {ControlId::Image2, Image2},      {ControlId::Image1, Image1},
-        {ControlId::Label2, Label2}};
-    for (const auto &[key, control] : controls)
-        if (key == id)
-            return control;
-    return nullptr;
+    return ControlOfWindow<HWND>(*this, id);
 }
 
 // The design's pixels at 96 DPI, scaled to the monitor's DPI. The stacking stays the creation's.

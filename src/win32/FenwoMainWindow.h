@@ -2,6 +2,7 @@
 
 #include "core/FenwoMain.h"
 #include "core/WindowView.h"
+#include "core/window/ControlLookup.h"
 
 #include <windows.h>
 
@@ -58,6 +59,8 @@ class FenwoMainWindow final : public WindowView {
     void CreateControls();
     void Layout();
     HWND Control(ControlId id) const; // the window of a row of the table; not FenwoMain
+    template <typename Handle, typename Window>
+    friend Handle ControlOfWindow(const Window &w, ControlId id); // reads the controls below
     void MakeFonts();
     void Close(int unloadMode);
     int Scale(int pixels) const { return MulDiv(pixels, dpi_, 96); }

@@ -11,6 +11,7 @@
 #include <csignal>
 
 using x11test::Clipboard;
+using x11test::KalvorWindow;
 using x11test::Output;
 using x11test::Run;
 
@@ -116,12 +117,7 @@ class CommandLineActionsTest : public QObject {
         QProcess kalvor;
         kalvor.start(program, {});
         QVERIFY(kalvor.waitForStarted());
-        const QString id =
-            QString::fromLatin1(Output("xdotool",
-                                       {"search", "--sync", "--onlyvisible", "--name", "^Kalvor$"},
-                                       10000))
-                .split('\n')
-                .first();
+        const QString id = KalvorWindow();
         QVERIFY(!id.isEmpty());
         QVERIFY(Run("xdotool", {"windowmove", "--sync", id, "20", "20"}));
         QTest::qWait(200);

@@ -100,11 +100,8 @@ class DisplayFaultsTest : public QObject {
     void theDisplayOptionIsTheDisplaySampled() {
         // DISPLAY names another server; the window and the sampling both go to -display.
         QProcess other;
-        other.start("Xvfb", {"-displayfd", "1", "-screen", "0", "320x240x24", "-nolisten", "tcp",
-                             "-noreset"});
-        QVERIFY(other.waitForStarted());
-        QVERIFY(QTest::qWaitFor([&] { return other.canReadLine(); }, 10000));
-        const QString otherDisplay = ":" + QString::fromLatin1(other.readLine()).trimmed();
+        const QString otherDisplay = x11test::StartXvfb(other);
+        QVERIFY(!otherDisplay.isEmpty());
         const QString ours = qEnvironmentVariable("DISPLAY");
         QVERIFY(x11test::Run("xsetroot", {"-solid", "#102030"}));
         QVERIFY(x11test::Run("xdotool", {"mousemove", "600", "450"}));
@@ -123,10 +120,7 @@ class DisplayFaultsTest : public QObject {
             kalvor.setProcessEnvironment(environment);
             kalvor.start(Program(), {option, ours});
             QVERIFY(kalvor.waitForStarted());
-            QVERIFY2(!x11test::Output("xdotool",
-                                      {"search", "--sync", "--onlyvisible", "--name", "^Kalvor$"},
-                                      10000)
-                          .isEmpty(),
+            QVERIFY2(!x11test::KalvorWindow().isEmpty(),
                      "no window on the display named by -display");
             QTest::qWait(200);
             QVERIFY(x11test::Run("xdotool", {"key", "space"}));
@@ -202,9 +196,7 @@ class DisplayFaultsTest : public QObject {
             kalvor.setProcessEnvironment(environment);
             kalvor.start(Program(), {});
             QVERIFY(kalvor.waitForStarted());
-            const QByteArray id = x11test::Output(
-                "xdotool", {"search", "--sync", "--onlyvisible", "--name", "^Kalvor$"}, 10000);
-            QVERIFY2(!id.isEmpty(), "no window on XWayland's display");
+            QVERIFY2(!x11test::KalvorWindow().isEmpty(), "no window on XWayland's display");
             QTest::qWait(700);
             const QByteArray maps =
                 files::Contents(QStringLiteral("/proc/%1/maps").arg(kalvor.processId()));
@@ -227,13 +219,8 @@ class DisplayFaultsTest : public QObject {
         const QString ini = QFileInfo(Program()).dir().filePath("Kalvor.ini");
         QFile::remove(ini);
         QProcess server;
-        // -noreset: a server that resets as the program's connection probe leaves refuses the
-        // window's own connection for a moment.
-        server.start("Xvfb", {"-displayfd", "1", "-screen", "0", "320x240x24", "-nolisten", "tcp",
-                              "-noreset"});
-        QVERIFY(server.waitForStarted());
-        QVERIFY(QTest::qWaitFor([&] { return server.canReadLine(); }, 10000));
-        const QString display = ":" + QString::fromLatin1(server.readLine()).trimmed();
+        const QString display = x11test::StartXvfb(server);
+        QVERIFY(!display.isEmpty());
 
         QProcess kalvor;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();

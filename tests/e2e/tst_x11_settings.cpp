@@ -13,6 +13,7 @@
 #include <fstream>
 #include <iterator>
 
+using x11test::KalvorWindow;
 using x11test::Output;
 using x11test::Run;
 
@@ -34,11 +35,7 @@ class X11SettingsTest : public QObject {
         kalvor.start(program, {});
         if (!kalvor.waitForStarted())
             return {};
-        return QString::fromLatin1(
-                   Output("xdotool", {"search", "--sync", "--onlyvisible", "--name", "^Kalvor$"},
-                          10000))
-            .split('\n')
-            .first();
+        return KalvorWindow();
     }
 
     static QPoint PositionOf(const QString &id) {
@@ -132,9 +129,7 @@ class X11SettingsTest : public QObject {
         QProcess kalvor;
         kalvor.start("sh", {"-c", "trap '' HUP; exec \"$0\"", program});
         QVERIFY(kalvor.waitForStarted());
-        QVERIFY(
-            !Output("xdotool", {"search", "--sync", "--onlyvisible", "--name", "^Kalvor$"}, 10000)
-                 .isEmpty());
+        QVERIFY(!KalvorWindow().isEmpty());
         ::kill(static_cast<pid_t>(kalvor.processId()), SIGHUP);
         QVERIFY(!kalvor.waitForFinished(500));
         QVERIFY(EndBySignal(kalvor, SIGTERM));
@@ -171,12 +166,7 @@ class X11SettingsTest : public QObject {
 
         QProcess kalvor;
         QVERIFY(inFolder(kalvor, {}));
-        const QString id =
-            QString::fromLatin1(Output("xdotool",
-                                       {"search", "--sync", "--onlyvisible", "--name", "^Kalvor$"},
-                                       10000))
-                .split('\n')
-                .first();
+        const QString id = KalvorWindow();
         QVERIFY2(!id.isEmpty(), "no Kalvor window");
         QCOMPARE(PositionOf(id), QPoint(123, 77));
         QVERIFY(Run("xdotool", {"windowmove", "--sync", id, "30", "45"}));

@@ -5,6 +5,7 @@
 #include "platform/posix/PosixFileStore.h"
 #include "posix/TempFolder.h"
 #include "unit/Check.h"
+#include "unit/support/ReportingSettings.h"
 
 #include <grp.h>
 #include <sys/stat.h>
@@ -17,16 +18,12 @@ PosixFileStore files;
 
 // A settings file in a folder of its own, read and written through a store that keeps what it
 // tells.
-struct Settings {
+struct OwnFolder {
     TempFolder folder;
     std::string path = folder / "Kalvor.ini";
-    IniFileProfile profile{files};
-    IniMod ini{profile};
-    std::vector<std::string> reports;
-    Settings() {
-        ini.UseReporter([this](const std::string &message) { reports.push_back(message); });
-        ini.SetIniPath(path);
-    }
+};
+struct Settings : OwnFolder, ReportingSettings {
+    Settings() : ReportingSettings(files, path) {}
 };
 
 mode_t ModeOf(const std::string &path) {

@@ -29,6 +29,26 @@ inline QByteArray Output(const QString &program, const QStringList &arguments,
     return out.isNull() ? QByteArray("") : out;
 }
 
+// The program's window once it shows, as xdotool names it; empty when none came.
+inline QString KalvorWindow() {
+    return QString::fromLatin1(Output("xdotool",
+                                      {"search", "--sync", "--onlyvisible", "--name", "^Kalvor$"},
+                                      10000))
+        .split('\n')
+        .first();
+}
+
+// A server of its own, 320x240; its display name, or an empty one when it did not come up.
+// -noreset: a server that resets as the program's connection probe leaves refuses the window's
+// own connection for a moment.
+inline QString StartXvfb(QProcess &server) {
+    server.start("Xvfb",
+                 {"-displayfd", "1", "-screen", "0", "320x240x24", "-nolisten", "tcp", "-noreset"});
+    if (!server.waitForStarted() || !QTest::qWaitFor([&] { return server.canReadLine(); }, 10000))
+        return {};
+    return ":" + QString::fromLatin1(server.readLine()).trimmed();
+}
+
 inline QByteArray Clipboard(const QString &target) {
     return Output("xclip", {"-selection", "clipboard", "-o", "-t", target});
 }

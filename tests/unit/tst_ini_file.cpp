@@ -5,6 +5,7 @@
 #include "core/settings/IniMod.h"
 #include "core/settings/OutputOptions.h"
 #include "support/MemoryFileStore.h"
+#include "support/ReportingSettings.h"
 
 #include <string>
 #include <vector>
@@ -14,16 +15,12 @@ using namespace std::string_literals;
 namespace {
 
 const std::string Path = "cfg/Kalvor.ini";
-// A fresh store, pointed at Path, that keeps what it tells.
-struct Settings {
+struct FreshStore {
     MemoryFileStore files;
-    IniFileProfile profile{files};
-    IniMod ini{profile};
-    std::vector<std::string> reports;
-    Settings() {
-        ini.UseReporter([this](const std::string &message) { reports.push_back(message); });
-        ini.SetIniPath(Path);
-    }
+};
+// A fresh store, pointed at Path, that keeps what it tells.
+struct Settings : FreshStore, ReportingSettings {
+    Settings() : ReportingSettings(files, Path) {}
 };
 
 const std::vector<IniEntry> Closing = {{"Position", "Left", "900"},

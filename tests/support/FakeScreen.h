@@ -2,6 +2,7 @@
 
 #include "core/ScreenReader.h"
 #include "core/sampling/KeyState.h"
+#include "unit/support/ScriptedKeys.h"
 
 #include <deque>
 #include <functional>
@@ -25,11 +26,7 @@ class FakeScreen final : public ScreenReader {
         return pixel;
     }
     std::uint16_t GetAsyncKeyState(int virtualKey) override {
-        if (virtualKey != VK_SPACE || keyAnswers.empty())
-            return 0;
-        const std::uint16_t answer = keyAnswers.front();
-        keyAnswers.pop_front();
-        return answer;
+        return NextKeyAnswer(keyAnswers, virtualKey);
     }
     ReaderState ReadState() override { return readState; }
     void PickOnce(std::function<void(ColourValue)> done) override { pick = std::move(done); }

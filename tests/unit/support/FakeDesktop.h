@@ -2,6 +2,7 @@
 
 #include "core/Desktop.h"
 #include "core/sampling/KeyState.h"
+#include "support/ScriptedKeys.h"
 
 #include <cstdint>
 #include <deque>
@@ -59,11 +60,7 @@ class FakeDesktop final : public Desktop {
     std::uint16_t GetAsyncKeyState(int virtualKey) override {
         Note("GetAsyncKeyState");
         ++keyQueries;
-        if (virtualKey != VK_SPACE || keyAnswers.empty())
-            return 0;
-        const std::uint16_t answer = keyAnswers.front();
-        keyAnswers.pop_front();
-        return answer;
+        return NextKeyAnswer(keyAnswers, virtualKey);
     }
     ReaderState ReadState() override { return readState; }
     void AskAgain() override { ++askAgains; }

@@ -59,6 +59,17 @@ class X11SettingsTest : public QObject {
 
     QByteArray Settings() const { return files::Contents(ini); }
 
+    // A run of the program: its window moved to X, Y, then ended by a signal. The caller
+    // returns when the test has failed.
+    void RunMovedTo(const QString &x, const QString &y, int signal) {
+        QProcess kalvor;
+        const QString id = Start(kalvor);
+        QVERIFY2(!id.isEmpty(), "no Kalvor window");
+        QVERIFY(Run("xdotool", {"windowmove", "--sync", id, x, y}));
+        QTest::qWait(300);
+        QVERIFY(EndBySignal(kalvor, signal));
+    }
+
   private slots:
     void initTestCase() {
         // A portable copy in a directory of its own keeps its file beside it.
@@ -69,12 +80,9 @@ class X11SettingsTest : public QObject {
     }
 
     void sigtermSavesAndTheNextStartRestores() {
-        QProcess first;
-        const QString id = Start(first);
-        QVERIFY2(!id.isEmpty(), "no Kalvor window");
-        QVERIFY(Run("xdotool", {"windowmove", "--sync", id, "123", "77"}));
-        QTest::qWait(300);
-        QVERIFY(EndBySignal(first, SIGTERM));
+        RunMovedTo("123", "77", SIGTERM);
+        if (QTest::currentTestFailed())
+            return;
         QCOMPARE(Settings(), QByteArray("[Position]\r\nLeft=1845\r\nTop=1155\r\n[Output]\r\n"
                                         "UpperCase=1\r\nType=0\r\n"));
 
@@ -92,12 +100,9 @@ class X11SettingsTest : public QObject {
 
     void sigintClosesTheSameWay() {
         QVERIFY(QFile::remove(ini));
-        QProcess kalvor;
-        const QString id = Start(kalvor);
-        QVERIFY2(!id.isEmpty(), "no Kalvor window");
-        QVERIFY(Run("xdotool", {"windowmove", "--sync", id, "30", "45"}));
-        QTest::qWait(300);
-        QVERIFY(EndBySignal(kalvor, SIGINT));
+        RunMovedTo("30", "45", SIGINT);
+        if (QTest::currentTestFailed())
+            return;
         QCOMPARE(Settings(), QByteArray("[Position]\r\nLeft=450\r\nTop=675\r\n[Output]\r\n"
                                         "UpperCase=1\r\nType=0\r\n"));
     }

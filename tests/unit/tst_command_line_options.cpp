@@ -62,11 +62,7 @@ TEST_CASE("every option form, and what is refused with the reason and the usage"
         {{"-style", "--help"}, Run, -2, -1, ""}, // the toolkit's value
         {{"--help", "--frobnicate"}, Help, -2, -1, "help text"},
         // Values missing, wrong or of another case.
-        {{"--print", "--format"},
-         Misuse,
-         -2,
-         -1,
-         "--format takes html, hex, rgb, "},
+        {{"--print", "--format"}, Misuse, -2, -1, "--format takes html, hex, rgb, "},
         {{"--print", "--format="}, Misuse, -2, -1, "not ''"},
         {{"--print", "--format", "cmyk"}, Misuse, -2, -1, "not 'cmyk'"},
         {{"--print", "--format", "HEX"}, Misuse, -2, -1, "not 'HEX'"},

@@ -47,14 +47,8 @@ int GlobalShortcut::OnVersion(sd_bus_message *m, void *data, sd_bus_error *) {
 void GlobalShortcut::CreateSession() {
     Report(ShortcutState::Pending);
     request_.onResponse = [this](std::uint32_t code, sd_bus_message *reply) {
-        std::string session;
-        if (code == 0)
-            portal::ReadDict(reply, [&](const std::string &key, const std::string &signature) {
-                if (key != "session_handle")
-                    return false;
-                session = portal::ReadString(reply, signature);
-                return true;
-            });
+        const std::string session =
+            code == 0 ? portal::ReadDictString(reply, "session_handle") : std::string();
         if (session.empty()) {
             Report(ShortcutState::Unavailable);
             return;

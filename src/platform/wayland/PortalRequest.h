@@ -49,6 +49,18 @@ template <typename Take> int ReadDict(sd_bus_message *m, Take &&take) {
     return sd_bus_message_exit_container(m);
 }
 
+// The string under key in the a{sv} at the read position; empty when there is none.
+inline std::string ReadDictString(sd_bus_message *m, const std::string &key) {
+    std::string value;
+    ReadDict(m, [&](const std::string &name, const std::string &signature) {
+        if (name != key)
+            return false;
+        value = ReadString(m, signature);
+        return true;
+    });
+    return value;
+}
+
 } // namespace portal
 
 class PortalBus;

@@ -120,14 +120,8 @@ bool ScreenCastPortal::CreateSession() {
             sd_bus_message_append(call, "{sv}", "session_handle_token", "s", sessionToken.c_str());
         },
         [this](std::uint32_t code, sd_bus_message *m) {
-            std::string handle;
-            if (code == 0)
-                portal::ReadDict(m, [&](const std::string &key, const std::string &type) {
-                    if (key != "session_handle")
-                        return false;
-                    handle = portal::ReadString(m, type);
-                    return true;
-                });
+            const std::string handle =
+                code == 0 ? portal::ReadDictString(m, "session_handle") : std::string();
             if (!handle.empty())
                 sd_bus_match_signal_async(bus_.Bus(), &closed_, nullptr, handle.c_str(),
                                           "org.freedesktop.portal.Session", "Closed", OnClosed,

@@ -17,6 +17,8 @@ struct SilentWindow : WindowView, Desktop {
     void ShowFormat(int) override {}
     void ShowReadProblem(const std::string &) override {}
     void ShowHistory(const History &) override {}
+    void ShowLoupePanel(bool) override {}
+    void ShowLoupe(const LoupePicture &) override {}
     void SelectWholeText(TextField) override {}
     bool FocusCode() override { return false; }
     void SetTimerInterval(int) override {}

@@ -42,6 +42,18 @@ CommandOptions ParseOptions(const std::vector<std::string> &arguments,
             printOption = true;
             continue;
         }
+        if (argument == "--average" || argument.starts_with("--average=")) {
+            std::string value;
+            if (argument.size() > 9)
+                value = argument.substr(10);
+            else if (++i < arguments.size())
+                value = arguments[i];
+            if (value != "1" && value != "3" && value != "5")
+                return refuse("--average takes 1, 3 or 5, not '" + value + "'");
+            run.average = value[0] - '0';
+            printOption = true;
+            continue;
+        }
         if (argument == "--help" || argument == "-h")
             return {CommandOptions::Help, frontEnd.usage + frontEnd.help};
         if (argument == "--version" || argument == "-v")
@@ -59,7 +71,7 @@ CommandOptions ParseOptions(const std::vector<std::string> &arguments,
     if (capturing && (printing || printOption))
         return refuse("--capture takes no --print options");
     if (printOption && !printing)
-        return refuse("--format, --lower and --upper go with --print");
+        return refuse("--format, --lower, --upper and --average go with --print");
     if (capturing)
         run.action = CommandOptions::Capture;
     if (printing)
@@ -73,7 +85,9 @@ std::string UsageText(const HelpWords &words) {
     usage.append(words.displayOption).append("\n       kalvor --print [--format ");
     for (const CodeFormat &format : CodeFormats())
         usage.append(&format == CodeFormats().data() ? "" : "|").append(format.word);
-    return usage.append("] [--lower|--upper]").append(words.displayOption).append("\n");
+    return usage.append("] [--lower|--upper] [--average 1|3|5]")
+        .append(words.displayOption)
+        .append("\n");
 }
 
 std::string HelpText(const HelpWords &words) {
@@ -106,6 +120,8 @@ std::string HelpText(const HelpWords &words) {
     help.append("                 the format chosen in the window by default\n"
                 "  --lower, --upper\n"
                 "                 for --print: the case of hexadecimal codes; the window's by "
-                "default\n");
+                "default\n"
+                "  --average N    for --print: the mean of the N x N pixels around the pointer\n"
+                "                 (1, 3 or 5), rounded; the window's sample by default\n");
     return help.append(words.toolkitNote);
 }

@@ -45,6 +45,9 @@ class BackedDesktop : public Desktop {
     ColourValue GetPixel(std::uintptr_t desktop, ScreenPoint at) override {
         return screen_.GetPixel(desktop, at);
     }
+    PixelSquare ReadSquare(std::uintptr_t desktop, ScreenPoint centre, int reach) override {
+        return screen_.ReadSquare(desktop, centre, reach);
+    }
     std::uint16_t GetAsyncKeyState(int virtualKey) override {
         return screen_.GetAsyncKeyState(virtualKey);
     }

@@ -4,6 +4,8 @@
 #include "core/WindowView.h"
 #include "core/colour/CodeText.h"
 #include "core/history/History.h"
+#include "core/loupe/LoupeSettings.h"
+#include "core/sampling/PixelSquare.h"
 #include "core/settings/IniMod.h"
 #include "core/window/WindowLayout.h"
 
@@ -36,6 +38,9 @@ class FenwoMain {
     const History &Swatches() const { return history_; }
     int TimerInterval() const { return held_ ? HeldPeriod : SamplingPeriod; }
     std::uintptr_t DesktopWnd() const { return desktopWnd_; }
+    const LoupeSettings &Loupe() const { return loupe_; }
+    // The client area's height: taller by the loupe panel while it shows.
+    int ClientAreaHeight() const;
 
     // Position of the window's frame in twips (15 to a pixel at 96 DPI), as the settings file
     // keeps it; the window state: 0 normal, 1 minimised, 2 maximised.
@@ -81,6 +86,11 @@ class FenwoMain {
     // nothing.
     void ColourPicked(ColourValue colour);
 
+    // The loupe and the sample. The user chose a command of the preview's right-click menu
+    // (LoupeMenu), or turned the wheel over the loupe by steps (positive: closer).
+    void PreviewMenu_Click(int command);
+    void Picture5_MouseWheel(int steps);
+
     // Capture: the swatch append, then the clipboard.
     void AppendSwatch();
     void CopyColor();
@@ -97,6 +107,10 @@ class FenwoMain {
     void RestorePosition();
     void RestoreUpperCase();
     void RestoreOutputFormat();
+    void SetLoupe(const LoupeSettings &loupe);
+    int SquareReach() const;
+    void ReadSquare(ScreenPoint centre);
+    void ShowLoupe();
 
     WindowView &view_;
     Desktop &desktop_;
@@ -111,6 +125,10 @@ class FenwoMain {
     History history_;
     std::uint64_t captureRequests_ = 0;
     std::set<std::string> toldProblems_;
+    LoupeSettings loupe_;
+    PixelSquare square_; // the last read around the pointer: what the sample and loupe show
+    PixelSquare shownSquare_;
+    LoupeSettings shownLoupe_;
 
     int left_ = 0; // the frame's top-left corner, in window coordinates
     int top_ = 0;

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <filesystem>
 #include <optional>
+#include <utility>
 
 namespace {
 
@@ -60,6 +61,7 @@ void FenwoMain::Form_Load() {
     settings_.SetIniPath(std::string(file.begin(), file.end()));
     {
         const IniMod::ReadPass pass(settings_);
+        SetLoupe(StoredLoupe(settings_)); // first: the window's height depends on it
         RestorePosition();
         RestoreUpperCase();
         RestoreOutputFormat();
@@ -79,7 +81,7 @@ void FenwoMain::RestorePosition() {
     if (!x || !y)
         return;
     const ScreenRect frame{*x, *y, ScaleWidth + 2 * BorderWidth,
-                           ScaleHeight + TitleBarHeight + BorderWidth};
+                           ClientAreaHeight() + TitleBarHeight + BorderWidth};
     const ScreenPoint at = ReachablePosition(frame, TitleBarHeight, desktop_.Screens());
     view_.MoveWindow(at.x, at.y);
     Form_Moved(at.x, at.y);
@@ -106,5 +108,7 @@ void FenwoMain::Form_QueryUnload(int &Cancel, int UnloadMode) {
     }
     entries.push_back({"Output", "UpperCase", std::to_string(upperCase_)});
     entries.push_back({"Output", "Type", std::to_string(listIndex_)});
+    for (IniEntry &entry : LoupeEntries(loupe_))
+        entries.push_back(std::move(entry));
     settings_.WriteIni(entries);
 }

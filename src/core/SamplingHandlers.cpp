@@ -4,8 +4,12 @@
 
 void FenwoMain::Timer1_Timer() {
     if (!held_) {
-        const auto pointer = desktop_.GetCursorPos();
-        ShowColor(pointer ? desktop_.GetPixel(desktopWnd_, *pointer) : CLR_INVALID);
+        if (const auto pointer = desktop_.GetCursorPos())
+            ReadSquare(*pointer);
+        else
+            square_ = {};
+        ShowColor(AverageOf(square_, loupe_.sample));
+        ShowLoupe();
     }
     // The one place a polled Space press becomes a capture request; one already waiting is
     // that press, not one more.

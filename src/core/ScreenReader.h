@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/colour/ColourValue.h"
+#include "core/sampling/PixelSquare.h"
 #include "core/window/ScreenGeometry.h"
 
 #include <cstdint>
@@ -40,6 +41,16 @@ class ScreenReader {
     // Colour of one pixel of the desktop, or CLR_INVALID when it cannot be read.
     virtual ColourValue GetPixel(std::uintptr_t desktop, ScreenPoint at) = 0;
 
+    // The square of 2 * reach + 1 pixels a side centred on `centre`, row by row; a pixel that
+    // cannot be read is CLR_INVALID. Backends read it at once; this one asks pixel by pixel.
+    virtual PixelSquare ReadSquare(std::uintptr_t desktop, ScreenPoint centre, int reach) {
+        PixelSquare square{centre, reach, {}};
+        for (int dy = -reach; dy <= reach; ++dy)
+            for (int dx = -reach; dx <= reach; ++dx)
+                square.pixels.push_back(GetPixel(desktop, {centre.x + dx, centre.y + dy}));
+        return square;
+    }
+
     // KeyDownNow while the key is down, KeyPressedSince when it went down since the previous
     // query. Only VK_SPACE is watched; other keys answer 0.
     virtual std::uint16_t GetAsyncKeyState(int virtualKey) = 0;
@@ -61,5 +72,8 @@ class NullScreenReader final : public ScreenReader {
     std::uintptr_t GetDesktopWindow() override { return 0; }
     std::optional<ScreenPoint> GetCursorPos() override { return std::nullopt; }
     ColourValue GetPixel(std::uintptr_t, ScreenPoint) override { return CLR_INVALID; }
+    PixelSquare ReadSquare(std::uintptr_t, ScreenPoint centre, int reach) override {
+        return UnreadSquare(centre, reach);
+    }
     std::uint16_t GetAsyncKeyState(int) override { return 0; }
 };

@@ -6,6 +6,7 @@
 #include <string>
 
 class History;
+struct LoupePicture;
 
 // What the window shows, as the front-end draws it. Every call states the whole new value of
 // one control; a front-end may skip what it already shows.
@@ -25,6 +26,13 @@ class WindowView {
     virtual void ShowReadProblem(const std::string &problem) = 0;
     // The strip (Picture4 and its swatches) and its scroll bar (HScroll1).
     virtual void ShowHistory(const History &history) = 0;
+
+    // The loupe panel (Picture5, Label4, Label5) shown below the other controls, the client
+    // area LoupePanelHeight taller; hidden, the window is as it was. The window's top-left
+    // corner stays where it is either way.
+    virtual void ShowLoupePanel(bool visible) = 0;
+    // What the panel shows; told only while it is shown, and only when it changed.
+    virtual void ShowLoupe(const LoupePicture &picture) = 0;
 
     // Selects the whole text of a box.
     virtual void SelectWholeText(TextField field) = 0;

@@ -83,5 +83,6 @@ CommandLine ParseCommandLine(const QStringList &arguments) {
     run.display = display;
     run.format = options.format;
     run.upperCase = options.upperCase;
+    run.average = options.average;
     return run;
 }

@@ -9,10 +9,11 @@ struct CommandLine {
     QString display;    // the X display named by -display, which Qt will show the window on
     int format = -2;    // --format for --print: a list index, or -2 for the stored one
     int upperCase = -1; // --upper 1, --lower 0, or -1 for the stored case
+    int average = 0;    // --average for --print: the sample's side, or 0 for the stored one
 };
 
 // Reads Kalvor's own options (--help, --version, --capture, --print with --format, --lower,
-// --upper) and lets Qt's through (-platform, -display,
+// --upper, --average) and lets Qt's through (-platform, -display,
 // -style and the rest), so that Qt can still take them. Anything else is misuse.
 CommandLine ParseCommandLine(const QStringList &arguments);
 

@@ -1,5 +1,6 @@
 #include "linux/CommandLineActions.h"
 
+#include "core/loupe/LoupeSettings.h"
 #include "core/sampling/ColourUnderPointer.h"
 #include "core/settings/OutputOptions.h"
 #include "platform/posix/CaptureChannel.h"
@@ -59,7 +60,8 @@ int PrintColourUnderPointer(const CommandLine &command, const QString &displayNa
     if (!screen)
         return Fail("cannot open X display \"" + name + "\"");
     const PointerColour read =
-        ColourUnderPointer(*screen, "the pointer is on another screen of this display");
+        ColourUnderPointer(*screen, PrintedSampleSide(settings, command.average),
+                           "the pointer is on another screen of this display");
     if (!read.Read())
         return Fail(read.problem);
 
@@ -77,7 +79,8 @@ int PrintColourThroughPortal(const CommandLine &command, IniMod &settings,
         const WaylandScreenReader::Status status = reader.CurrentStatus();
         const auto waited = std::chrono::steady_clock::now() - start;
         if (status.state == State::Sampling) {
-            if (const PointerColour read = ColourUnderPointer(reader); read.Read())
+            const int side = PrintedSampleSide(settings, command.average);
+            if (const PointerColour read = ColourUnderPointer(reader, side); read.Read())
                 return Print(command, read.colour, settings);
             // Long enough for the reader to ask twice for a picture that was lost.
             if (waited > std::chrono::seconds(7))

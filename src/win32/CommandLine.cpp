@@ -1,5 +1,6 @@
 #include "win32/CommandLine.h"
 
+#include "core/loupe/LoupeSettings.h"
 #include "core/sampling/ColourUnderPointer.h"
 #include "core/settings/IniMod.h"
 #include "core/settings/OutputOptions.h"
@@ -97,16 +98,16 @@ int CaptureInRunningCopy() {
 }
 
 int PrintColourUnderPointer(const CommandOptions &command) {
-    Win32Screen screen(false);
-    const PointerColour read =
-        ColourUnderPointer(screen, "the pointer's position cannot be read; is the desktop locked?");
-    if (!read.Read())
-        return Fail(read.problem);
-    const ColourValue pixel = read.colour;
-
     PrivateProfile profile;
     IniMod settings(profile);
     settings.SetIniPath(SettingsFolderOfThisProgram(false) + "\\Kalvor.ini");
+    Win32Screen screen(false);
+    const PointerColour read =
+        ColourUnderPointer(screen, PrintedSampleSide(settings, command.average),
+                           "the pointer's position cannot be read; is the desktop locked?");
+    if (!read.Read())
+        return Fail(read.problem);
+    const ColourValue pixel = read.colour;
     WriteOut(
         PrintedCode(settings, static_cast<ColourValue>(pixel), command.format, command.upperCase) +
         "\n");

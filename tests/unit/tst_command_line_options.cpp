@@ -104,6 +104,32 @@ TEST_CASE("every option form, and what is refused with the reason and the usage"
     }
 }
 
+TEST_CASE("--average gives --print the sample's side: 1, 3 or 5, nothing else") {
+    const struct {
+        std::vector<std::string> arguments;
+        int average; // -1: refused
+        const char *says;
+    } rows[] = {
+        {{"--print"}, 0, ""},
+        {{"--print", "--average", "3"}, 3, ""},
+        {{"--average=5", "--print"}, 5, ""},
+        {{"--print", "--average", "1"}, 1, ""},
+        {{"--print", "--average", "4"}, -1, "--average takes 1, 3 or 5, not '4'"},
+        {{"--print", "--average"}, -1, "not ''"},
+        {{"--print", "--average=33"}, -1, "not '33'"},
+        {{"--average", "3"}, -1, "go with --print"},
+        {{"--capture", "--average", "3"}, -1, "--capture takes no --print options"},
+    };
+    for (const auto &row : rows) {
+        std::vector<std::string> arguments{"kalvor"};
+        arguments.insert(arguments.end(), row.arguments.begin(), row.arguments.end());
+        const CommandOptions got = ParseOptions(arguments, Toolkit());
+        CHECK_EQ(got.action, row.average < 0 ? Misuse : Print);
+        CHECK_EQ(got.average, row.average < 0 ? 0 : row.average);
+        CHECK(got.message.find(row.says) != std::string::npos);
+    }
+}
+
 TEST_CASE("a front-end that takes no options of its own refuses them all") {
     FrontEndOptions bare = Toolkit();
     bare.takeOwn = nullptr;

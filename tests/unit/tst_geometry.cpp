@@ -133,7 +133,7 @@ bool Overlap(const PixelRect &a, const PixelRect &b) {
 
 PixelRect Inside(ControlId container) {
     if (container == ControlId::FenwoMain)
-        return {0, 0, ClientWidth, ClientHeight};
+        return {0, 0, ClientWidth, ClientHeight + LoupePanelHeight};
     const PixelRect outer = ControlOf(container).rect;
     return {0, 0, outer.width, outer.height};
 }
@@ -149,6 +149,11 @@ TEST_CASE("every control has one row, inside its container unless cut on purpose
         CHECK(&ControlOf(c.id) == &c);
         CHECK(c.id != ControlId::FenwoMain);
         CHECK(c.rect.width > 0 && c.rect.height > 0);
+        // The loupe panel's controls lie wholly below the others, the rest wholly above it.
+        CHECK_EQ(OnLoupePanel(c),
+                 c.container == ControlId::FenwoMain && c.rect.top >= ClientHeight);
+        CHECK(OnLoupePanel(c) || c.container != ControlId::FenwoMain ||
+              c.rect.Bottom() <= ClientHeight);
         const PixelRect area = Inside(c.container);
         const bool startsInside = c.rect.left >= 0 && c.rect.top >= 0 && c.rect.left < area.width &&
                                   c.rect.top < area.height;
@@ -156,7 +161,7 @@ TEST_CASE("every control has one row, inside its container unless cut on purpose
         if (!startsInside || endsInside == c.clipped)
             check::Fail(__FILE__, __LINE__, std::string(c.name) + " against its container");
     }
-    CHECK_EQ(ids.size(), std::size_t(ControlId::Label2)); // every id but the window's own
+    CHECK_EQ(ids.size(), std::size_t(ControlId::Label5)); // every id but the window's own
 }
 
 TEST_CASE("siblings overlap only where one is meant to lie over the other") {

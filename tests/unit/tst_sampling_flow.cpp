@@ -243,7 +243,7 @@ TEST_CASE("--print reads the pixel under the pointer once, or says which read fa
         FakeDesktop screen;
         screen.pointer = row.pointer;
         screen.pixel = row.pixel;
-        const PointerColour got = ColourUnderPointer(screen, "the pointer is elsewhere");
+        const PointerColour got = ColourUnderPointer(screen, 1, "the pointer is elsewhere");
         CHECK_EQ(got.colour, row.colour);
         CHECK_EQ(got.problem, std::string(row.problem));
         CHECK_EQ(got.Read(), got.problem.empty());

@@ -59,6 +59,12 @@ constexpr std::array Table = std::to_array<WindowControl>({
      Japanese,
      true,
      FenwoMain},
+    // The loupe: the pixels around the sampled one, magnified; the wheel over it zooms.
+    {Picture5, "Picture5", FenwoMain, {8, 144, 120, 120}, "", "", -1, Default, false, FenwoMain},
+    // Where the sampled pixel is, in the screen's own pixels.
+    {Label4, "Label4", FenwoMain, {136, 144, 130, 17}, "", "", -1, Japanese, false, FenwoMain},
+    // The zoom and the sample's size.
+    {Label5, "Label5", FenwoMain, {136, 164, 130, 17}, "", "", -1, Japanese, false, FenwoMain},
 });
 
 } // namespace
@@ -72,6 +78,10 @@ const WindowControl &ControlOf(ControlId id) {
         if (control.id == id)
             return control;
     return Table.front(); // unreachable: every id but the window has its row
+}
+
+bool OnLoupePanel(const WindowControl &control) {
+    return control.rect.top >= ClientHeight;
 }
 
 ControlId Text1Element(int index) {

@@ -9,6 +9,8 @@
 
 inline constexpr int ClientWidth = 274; // the client area, fixed
 inline constexpr int ClientHeight = 140;
+// The loupe panel, below everything else: shown, the window is this much taller.
+inline constexpr int LoupePanelHeight = 128;
 
 // The face start-up gives the controls marked Japanese; each front-end adds fallbacks.
 inline constexpr std::string_view JapaneseFaceName = "ＭＳ Ｐゴシック";
@@ -32,6 +34,9 @@ enum class ControlId {
     Image2,
     Image1,
     Label2,
+    Picture5,
+    Label4,
+    Label5,
 };
 
 // Left, top, width and height in pixels of the container's client area.
@@ -65,6 +70,8 @@ struct WindowControl {
 // Every control, front to back: where two overlap, the earlier lies in front.
 std::span<const WindowControl> WindowControls();
 const WindowControl &ControlOf(ControlId id);
+// The controls shown only with the loupe panel.
+bool OnLoupePanel(const WindowControl &control);
 
 // The elements of the control arrays, by index: Text1(0..2) red, green, blue from left to right;
 // Label3(0) "R", Label3(1) "B", Label3(2) "G", so their indexes do not run left to right.

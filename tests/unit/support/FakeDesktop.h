@@ -18,6 +18,7 @@ class FakeDesktop final : public Desktop {
     std::uintptr_t desktop = 0x1234;
     std::optional<ScreenPoint> pointer = ScreenPoint{10, 20};
     ColourValue pixel = 0;
+    std::function<ColourValue(ScreenPoint)> paint; // when set, each pixel's colour instead
     std::deque<std::uint16_t> keyAnswers; // answers of the next key queries; 0 once used up
     std::vector<ScreenRect> screens{{0, 0, 1920, 1080}};
     std::string settingsFolder = "config/kalvor";
@@ -55,7 +56,7 @@ class FakeDesktop final : public Desktop {
         ++pixelReads;
         pixelsAt.push_back(at);
         pixelDesktops.push_back(onDesktop);
-        return pixel;
+        return paint ? paint(at) : pixel;
     }
     std::uint16_t GetAsyncKeyState(int virtualKey) override {
         Note("GetAsyncKeyState");

@@ -2,6 +2,7 @@
 
 #include "core/WindowView.h"
 #include "core/history/History.h"
+#include "core/loupe/LoupePicture.h"
 
 #include <cstdint>
 #include <string>
@@ -31,6 +32,8 @@ class FakeView final : public WindowView {
     std::vector<ScreenPoint> moves;
     int interval = 0;
     std::vector<std::string> readProblems; // every ShowReadProblem, in order
+    std::vector<bool> loupePanels;         // every ShowLoupePanel, in order
+    std::vector<LoupePicture> loupes;      // every ShowLoupe, in order
 
     int previewCalls = 0;
     int holdCalls = 0;
@@ -63,6 +66,8 @@ class FakeView final : public WindowView {
                  history.ScrollEnabled(), history.ScrollMax(), history.ScrollValue()};
         ++historyCalls;
     }
+    void ShowLoupePanel(bool visible) override { loupePanels.push_back(visible); }
+    void ShowLoupe(const LoupePicture &picture) override { loupes.push_back(picture); }
     void SelectWholeText(TextField box) override { selections.push_back(box); }
     bool FocusCode() override {
         ++focusRequests;

@@ -1,0 +1,50 @@
+// The loupe panel and the averaged sample.
+#include "core/FenwoMain.h"
+#include "core/loupe/LoupeMenu.h"
+#include "core/loupe/LoupePicture.h"
+
+#include <algorithm>
+
+int FenwoMain::ClientAreaHeight() const {
+    return ScaleHeight + (loupe_.visible ? LoupePanelHeight : 0);
+}
+
+void FenwoMain::PreviewMenu_Click(int command) {
+    SetLoupe(AfterMenuCommand(loupe_, command));
+}
+
+void FenwoMain::Picture5_MouseWheel(int steps) {
+    SetLoupe(ZoomedBy(loupe_, steps));
+}
+
+void FenwoMain::SetLoupe(const LoupeSettings &loupe) {
+    const LoupeSettings before = loupe_;
+    loupe_ = loupe;
+    if (loupe_.visible != before.visible) {
+        view_.ShowLoupePanel(loupe_.visible);
+        shownLoupe_.zoom = 0; // no zoom: a panel shown again is drawn afresh
+    }
+    // What the loupe now needs is read around the same pixel: held, that is the held one,
+    // whose colour stays as it was.
+    if (!square_.pixels.empty() && square_.reach < SquareReach())
+        ReadSquare(square_.centre);
+    ShowLoupe();
+}
+
+// The hidden loupe reads no more than the sample needs.
+int FenwoMain::SquareReach() const {
+    const int sampleReach = loupe_.sample / 2;
+    return loupe_.visible ? std::max(LoupeReach(loupe_.zoom), sampleReach) : sampleReach;
+}
+
+void FenwoMain::ReadSquare(ScreenPoint centre) {
+    square_ = desktop_.ReadSquare(desktopWnd_, centre, SquareReach());
+}
+
+void FenwoMain::ShowLoupe() {
+    if (!loupe_.visible || (square_ == shownSquare_ && loupe_ == shownLoupe_))
+        return;
+    shownSquare_ = square_;
+    shownLoupe_ = loupe_;
+    view_.ShowLoupe(DrawLoupe(square_, loupe_.zoom, loupe_.sample));
+}

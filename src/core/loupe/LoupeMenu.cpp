@@ -1,0 +1,56 @@
+#include "core/loupe/LoupeMenu.h"
+
+#include <algorithm>
+#include <array>
+
+namespace {
+
+constexpr int ToggleLoupe = 1;
+constexpr int ZoomBase = 100;   // + the zoom
+constexpr int SampleBase = 200; // + the side
+
+constexpr std::array ZoomChoices{2, 3, 4, 6, 8, 12, 16};
+constexpr std::array SampleChoices{1, 3, 5};
+
+} // namespace
+
+std::string_view SampleWords(int side) {
+    switch (side) {
+    case 3:
+        return "3×3 平均";
+    case 5:
+        return "5×5 平均";
+    default:
+        return "1 ピクセル";
+    }
+}
+
+std::string ZoomWords(int zoom) {
+    return std::to_string(zoom) + " 倍";
+}
+
+std::vector<MenuEntry> LoupeMenu(const LoupeSettings &loupe) {
+    std::vector<MenuEntry> entries{{ToggleLoupe, "ルーペ", loupe.visible}, {}};
+    for (const int zoom : ZoomChoices)
+        entries.push_back({ZoomBase + zoom, ZoomWords(zoom), zoom == loupe.zoom});
+    entries.push_back({});
+    for (const int side : SampleChoices)
+        entries.push_back(
+            {SampleBase + side, std::string(SampleWords(side)), side == loupe.sample});
+    return entries;
+}
+
+LoupeSettings AfterMenuCommand(LoupeSettings loupe, int command) {
+    if (command == ToggleLoupe)
+        loupe.visible = !loupe.visible;
+    else if (std::ranges::find(ZoomChoices, command - ZoomBase) != ZoomChoices.end())
+        loupe.zoom = command - ZoomBase;
+    else if (IsSampleSide(command - SampleBase))
+        loupe.sample = command - SampleBase;
+    return loupe;
+}
+
+LoupeSettings ZoomedBy(LoupeSettings loupe, int steps) {
+    loupe.zoom = std::clamp(loupe.zoom + steps, LoupeSettings::MinZoom, LoupeSettings::MaxZoom);
+    return loupe;
+}

@@ -1,0 +1,28 @@
+#pragma once
+
+#include "core/loupe/LoupeSettings.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+// The preview's right-click menu: the loupe on or off, its zoom, and the sample's size. Both
+// front-ends show these entries as they come and hand the chosen command back.
+struct MenuEntry {
+    int command = 0;  // what FenwoMain::PreviewMenu_Click takes; 0 for a separator
+    std::string text; // UTF-8
+    bool checked = false;
+};
+
+std::vector<MenuEntry> LoupeMenu(const LoupeSettings &loupe);
+
+// The settings after a command of the menu; an unknown command changes nothing.
+LoupeSettings AfterMenuCommand(LoupeSettings loupe, int command);
+
+// The settings after the wheel turned the zoom by steps, held within its range.
+LoupeSettings ZoomedBy(LoupeSettings loupe, int steps);
+
+// What the menu and the panel call a sample side: "1 ピクセル", "3×3 平均", "5×5 平均".
+std::string_view SampleWords(int side);
+// What they call a zoom: "8 倍".
+std::string ZoomWords(int zoom);

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "core/colour/ColourValue.h"
+#include "core/window/ScreenGeometry.h"
+
+#include <vector>
+
+// An odd square of screen pixels around one, as one read gives it: the sampled pixel and what
+// the loupe shows around it. A pixel that could not be read (beyond the screen's edge, between
+// monitors) is CLR_INVALID.
+struct PixelSquare {
+    ScreenPoint centre;
+    int reach = 0;                   // pixels on each side of the centre: the side is 2 * reach + 1
+    std::vector<ColourValue> pixels; // row by row, top left first
+
+    int Side() const { return 2 * reach + 1; }
+    // The pixel dx, dy from the centre; CLR_INVALID outside the square.
+    ColourValue At(int dx, int dy) const;
+    ColourValue Centre() const { return At(0, 0); }
+    bool operator==(const PixelSquare &) const = default;
+};
+
+// A square of every pixel unread: what reads give where nothing can be read.
+PixelSquare UnreadSquare(ScreenPoint centre, int reach);
+
+// The rounded mean of each channel over the sample (side 1, 3 or 5) at the square's centre.
+// Pixels beyond the screen count for nothing; an unread centre gives CLR_INVALID, as a
+// one-pixel read would.
+ColourValue AverageOf(const PixelSquare &square, int sampleSide);

@@ -7,6 +7,7 @@
 
 #include <future>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -93,15 +94,82 @@ std::optional<ScreenPoint> Win32Screen::GetCursorPos() {
     return ScreenPoint{point.x, point.y};
 }
 
+ColourValue Win32Screen::GetPixel(std::uintptr_t desktop, ScreenPoint at) {
+    return ReadSquare(desktop, at, 0).Centre();
+}
+
+namespace {
+
+struct Monitors {
+    RECT square;
+    std::vector<RECT> parts; // of the square, each on a monitor
+};
+
+// Without a device context, each monitor comes with its whole rectangle.
+BOOL CALLBACK AddMonitor(HMONITOR, HDC, LPRECT monitor, LPARAM data) {
+    auto *monitors = reinterpret_cast<Monitors *>(data);
+    RECT part{};
+    if (IntersectRect(&part, monitor, &monitors->square))
+        monitors->parts.push_back(part);
+    return TRUE;
+}
+
+} // namespace
+
 // The screen's own device context spans the whole virtual screen in screen coordinates, so
-// monitors left of or above the primary one read at their negative positions.
-ColourValue Win32Screen::GetPixel(std::uintptr_t, ScreenPoint at) {
+// monitors left of or above the primary one read at their negative positions. What lies between
+// monitors or past the edge blits as black: only pixels on a monitor count as read.
+PixelSquare Win32Screen::ReadSquare(std::uintptr_t, ScreenPoint centre, int reach) {
+    PixelSquare square = UnreadSquare(centre, reach);
+    const int side = square.Side();
+    Monitors monitors{
+        {centre.x - reach, centre.y - reach, centre.x + reach + 1, centre.y + reach + 1}, {}};
+    EnumDisplayMonitors(nullptr, &monitors.square, AddMonitor, reinterpret_cast<LPARAM>(&monitors));
+    if (monitors.parts.empty())
+        return square;
     HDC screen = GetDC(nullptr);
     if (!screen)
-        return CLR_INVALID;
-    const COLORREF colour = ::GetPixel(screen, at.x, at.y);
+        return square;
+    HDC memory = CreateCompatibleDC(screen);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = side;
+    info.bmiHeader.biHeight = -side; // top down
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void *bits = nullptr;
+    HBITMAP dib = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (memory && dib && bits) {
+        const HGDIOBJ old = SelectObject(memory, dib);
+        // Only what lies on the monitors: wine gives nothing at all for a blit that starts or
+        // ends beyond the screen.
+        RECT on = monitors.parts.front();
+        for (const RECT &part : monitors.parts)
+            UnionRect(&on, &on, &part);
+        const bool read =
+            BitBlt(memory, on.left - monitors.square.left, on.top - monitors.square.top,
+                   on.right - on.left, on.bottom - on.top, screen, on.left, on.top,
+                   SRCCOPY | CAPTUREBLT) != FALSE;
+        GdiFlush();
+        SelectObject(memory, old);
+        const auto *pixels = static_cast<const std::uint32_t *>(bits); // 0x00RRGGBB
+        for (const RECT &part : read ? monitors.parts : std::vector<RECT>{})
+            for (int y = part.top; y < part.bottom; ++y)
+                for (int x = part.left; x < part.right; ++x) {
+                    const auto at = static_cast<std::size_t>((y - monitors.square.top) * side + x -
+                                                             monitors.square.left);
+                    const std::uint32_t pixel = pixels[at];
+                    square.pixels[at] = static_cast<ColourValue>(
+                        RGB((pixel >> 16) & 0xFF, (pixel >> 8) & 0xFF, pixel & 0xFF));
+                }
+    }
+    if (dib)
+        DeleteObject(dib);
+    if (memory)
+        DeleteDC(memory);
     ReleaseDC(nullptr, screen);
-    return static_cast<ColourValue>(colour);
+    return square;
 }
 
 std::uint16_t Win32Screen::GetAsyncKeyState(int virtualKey) {

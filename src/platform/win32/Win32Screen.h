@@ -21,6 +21,8 @@ class Win32Screen final : public ScreenReader {
     std::uintptr_t GetDesktopWindow() override;
     std::optional<ScreenPoint> GetCursorPos() override;
     ColourValue GetPixel(std::uintptr_t desktop, ScreenPoint at) override;
+    // One blit of the square from the screen; pixels on no monitor are not read.
+    PixelSquare ReadSquare(std::uintptr_t desktop, ScreenPoint centre, int reach) override;
     std::uint16_t GetAsyncKeyState(int virtualKey) override;
 
   private:

@@ -97,8 +97,7 @@ bool FenwoMainWindow::Create() {
             return false;
 
     dpi_ = DpiOf(nullptr);
-    const RECT size = FrameFor(Scale(FenwoMain::ScaleWidth), Scale(FenwoMain::ScaleHeight), dpi_,
-                               MainStyle, MainExStyle);
+    const RECT size = Frame();
     window_ = CreateWindowExW(MainExStyle, MainClass, L"Kalvor", MainStyle, CW_USEDEFAULT,
                               CW_USEDEFAULT, size.right - size.left, size.bottom - size.top,
                               nullptr, nullptr, instance_, this);
@@ -111,8 +110,7 @@ bool FenwoMainWindow::Create() {
     // The monitor the window landed on may have another DPI than the primary one.
     if (const UINT dpi = DpiOf(window_); dpi != dpi_) {
         dpi_ = dpi;
-        const RECT scaled = FrameFor(Scale(FenwoMain::ScaleWidth), Scale(FenwoMain::ScaleHeight),
-                                     dpi_, MainStyle, MainExStyle);
+        const RECT scaled = Frame();
         SetWindowPos(window_, nullptr, 0, 0, scaled.right - scaled.left, scaled.bottom - scaled.top,
                      SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
@@ -165,6 +163,7 @@ void FenwoMainWindow::CreateControls() {
         Child(window_, L"BUTTON", CaptionOf(ControlId::Check2).c_str(), WS_TABSTOP | BS_3STATE);
     Image1 = Child(window_, L"STATIC", L"", SS_ICON | SS_CENTERIMAGE);
     Image2 = Child(window_, L"STATIC", L"", 0);
+    panel_.Create(instance_, window_, *core_);
 
     for (const wchar_t *entry : {L"HTML色", L"16進数", L"カンマ区切り"})
         SendMessageW(Combo1, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry));
@@ -198,7 +197,14 @@ void FenwoMainWindow::ShowReadProblem(const std::string &problem) {
 }
 
 HWND FenwoMainWindow::Control(ControlId id) const {
+    if (HWND loupe = panel_.Control(id))
+        return loupe;
     return ControlOfWindow<HWND>(*this, id);
+}
+
+RECT FenwoMainWindow::Frame() const {
+    return FrameFor(Scale(FenwoMain::ScaleWidth), Scale(core_->ClientAreaHeight()), dpi_, MainStyle,
+                    MainExStyle);
 }
 
 // The design's pixels at 96 DPI, scaled to the monitor's DPI. The stacking stays the creation's.
@@ -236,8 +242,10 @@ void FenwoMainWindow::MakeFonts() {
         face.lfFaceName[LF_FACESIZE - 1] = L'\0';
         japanese = CreateFontIndirectW(&face);
     }
-    HWND defaults[] = {Picture1, Text1[0], Text1[1], Text1[2],  Text2,     Check1,
-                       Check2,   Combo1,   Label2,   Label3[0], Label3[1], Label3[2]};
+    HWND loupeLabels[] = {panel_.Control(ControlId::Label4), panel_.Control(ControlId::Label5)};
+    HWND defaults[] = {Picture1,  Text1[0],  Text1[1],       Text1[2],      Text2,
+                       Check1,    Check2,    Combo1,         Label2,        Label3[0],
+                       Label3[1], Label3[2], loupeLabels[0], loupeLabels[1]};
     for (HWND control : defaults)
         SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(ui), TRUE);
     if (japanese)
@@ -309,6 +317,18 @@ void FenwoMainWindow::ShowHistory(const History &history) {
     SetScrollInfo(HScroll1, SB_CTL, &info, TRUE);
     EnableWindow(HScroll1, history.ScrollEnabled());
     InvalidateRect(Picture4, nullptr, FALSE);
+}
+
+// The frame grows or shrinks at the bottom: its top-left corner stays.
+void FenwoMainWindow::ShowLoupePanel(bool visible) {
+    panel_.Show(visible);
+    const RECT frame = Frame();
+    SetWindowPos(window_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void FenwoMainWindow::ShowLoupe(const LoupePicture &picture) {
+    panel_.Draw(picture);
 }
 
 void FenwoMainWindow::SelectWholeText(TextField box) {
@@ -440,14 +460,17 @@ LRESULT FenwoMainWindow::OnMain(UINT message, WPARAM wParam, LPARAM lParam) {
             core_->Form_Moved(frame.left, frame.top);
         }
         break;
+    case WM_MOUSEWHEEL:
+        if (panel_.Wheel(wParam, lParam))
+            return 0;
+        break;
     case WM_SIZE:
         core_->Form_StateChanged(wParam == SIZE_MINIMIZED ? 1 : wParam == SIZE_MAXIMIZED ? 2 : 0);
         return 0;
     case WM_DPICHANGED: {
         dpi_ = HIWORD(wParam);
         const RECT *suggested = reinterpret_cast<const RECT *>(lParam);
-        const RECT frame = FrameFor(Scale(FenwoMain::ScaleWidth), Scale(FenwoMain::ScaleHeight),
-                                    dpi_, MainStyle, MainExStyle);
+        const RECT frame = Frame();
         SetWindowPos(window_, nullptr, suggested->left, suggested->top, frame.right - frame.left,
                      frame.bottom - frame.top, SWP_NOZORDER | SWP_NOACTIVATE);
         MakeFonts();
@@ -550,6 +573,10 @@ LRESULT CALLBACK FenwoMainWindow::PictureProc(HWND window, UINT message, WPARAM 
             self->core_->Picture1_Click();
         return 0;
     }
+    case WM_CONTEXTMENU: // a right click, Shift+F10 or the menu key
+        if (self)
+            TrackLoupeMenu(self->window_, window, lParam, *self->core_);
+        return 0;
     case WM_GETDLGCODE:
         return DLGC_WANTARROWS;
     default:

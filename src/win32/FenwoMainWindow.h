@@ -3,6 +3,7 @@
 #include "core/FenwoMain.h"
 #include "core/WindowView.h"
 #include "core/window/ControlLookup.h"
+#include "win32/LoupePanel.h"
 
 #include <windows.h>
 
@@ -41,6 +42,8 @@ class FenwoMainWindow final : public WindowView {
     void ShowFormat(int listIndex) override;
     void ShowReadProblem(const std::string &problem) override;
     void ShowHistory(const History &history) override;
+    void ShowLoupePanel(bool visible) override;
+    void ShowLoupe(const LoupePicture &picture) override;
     void SelectWholeText(TextField box) override;
     bool FocusCode() override;
     void SetTimerInterval(int milliseconds) override;
@@ -64,6 +67,7 @@ class FenwoMainWindow final : public WindowView {
     void MakeFonts();
     void Close(int unloadMode);
     int Scale(int pixels) const { return MulDiv(pixels, dpi_, 96); }
+    RECT Frame() const; // the window's frame around the client area the core asks for
     void PaintPicture(HDC dc, const RECT &area, ColourValue colour) const;
     void PaintStrip(HDC dc, const RECT &area) const;
     HWND Child(HWND parent, const wchar_t *cls, const wchar_t *text, DWORD style,
@@ -89,6 +93,7 @@ class FenwoMainWindow final : public WindowView {
     HWND Image1 = nullptr;   // the window's icon, shown beside the components
     HWND Image2 = nullptr;   // shows nothing
     HWND tooltip_ = nullptr; // Picture1's tooltip
+    LoupePanel panel_;       // Picture5, Label4 and Label5
     static constexpr UINT_PTR Timer1 = 1; // the sampling tick
 
     UINT dpi_ = 96;

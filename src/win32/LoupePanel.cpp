@@ -1,0 +1,144 @@
+#include "win32/LoupePanel.h"
+
+#include "core/FenwoMain.h"
+#include "core/loupe/LoupeMenu.h"
+#include "platform/win32/Text.h"
+
+namespace {
+
+constexpr wchar_t LoupeClass[] = L"KalvorLoupe";
+
+void SetText(HWND control, const std::string &utf8) {
+    const std::wstring wanted = Widen(utf8);
+    wchar_t shown[128] = {};
+    GetWindowTextW(control, shown, 128);
+    if (wanted != shown)
+        SetWindowTextW(control, wanted.c_str());
+}
+
+} // namespace
+
+bool LoupePanel::Create(HINSTANCE instance, HWND parent, FenwoMain &core) {
+    core_ = &core;
+    WNDCLASSEXW picture{};
+    picture.cbSize = sizeof picture;
+    picture.lpfnWndProc = PictureProc;
+    picture.hInstance = instance;
+    picture.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    picture.lpszClassName = LoupeClass;
+    if (!RegisterClassExW(&picture) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
+        return false;
+    const auto child = [&](const wchar_t *cls, DWORD style) {
+        return CreateWindowExW(0, cls, L"", WS_CHILD | WS_CLIPSIBLINGS | style, 0, 0, 0, 0, parent,
+                               nullptr, instance, this);
+    };
+    Picture5 = child(LoupeClass, 0);
+    Label4 = child(L"STATIC", SS_LEFT | SS_NOPREFIX);
+    Label5 = child(L"STATIC", SS_LEFT | SS_NOPREFIX);
+    return Picture5 && Label4 && Label5;
+}
+
+HWND LoupePanel::Control(ControlId id) const {
+    return id == ControlId::Picture5 ? Picture5
+           : id == ControlId::Label4 ? Label4
+           : id == ControlId::Label5 ? Label5
+                                     : nullptr;
+}
+
+void LoupePanel::Show(bool visible) {
+    for (HWND control : {Picture5, Label4, Label5})
+        ShowWindow(control, visible ? SW_SHOWNA : SW_HIDE);
+}
+
+void LoupePanel::Draw(const LoupePicture &picture) {
+    const COLORREF face = GetSysColor(COLOR_BTNFACE);
+    const std::uint32_t faceDib = static_cast<std::uint32_t>(GetRValue(face)) << 16 |
+                                  static_cast<std::uint32_t>(GetGValue(face)) << 8 |
+                                  GetBValue(face);
+    pixels_.resize(picture.pixels.size());
+    for (std::size_t i = 0; i < picture.pixels.size(); ++i)
+        pixels_[i] = (picture.pixels[i] >> 24) == 0 ? faceDib : picture.pixels[i] & 0xFFFFFF;
+    InvalidateRect(Picture5, nullptr, FALSE);
+    SetText(Label4, picture.position);
+    SetText(Label5, picture.scale);
+}
+
+bool LoupePanel::Wheel(WPARAM wParam, LPARAM lParam) {
+    const POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+    RECT area{};
+    if (!IsWindowVisible(Picture5) || !GetWindowRect(Picture5, &area) || !PtInRect(&area, at))
+        return false;
+    wheel_ += GET_WHEEL_DELTA_WPARAM(wParam);
+    const int steps = wheel_ / WHEEL_DELTA; // forward, away from the user: closer
+    wheel_ -= steps * WHEEL_DELTA;
+    if (steps != 0)
+        core_->Picture5_MouseWheel(steps);
+    return true;
+}
+
+// Nearest neighbour at any scale: each screen pixel stays a sharp block.
+void LoupePanel::Paint(HDC dc, const RECT &area) const {
+    if (pixels_.size() != static_cast<std::size_t>(LoupeViewSize * LoupeViewSize)) {
+        FillRect(dc, &area, GetSysColorBrush(COLOR_BTNFACE));
+        return;
+    }
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = LoupeViewSize;
+    info.bmiHeader.biHeight = -LoupeViewSize; // top down
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    SetStretchBltMode(dc, COLORONCOLOR);
+    StretchDIBits(dc, area.left, area.top, area.right - area.left, area.bottom - area.top, 0, 0,
+                  LoupeViewSize, LoupeViewSize, pixels_.data(), &info, DIB_RGB_COLORS, SRCCOPY);
+}
+
+LRESULT CALLBACK LoupePanel::PictureProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE)
+        SetWindowLongPtrW(
+            window, GWLP_USERDATA,
+            reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW *>(lParam)->lpCreateParams));
+    const auto *self =
+        reinterpret_cast<const LoupePanel *>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    switch (message) {
+    case WM_PAINT: {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(window, &ps);
+        RECT area{};
+        GetClientRect(window, &area);
+        if (self)
+            self->Paint(dc, area);
+        EndPaint(window, &ps);
+        return 0;
+    }
+    case WM_ERASEBKGND:
+        return 1;
+    default: // the wheel goes on to the window, which hands it back through Wheel
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+}
+
+void TrackLoupeMenu(HWND owner, HWND preview, LPARAM at, FenwoMain &core) {
+    POINT place{static_cast<short>(LOWORD(at)), static_cast<short>(HIWORD(at))};
+    if (at == -1) { // from the keyboard: below the preview
+        RECT area{};
+        GetWindowRect(preview, &area);
+        place = {area.left, area.bottom};
+    }
+    HMENU menu = CreatePopupMenu();
+    if (!menu)
+        return;
+    for (const MenuEntry &entry : LoupeMenu(core.Loupe())) {
+        if (entry.command == 0)
+            AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+        else
+            AppendMenuW(menu, MF_STRING | (entry.checked ? MF_CHECKED : MF_UNCHECKED),
+                        static_cast<UINT_PTR>(entry.command), Widen(entry.text).c_str());
+    }
+    const int command = static_cast<int>(TrackPopupMenu(
+        menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, place.x, place.y, 0, owner, nullptr));
+    DestroyMenu(menu);
+    if (command != 0)
+        core.PreviewMenu_Click(command);
+}

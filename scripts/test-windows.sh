@@ -93,7 +93,7 @@ expect "no maximise box, no sizing border" "$(echo "$state" | field maximizebox)
 layout=$(echo "$state" | sed -n 's/^control \([A-Za-z]*\) \([-0-9]* [-0-9]* [0-9]* [0-9]*\) .*/\1 \2/p' |
     tr '\n' ';')
 expect "controls, their places and tab order" "$layout" \
-    "KalvorPicture 24 8 33 33;Static 88 8 33 17;Edit 88 24 33 18;Static 128 8 33 17;Edit 128 24 33 18;Static 168 8 33 17;Edit 168 24 33 18;Edit 88 48 113 18;KalvorFrame 16 80 241 33;KalvorStrip 16 80 241 16;ScrollBar 16 96 241 17;Button 20 4 41 41;Static 0 120 280 20;ComboBox 8 48 73 20;Button 208 48 57 17;Static 224 8 32 32;Static 0 112 17 9;"
+    "KalvorPicture 24 8 33 33;Static 88 8 33 17;Edit 88 24 33 18;Static 128 8 33 17;Edit 128 24 33 18;Static 168 8 33 17;Edit 168 24 33 18;Edit 88 48 113 18;KalvorFrame 16 80 241 33;KalvorStrip 16 80 241 16;ScrollBar 16 96 241 17;Button 20 4 41 41;Static 0 120 280 20;ComboBox 8 48 73 20;Button 208 48 57 17;Static 224 8 32 32;Static 0 112 17 9;KalvorLoupe 8 144 120 120;Static 136 144 130 17;Static 136 164 130 17;"
 expect "texts" "$(echo "$state" | sed -n 's/.* text=\(.\+\)$/\1/p' | tr '\n' '|')" \
     "R|30|G|105|B|210|#1E69D2|採取する色にポイントして[スペース]を押して下さい|HTML色|大文字|"
 expect "first run: upper case on, first format" \
@@ -172,7 +172,7 @@ expect "upper case off by a click, comma format chosen" \
 probe move 150 120 >/dev/null
 probe close >/dev/null
 expect "the settings file after the close box" "$(od -An -c "$APP/Kalvor.ini" | tr -s ' ' | tr -d '\n')" \
-    "$(printf '[Position]\r\nLeft=2250\r\nTop=1800\r\n[Output]\r\nUpperCase=0\r\nType=2\r\n' | od -An -c | tr -s ' ' | tr -d '\n')"
+    "$(printf '[Position]\r\nLeft=2250\r\nTop=1800\r\n[Output]\r\nUpperCase=0\r\nType=2\r\n[Loupe]\r\nVisible=0\r\nZoom=8\r\nSample=1\r\n' | od -An -c | tr -s ' ' | tr -d '\n')"
 
 start_kalvor
 sleep 0.3
@@ -314,6 +314,91 @@ expect "the first copy gone, the second takes --capture" \
 probe close "$second" >/dev/null
 expect "no running copy: exit 1, one line on standard error" \
     "$(kalvor_cli --capture)" "1||kalvor: no running copy of Kalvor in this session~"
+
+step "The loupe and the averaged sample, on a pattern that encodes each pixel's place"
+expect "--help tells --average" "$(kalvor_cli --help | grep -c -e '--average 1|3|5\]' -e '--average N ')" "2"
+wine "$PROBE" pattern 300 >"$WORK/pattern.log" 2>/dev/null &
+pattern=$!
+for _ in $(seq 100); do grep -q shown "$WORK/pattern.log" && break; sleep 0.1; done
+xdotool mousemove 600 400
+sed -i 's/^Sample=[0-9]*\r$/Sample=5\r/' "$APP/Kalvor.ini"
+printed=
+for side in 1 3 5 ""; do
+    printed+="$(kalvor_cli --print --format hex --lower ${side:+--average $side} | cut -d'|' -f2) "
+done
+expect "--print --average 1, 3, 5 and the stored 5: the pixel, then the rounded means around it" \
+    "$printed" "$(for side in 1 3 5 5; do echo -n "$(probe pattern-mean 600 400 $side) "; done)"
+
+# [Loupe] Visible=1: the panel from the start; the blocks read off the window's pixels.
+sed -i -e 's/^Visible=0\r$/Visible=1\r/' -e 's/^Sample=[0-9]*\r$/Sample=1\r/' "$APP/Kalvor.ini"
+start_kalvor
+sleep 0.3
+state=$(probe controls)
+expect "[Loupe] Visible=1: the panel below the others, the client area 128 pixels taller" \
+    "$(echo "$state" | field client) $(echo "$state" | control KalvorLoupe | cut -d' ' -f3-7)" \
+    "274 268 8 144 120 120 visible=1"
+blocks=
+for at in "600 400" "0 0" "1023 767"; do
+    # shellcheck disable=SC2086
+    xdotool mousemove $at
+    sleep 0.4
+    # shellcheck disable=SC2086
+    blocks+="$(probe loupe $at 8);"
+done
+expect "the loupe's blocks are the screen's pixels around the pointer; past the corners, hatched" \
+    "$blocks" "match 225/225 hatched 0/0;match 64/64 hatched 161/161;match 64/64 hatched 161/161;"
+
+# The wheel over the loupe, five notches out; the preview's menu: Down to its tenth entry,
+# "3×3 平均".
+origin=$(echo "$state" | field origin)
+ox=${origin% *}
+oy=${origin#* }
+xdotool mousemove $((ox + 8 + 60)) $((oy + 144 + 60))
+for _ in 1 2 3 4 5; do
+    xdotool click 5
+    sleep 0.1
+done
+xdotool mousemove $((ox + 24 + 16)) $((oy + 8 + 16)) click 3
+sleep 0.4
+xdotool key Down Down Down Down Down Down Down Down Down Down Return
+xdotool mousemove 600 400
+sleep 0.5
+state=$(probe controls)
+expect "zoomed out to 3 by the wheel, 3×3 from the menu: the blocks, the code and the panel's texts" \
+    "$(probe loupe 600 400 3) $(echo "$state" | control 'Edit 88 48' | sed 's/.*text=#*//' | tr 'A-F' 'a-f') $(echo "$state" | sed -n 's/.*Static 136 1[46]4 .*text=//p' | tr '\n' '|')" \
+    "match 1521/1521 hatched 0/0 $(probe pattern-mean 600 400 3) 600, 400|3 倍  3×3 平均|"
+
+# Hidden by the menu's first entry, shown again by Shift+F10's: the frame shrinks and grows at
+# the bottom only.
+read -r fx fy fw fh <<<"$(echo "$state" | field frame)"
+xdotool mousemove $((ox + 24 + 16)) $((oy + 8 + 16)) click 3
+sleep 0.4
+xdotool key Down Return
+sleep 0.4
+hidden=$(probe controls)
+xdotool windowfocus --sync "$(xdotool search --name '^Kalvor$' | head -n 1)" 2>/dev/null
+xdotool key shift+F10
+sleep 0.4
+xdotool key Down Return
+sleep 0.4
+shown=$(probe controls)
+expect "hidden: 274x140, 128 less, same corner, no panel; shown again as before" \
+    "$(echo "$hidden" | field client) $(echo "$hidden" | field frame) $(echo "$hidden" | control KalvorLoupe | grep -o 'visible=.') | $(echo "$shown" | field client) $(echo "$shown" | field frame)" \
+    "274 140 $fx $fy $fw $((fh - 128)) visible=0 | 274 268 $fx $fy $fw $fh"
+probe close >/dev/null
+expect "at the close, [Loupe] after the four keys as ever" \
+    "$(tr -d '\r' <"$APP/Kalvor.ini" | tr '\n' ' ')" \
+    "[Position] Left=$((fx * 15)) Top=$((fy * 15)) [Output] UpperCase=0 Type=1 [Loupe] Visible=1 Zoom=3 Sample=3 "
+start_kalvor
+xdotool mousemove 600 400
+sleep 0.5
+state=$(probe controls)
+expect "after a restart: the panel, its zoom and sample, the window where it was" \
+    "$(echo "$state" | field client) $(echo "$state" | field frame) $(probe loupe 600 400 3) $(echo "$state" | sed -n 's/.*Static 136 164 .*text=//p')" \
+    "274 268 $fx $fy $fw $fh match 1521/1521 hatched 0/0 3 倍  3×3 平均"
+probe close >/dev/null
+probe close-pattern >/dev/null
+wait "$pattern"
 
 step "The installer"
 wine "$WINDOWS_INSTALLER" /S </dev/null >/dev/null 2>&1

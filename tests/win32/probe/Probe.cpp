@@ -17,9 +17,15 @@
 //   close-focus              closes that window, which then tells the Space presses it had
 //   bare-window              a plain window that signals its first paint, then closes
 //   startup EXE RUNS         milliseconds from start to first paint, RUNS times
+//   pattern SECONDS          covers the screen with a pattern that encodes each pixel's place;
+//                            says "shown" once it is on the screen. close-pattern ends it.
+//   pattern-mean X Y SIDE    the pattern's rounded mean over SIDE x SIDE pixels at X, Y: "rrggbb"
+//   loupe X Y ZOOM           reads the shown loupe off the screen: how many blocks show the
+//                            pattern around X, Y, and how many beyond the screen are hatched
 #include "platform/win32/Text.h"
 #include "win32/Win32Desktop.h"
 
+#include "core/loupe/LoupePicture.h"
 #include "platform/win32/CaptureChannel.h"
 
 #include <windows.h>
@@ -407,6 +413,175 @@ int Startup(const std::wstring &commandLine, int runs) {
     return 0;
 }
 
+// Red and green the place's low bits, blue a mix of both: a square's mean is not its centre.
+std::uint32_t Pattern(int x, int y) { // 0x00RRGGBB
+    return static_cast<std::uint32_t>((x & 255) << 16 | (y & 255) << 8 | ((x * 7 ^ y * 13) & 255));
+}
+
+RECT VirtualScreen() {
+    const int left = GetSystemMetrics(SM_XVIRTUALSCREEN);
+    const int top = GetSystemMetrics(SM_YVIRTUALSCREEN);
+    return {left, top, left + GetSystemMetrics(SM_CXVIRTUALSCREEN),
+            top + GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+}
+
+std::vector<std::uint32_t> patternPixels;
+
+LRESULT CALLBACK PatternProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_PAINT) {
+        PAINTSTRUCT paint;
+        HDC dc = BeginPaint(window, &paint);
+        const RECT screen = VirtualScreen();
+        BITMAPINFO info{};
+        info.bmiHeader = {sizeof info.bmiHeader,
+                          screen.right - screen.left,
+                          screen.top - screen.bottom,
+                          1,
+                          32,
+                          BI_RGB,
+                          0,
+                          0,
+                          0,
+                          0,
+                          0};
+        SetDIBitsToDevice(dc, 0, 0, static_cast<DWORD>(screen.right - screen.left),
+                          static_cast<DWORD>(screen.bottom - screen.top), 0, 0, 0,
+                          static_cast<UINT>(screen.bottom - screen.top), patternPixels.data(),
+                          &info, DIB_RGB_COLORS);
+        EndPaint(window, &paint);
+        return 0;
+    }
+    if (message == WM_DESTROY)
+        PostQuitMessage(0);
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+// Below every topmost window, so the one under test stays in front of it.
+int PatternWindow(int seconds) {
+    const RECT screen = VirtualScreen();
+    for (int y = screen.top; y < screen.bottom; ++y)
+        for (int x = screen.left; x < screen.right; ++x)
+            patternPixels.push_back(Pattern(x, y));
+    WNDCLASSW cls{};
+    cls.lpfnWndProc = PatternProc;
+    cls.hInstance = GetModuleHandleW(nullptr);
+    cls.lpszClassName = L"KalvorProbePattern";
+    RegisterClassW(&cls);
+    HWND window =
+        CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, cls.lpszClassName, L"pattern",
+                        WS_POPUP | WS_VISIBLE, screen.left, screen.top, screen.right - screen.left,
+                        screen.bottom - screen.top, nullptr, nullptr, cls.hInstance, nullptr);
+    UpdateWindow(window);
+    // Painted; on the screen once wine has passed it on, within this.
+    constexpr UINT_PTR Shown = 1;
+    constexpr UINT_PTR Over = 2;
+    SetTimer(window, Shown, 300, nullptr);
+    SetTimer(window, Over, static_cast<UINT>(seconds * 1000), nullptr);
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        if (message.message == WM_TIMER && message.wParam == Over)
+            break;
+        if (message.message == WM_TIMER && message.wParam == Shown) {
+            KillTimer(window, Shown);
+            Print("shown");
+        }
+        DispatchMessageW(&message);
+    }
+    return 0;
+}
+
+int PatternMean(int x, int y, int side) {
+    unsigned sums[3] = {};
+    const int count = side * side;
+    for (int dy = -side / 2; dy <= side / 2; ++dy)
+        for (int dx = -side / 2; dx <= side / 2; ++dx)
+            for (int channel = 0; channel < 3; ++channel)
+                sums[channel] += (Pattern(x + dx, y + dy) >> (16 - 8 * channel)) & 255;
+    char hex[8];
+    std::snprintf(hex, sizeof hex, "%02x%02x%02x", (sums[0] + count / 2) / count,
+                  (sums[1] + count / 2) / count, (sums[2] + count / 2) / count);
+    Print(hex);
+    return 0;
+}
+
+// What the screen shows in a rectangle, 0x00RRGGBB row by row.
+std::vector<std::uint32_t> ScreenPixels(const RECT &area) {
+    const int width = area.right - area.left;
+    const int height = area.bottom - area.top;
+    std::vector<std::uint32_t> pixels(static_cast<std::size_t>(width * height));
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+    const HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
+    SelectObject(memory, old);
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof info.bmiHeader, width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    GetDIBits(memory, bitmap, 0, static_cast<UINT>(height), pixels.data(), &info, DIB_RGB_COLORS);
+    for (std::uint32_t &pixel : pixels)
+        pixel &= 0xFFFFFF;
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return pixels;
+}
+
+// Each block's centre against the pattern at its place; a block beyond the screen must be
+// hatched: the face colour and black lines, never one flat colour.
+int Loupe(int x, int y, int zoom) {
+    HWND main = Kalvor();
+    HWND picture = main ? FindWindowExW(main, nullptr, L"KalvorLoupe", nullptr) : nullptr;
+    RECT area{};
+    if (!picture || !IsWindowVisible(picture) || !GetWindowRect(picture, &area) ||
+        area.right - area.left != LoupeViewSize) {
+        Print("no loupe");
+        return 1;
+    }
+    const std::vector<std::uint32_t> shown = ScreenPixels(area);
+    const COLORREF faceRef = GetSysColor(COLOR_BTNFACE);
+    const std::uint32_t face = static_cast<std::uint32_t>(
+        GetRValue(faceRef) << 16 | GetGValue(faceRef) << 8 | GetBValue(faceRef));
+    const RECT screen = VirtualScreen();
+    const int reach = LoupeReach(zoom);
+    const int origin = (LoupeViewSize - (2 * reach + 1) * zoom) / 2;
+    int on = 0, matching = 0, beyond = 0, hatched = 0;
+    std::string firstWrong;
+    for (int dy = -reach; dy <= reach; ++dy)
+        for (int dx = -reach; dx <= reach; ++dx) {
+            const int left = origin + (dx + reach) * zoom;
+            const int top = origin + (dy + reach) * zoom;
+            const POINT at{x + dx, y + dy};
+            const auto pixel = [&](int px, int py) {
+                return shown[static_cast<std::size_t>((top + py) * LoupeViewSize + left + px)];
+            };
+            bool ok = false;
+            if (PtInRect(&screen, at)) {
+                ++on;
+                ok = pixel(zoom / 2, zoom / 2) == Pattern(at.x, at.y);
+                matching += ok;
+            } else {
+                ++beyond;
+                bool faceSeen = false, inkSeen = false;
+                for (int py = 0; py < zoom; ++py)
+                    for (int px = 0; px < zoom; ++px) {
+                        faceSeen |= pixel(px, py) == face;
+                        inkSeen |= pixel(px, py) == 0;
+                    }
+                ok = faceSeen && inkSeen;
+                hatched += ok;
+            }
+            if (!ok && firstWrong.empty()) {
+                char what[64];
+                std::snprintf(what, sizeof what, " first-wrong %d,%d %06x", dx, dy,
+                              static_cast<unsigned>(pixel(zoom / 2, zoom / 2)));
+                firstWrong = what;
+            }
+        }
+    Print("match " + std::to_string(matching) + "/" + std::to_string(on) + " hatched " +
+          std::to_string(hatched) + "/" + std::to_string(beyond) + firstWrong);
+    return 0;
+}
+
 } // namespace
 
 int wmain(int argc, wchar_t **argv) {
@@ -451,11 +626,24 @@ int wmain(int argc, wchar_t **argv) {
     }
     if (command == L"bare-window")
         return BareWindow();
+    if (command == L"pattern")
+        return PatternWindow(static_cast<int>(number(2)));
+    if (command == L"close-pattern") {
+        HWND pattern = FindWindowW(L"KalvorProbePattern", nullptr);
+        return pattern && PostMessageW(pattern, WM_CLOSE, 0, 0) ? 0 : 1;
+    }
+    if (command == L"pattern-mean")
+        return PatternMean(static_cast<int>(number(2)), static_cast<int>(number(3)),
+                           static_cast<int>(number(4)));
+    if (command == L"loupe")
+        return Loupe(static_cast<int>(number(2)), static_cast<int>(number(3)),
+                     static_cast<int>(number(4)));
     if (command == L"startup" && argc > 3)
         return Startup(argv[2], static_cast<int>(number(3)));
     std::fputs("usage: kalvor_probe controls|clipboard|select-format N|move X Y|close [HWND]|"
                "end-session|windows|channel-garbage|wait-window S|focus-window "
-               "S|close-focus|bare-window|startup CMD RUNS\n",
+               "S|close-focus|bare-window|startup CMD RUNS|pattern S|pattern-mean X Y SIDE|"
+               "close-pattern|loupe X Y ZOOM\n",
                stderr);
     return 2;
 }

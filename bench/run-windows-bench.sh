@@ -29,24 +29,36 @@ wine "$WORK/app/kalvor_probe.exe" startup "$app\\kalvor_probe.exe bare-window" "
     tr -d '\r'
 
 ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
-xdotool mousemove 500 400
-wine "$WORK/app/kalvor.exe" </dev/null >/dev/null 2>&1 &
-wine "$WORK/app/kalvor_probe.exe" wait-window 30 </dev/null >/dev/null
-sleep 1
-app_pid=$(pgrep -f "$WORK/app/kalvor.exe" | head -n 1)
 wineserver_pid=
 # Other wine users may share the machine: ours works in the folder named after our prefix.
 server_dir=$(printf 'server-%x-%x' "$(stat -c %d "$WINEPREFIX")" "$(stat -c %i "$WINEPREFIX")")
 for pid in $(pgrep wineserver); do
     [ "$(basename "$(readlink "/proc/$pid/cwd")")" = "$server_dir" ] && wineserver_pid=$pid
 done
-a0=$(ticks "$app_pid")
-w0=$(ticks "$wineserver_pid")
-sleep "$SECONDS_SAMPLED"
-a1=$(ticks "$app_pid")
-w1=$(ticks "$wineserver_pid")
 hz=$(getconf CLK_TCK)
-awk -v a=$((a1 - a0)) -v w=$((w1 - w0)) -v s="$SECONDS_SAMPLED" -v hz="$hz" 'BEGIN {
-    printf "CPU while sampling a still pointer for %d s: kalvor.exe %.1f %%, wineserver %.1f %% of one core\n",
-        s, 100 * a / hz / s, 100 * w / hz / s }'
-wine "$WORK/app/kalvor_probe.exe" close </dev/null >/dev/null
+# sample_cpu VISIBLE: kalvor.exe started with the loupe panel shown (1) or hidden (0), the CPU
+# it and wineserver take over the sampled seconds; the percentage of kalvor.exe in $cpu.
+sample_cpu() {
+    printf '[Loupe]\r\nVisible=%s\r\n' "$1" >"$WORK/app/Kalvor.ini"
+    xdotool mousemove 500 400
+    wine "$WORK/app/kalvor.exe" </dev/null >/dev/null 2>&1 &
+    wine "$WORK/app/kalvor_probe.exe" wait-window 30 </dev/null >/dev/null
+    sleep 1
+    local app_pid a0 a1 w0 w1
+    app_pid=$(pgrep -f "$WORK/app/kalvor.exe" | head -n 1)
+    a0=$(ticks "$app_pid")
+    w0=$(ticks "$wineserver_pid")
+    sleep "$SECONDS_SAMPLED"
+    a1=$(ticks "$app_pid")
+    w1=$(ticks "$wineserver_pid")
+    cpu=$(awk -v a=$((a1 - a0)) -v s="$SECONDS_SAMPLED" -v hz="$hz" 'BEGIN { printf "%.2f", 100 * a / hz / s }')
+    awk -v a=$((a1 - a0)) -v w=$((w1 - w0)) -v s="$SECONDS_SAMPLED" -v hz="$hz" -v l="$1" 'BEGIN {
+        printf "CPU while sampling a still pointer for %d s, loupe %s: kalvor.exe %.1f %%, wineserver %.1f %% of one core\n",
+            s, l ? "shown" : "hidden", 100 * a / hz / s, 100 * w / hz / s }'
+    wine "$WORK/app/kalvor_probe.exe" close </dev/null >/dev/null
+}
+sample_cpu 0
+hidden=$cpu
+sample_cpu 1
+awk -v h="$hidden" -v s="$cpu" 'BEGIN {
+    if (h > 0) printf "loupe shown / hidden, kalvor.exe CPU: %.2fx\n", s / h }'

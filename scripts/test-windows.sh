@@ -228,10 +228,19 @@ sleep 0.3
 state=$(probe controls)
 expect "at 144 DPI the client area scales by 1.5" "$(echo "$state" | field client)" "411 210"
 expect "at 144 DPI the colour is still exact" "$(echo "$state" | control 'Edit 132 72' | sed 's/.*text=//')" "ff8000"
+xdotool windowfocus --sync "$(xdotool search --name '^Kalvor$' | head -n 1)" 2>/dev/null
+xdotool key shift+F10 # the preview's menu from the keyboard; its first entry shows the loupe
+sleep 0.4
+xdotool key Down Return
+sleep 0.4
+expect "at 144 DPI the loupe panel scales too" \
+    "$(probe controls | sed -n -e 's/^client //p' -e 's/^control KalvorLoupe \([0-9 ]*\) \(visible=.\).*/\1 \2/p' | tr '\n' ' ')" \
+    "411 402 12 216 180 180 visible=1 "
 expect "at 144 DPI a pixel is 10 twips: the stored place, and the place saved" \
     "$(echo "$state" | field frame | cut -d' ' -f1-2) $(probe close >/dev/null; tr -d '\r' <"$APP/Kalvor.ini" | grep -E '^(Left|Top)=' | tr '\n' ' ')" \
     "225 180 Left=2250 Top=1800 "
 wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 96 /f </dev/null >/dev/null 2>&1
+sed -i 's/^Visible=1\r$/Visible=0\r/' "$APP/Kalvor.ini"
 
 step "kalvor.exe --print and --capture"
 # kalvor_cli ARGS...: "exit status|standard output|standard error's lines"
@@ -364,9 +373,9 @@ xdotool key Down Down Down Down Down Down Down Down Down Down Return
 xdotool mousemove 600 400
 sleep 0.5
 state=$(probe controls)
-expect "zoomed out to 3 by the wheel, 3×3 from the menu: the blocks, the code and the panel's texts" \
-    "$(probe loupe 600 400 3) $(echo "$state" | control 'Edit 88 48' | sed 's/.*text=#*//' | tr 'A-F' 'a-f') $(echo "$state" | sed -n 's/.*Static 136 1[46]4 .*text=//p' | tr '\n' '|')" \
-    "match 1521/1521 hatched 0/0 $(probe pattern-mean 600 400 3) 600, 400|3 倍  3×3 平均|"
+expect "zoomed out to 3 by the wheel, 3×3 from the menu (no hold): the blocks, the code and the texts" \
+    "$(probe loupe 600 400 3) $(echo "$state" | control 'Edit 88 48' | sed 's/.*text=#*//' | tr 'A-F' 'a-f') $(echo "$state" | control 'Button 20 4' | grep -o 'check=[0-9]') $(echo "$state" | sed -n 's/.*Static 136 1[46]4 .*text=//p' | tr '\n' '|')" \
+    "match 1521/1521 hatched 0/0 $(probe pattern-mean 600 400 3) check=0 600, 400|3 倍  3×3 平均|"
 
 # Hidden by the menu's first entry, shown again by Shift+F10's: the frame shrinks and grows at
 # the bottom only.

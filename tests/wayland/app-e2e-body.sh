@@ -34,8 +34,21 @@ key() { # key CODE: pressed and released, evdev code
     sleep 0.2
 }
 
-# kalvor --print OPTIONS..., with an end if it ever waits for a dialog nobody answers.
-print() { timeout 30 "$BIN/kalvor" --print "$@" 2>> "$W/print.err"; }
+# kalvor --print OPTIONS..., with an end if it ever waits for a dialog nobody answers; what it
+# said goes to $W/said.err, and is kept in $W/print.err.
+print() {
+    timeout 30 "$BIN/kalvor" --print "$@" 2> "$W/said.err"
+    local status=$?
+    cat "$W/said.err" >> "$W/print.err"
+    return $status
+}
+
+# check_printed WHAT GOT WANT: a check of the last --print; a failure shows what it said, for
+# CI's output alone to tell why.
+check_printed() {
+    check "$@"
+    [ "$2" = "$3" ] || sed 's/^/    said: /' "$W/said.err"
+}
 
 # check_prints LABEL X,Y,FORMAT...: the colour --print gives at each point, in each format.
 check_prints() {
@@ -46,7 +59,7 @@ check_prints() {
         option=(--format "$format")
         [ "$format" = lower ] && option=(--format html --lower)
         move "$x" "$y"
-        check "$label: --print ${option[*]} at $x,$y" "$(print "${option[@]}")" \
+        check_printed "$label: --print ${option[*]} at $x,$y" "$(print "${option[@]}")" \
             "$(formatted "$(coords "$x" "$y")" "$format")"
     done
 }
@@ -184,7 +197,7 @@ print_scenario() {
     "$BIN/desktop.py" consent > "$W/consent.log" 2>&1
     check "first --print: the dialog was answered" $? 0
     wait "$printer"
-    check "first --print: colour after consent" "$(cat "$W/first.out")" \
+    check_printed "first --print: colour after consent" "$(cat "$W/first.out")" \
         "$(formatted "$(coords 300 200)" html)"
     check "restore token kept in the state folder" "$([ -s "$STATE/screencast-token" ] && echo yes)" yes
     # Second: the stored token restores the permission; nothing is asked (an unanswered dialog

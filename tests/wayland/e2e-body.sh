@@ -6,28 +6,6 @@ BIN=$2
 . "$BIN/checks.sh"
 body_start "$1"
 
-# A probe reading commands from a fifo: start_probe NAME [OPTIONS...]; its output is
-# $W/NAME.out and its command stream is fd 8.
-start_probe() {
-    local name=$1
-    shift
-    rm -f "$W/$name.in" "$W/$name.out"
-    mkfifo "$W/$name.in"
-    "$BIN/kalvor-wayland-probe" --no-shortcut "$@" < "$W/$name.in" > "$W/$name.out" 2>&1 &
-    PROBE_PID=$!
-    pids+=($PROBE_PID)
-    exec 8> "$W/$name.in"
-    PROBE_OUT=$W/$name.out
-}
-
-stop_probe() { # a clean exit: no crash on the way out, no sanitizer report
-    echo frames >&8
-    echo quit >&8
-    exec 8>&-
-    wait "$PROBE_PID" 2> /dev/null
-    check "probe $(basename "$PROBE_OUT" .out) exits cleanly" $? 0
-}
-
 # The newest SAMPLE answer after asking for one: "x,y rrggbb" (none for a failed read).
 sample() {
     request 8 "$PROBE_OUT" SAMPLE sample
@@ -220,6 +198,11 @@ monitors_scenario() {
     check "second monitor, bottom right" "$(sample_at 799 599 1 2079,599)" "2079,599 3366cc"
     check "back on the first, bottom right" "$(sample_at 1279 719 0 1279,719)" \
         "1279,719 $(coords 1279 719)"
+    # One read across the edge: the first monitor's pattern, the second's colour, and nothing
+    # below the smaller monitor.
+    local edge
+    edge="$(coords 1279 598) 3366cc 3366cc $(coords 1279 599) 3366cc 3366cc $(coords 1279 600)"
+    check "a square across the edge" "$(square 1280 599 1)" "$edge none none"
     stop_probe
 }
 

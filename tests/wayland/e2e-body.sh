@@ -73,7 +73,7 @@ consent_scenario() {
     # Second start: the stored token restores the permission, nothing is asked.
     start_painter solid 3366cc
     start_probe restore
-    wait_for "$PROBE_OUT" '^STATUS sampling' 5
+    wait_for "$PROBE_OUT" '^STATUS sampling' 15
     check "restore reaches sampling" "$(status_of "$PROBE_OUT")" sampling
     check "restore never asks" "$(grep -c asking-consent "$PROBE_OUT")" 0
     check "restored colour" "$(sample_at 100 100)" "100,100 3366cc"
@@ -158,7 +158,7 @@ consent_scenario() {
 scaled_scenario() {
     scaled_start
     start_probe scaled
-    wait_for "$PROBE_OUT" '^STATUS sampling' 5
+    wait_for "$PROBE_OUT" '^STATUS sampling' 15
     check "pre-granted start samples without asking" \
         "$(status_of "$PROBE_OUT") $(grep -c asking-consent "$PROBE_OUT")" "sampling 0"
     check_points "scale 2" 0,0 2559,0 0,1439 2559,1439 1001,601 1500,1000
@@ -181,7 +181,7 @@ monitors_scenario() {
     echo "move 100 100 0" >&7
     sleep 2
     start_probe lost --drop-frames 3
-    wait_for "$PROBE_OUT" '^STATUS sampling' 5
+    wait_for "$PROBE_OUT" '^STATUS sampling' 15
     local got
     for _ in $(seq 100); do
         got=$(sample)
@@ -191,7 +191,7 @@ monitors_scenario() {
     check "first pictures lost: read again" "$got" "100,100 $(coords 100 100)"
     stop_probe
     start_probe monitors
-    wait_for "$PROBE_OUT" '^STATUS sampling' 5
+    wait_for "$PROBE_OUT" '^STATUS sampling' 15
     check "two monitors: sampling" "$(status_of "$PROBE_OUT")" sampling
     check "first monitor" "$(sample_at 100 100 0 100,100)" "100,100 $(coords 100 100)"
     check "second monitor, top left" "$(sample_at 10 20 1 1290,20)" "1290,20 3366cc"

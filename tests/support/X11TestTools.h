@@ -10,6 +10,7 @@
 #include <QTest>
 #include <bit>
 #include <cstdint>
+#include <cstdlib>
 #include <memory>
 #include <vector>
 #include <xcb/xcb.h>
@@ -125,7 +126,9 @@ class Root {
     }
 
     bool Usable() const { return bitsPerPixel_ == 16 || bitsPerPixel_ == 32; }
-    QSize Size() const { return {screen_->width_in_pixels, screen_->height_in_pixels}; }
+    QSize Size() const {
+        return screen_ ? QSize(screen_->width_in_pixels, screen_->height_in_pixels) : QSize();
+    }
 
     // The root's background: the picture, tiled from the top-left corner, down to the visual's
     // bits.

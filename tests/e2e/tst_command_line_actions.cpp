@@ -276,6 +276,8 @@ class CommandLineActionsTest : public QObject {
         QTRY_COMPARE_WITH_TIMEOUT(
             x11test::LoupeMismatch(root.Shot(), *window, pointer, zoom, QPoint(200, 240)),
             QString(), 5000);
+        const QImage shot = root.Shot(); // one pixel sampled: the preview is the centre block
+        QCOMPARE(shot.pixel(*window + QPoint(40, 24)), shot.pixel(pointer));
         QVERIFY(End(kalvor));
     }
 

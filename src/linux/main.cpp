@@ -95,7 +95,7 @@ int main(int argc, char *argv[]) {
     if (!display.note.isEmpty())
         Say(display.note.toStdString());
 
-    QApplication app(argc, argv);
+    auto app = std::make_unique<QApplication>(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kalvor"));
     const std::unique_ptr<ScreenSession> session = backend.Open(display);
     QtDesktop desktop(session->Screen(), [] { return NativeSettingsFolder(ProgramFolder()); });
@@ -114,5 +114,10 @@ int main(int argc, char *argv[]) {
     window.show();
     const int status = QApplication::exec();
     openWindow = nullptr;
+    // Qt's Wayland platform can wait for ever on its event thread while it takes the display
+    // down, long after the settings were saved: a native Wayland window leaves that to the
+    // process's end. Everything of ours above still closes first.
+    if (display.nativeWayland)
+        static_cast<void>(app.release());
     return status;
 }

@@ -7,6 +7,7 @@
 #include "qt/FenwoMainWindow.h"
 #include "qt/HistoryStrip.h"
 #include "qt/JapaneseFonts.h"
+#include "qt/LoupeBox.h"
 #include "qt/OptionBox.h"
 #include "qt/PictureBox.h"
 #include "qt/TextBox.h"
@@ -84,6 +85,9 @@ void FenwoMainWindow::CreateControls() {
         Combo1->addItem(Utf8(format.label));
     Combo1->setCurrentIndex(-1);
     Check2 = new OptionBox(Utf8(ControlOf(ControlId::Check2).caption), this);
+    Picture5 = new LoupeBox(this);
+    Label4 = Caption(ControlId::Label4, this, Qt::AlignLeft | Qt::AlignVCenter);
+    Label5 = Caption(ControlId::Label5, this, Qt::AlignLeft | Qt::AlignVCenter);
 
     // Back to front, each raised above the ones before it.
     const auto controls = WindowControls();
@@ -95,6 +99,8 @@ void FenwoMainWindow::CreateControls() {
         control->raise();
         if (row->tabPlace >= 0)
             tabOrder[static_cast<size_t>(row->tabPlace)] = control;
+        if (OnLoupePanel(*row))
+            control->hide(); // until the core shows the panel
     }
     for (size_t i = 1; i < tabOrder.size() && tabOrder[i]; ++i)
         setTabOrder(tabOrder[i - 1], tabOrder[i]);

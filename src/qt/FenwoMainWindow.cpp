@@ -2,6 +2,7 @@
 
 #include "qt/DropDownList.h"
 #include "qt/HistoryStrip.h"
+#include "qt/LoupeBox.h"
 #include "qt/OptionBox.h"
 #include "qt/PictureBox.h"
 #include "qt/TextBox.h"
@@ -27,6 +28,9 @@ void FenwoMainWindow::ConnectHandlers() {
     connect(Timer1, &QTimer::timeout, this, [this] { core_->Timer1_Timer(); });
     connect(Check1, &ToggleFrame::Click, this, [this] { core_->Check1_Click(); });
     connect(Picture1, &PictureBox::Click, this, [this] { core_->Picture1_Click(); });
+    connect(Picture1, &PictureBox::Menu, this, &FenwoMainWindow::ShowPreviewMenu);
+    connect(Picture5, &LoupeBox::Wheel, this,
+            [this](int steps) { core_->Picture5_MouseWheel(steps); });
     connect(Check2, &OptionBox::Click, this, [this] { core_->Check2_Click(); });
     connect(Combo1, &DropDownList::Click, this, [this](int index) { core_->Combo1_Click(index); });
     for (int i = 0; i < 3; ++i) {

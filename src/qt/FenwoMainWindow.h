@@ -9,6 +9,7 @@
 
 class DropDownList;
 class HistoryStrip;
+class LoupeBox;
 class OptionBox;
 class PictureBox;
 class QLabel;
@@ -52,6 +53,9 @@ class FenwoMainWindow final : public QWidget, public WindowView {
     QLabel *Image2 = nullptr;         // the small mark left of the history frame
     QLabel *Image1 = nullptr;         // the eyedropper picture
     QLabel *Label2 = nullptr;         // the hint at the bottom: point, then press Space
+    LoupeBox *Picture5 = nullptr;     // the loupe: the pixels around the sampled one, magnified
+    QLabel *Label4 = nullptr;         // the sampled pixel's place in screen pixels
+    QLabel *Label5 = nullptr;         // the loupe's zoom and the sample's size
 
     // WindowView
     void ShowPreview(ColourValue colour) override;
@@ -61,6 +65,8 @@ class FenwoMainWindow final : public QWidget, public WindowView {
     void ShowFormat(int listIndex) override;
     void ShowReadProblem(const std::string &problem) override;
     void ShowHistory(const History &history) override;
+    void ShowLoupePanel(bool visible) override;
+    void ShowLoupe(const LoupePicture &picture) override;
     void SelectWholeText(TextField field) override;
     bool FocusCode() override;
     void SetTimerInterval(int milliseconds) override;
@@ -85,6 +91,7 @@ class FenwoMainWindow final : public QWidget, public WindowView {
     QWidget *Control(ControlId id) const; // the widget of a row of the table; not the window
     void ConnectHandlers();
     TextBox *Box(TextField field) const;
+    void ShowPreviewMenu(const QPoint &at);
 
     FenwoMain *core_ = nullptr;
     bool loaded_ = false;

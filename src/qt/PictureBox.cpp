@@ -2,6 +2,7 @@
 
 #include "core/colour/SwatchPaint.h"
 
+#include <QContextMenuEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPalette>
@@ -64,4 +65,9 @@ void PictureBox::mouseReleaseEvent(QMouseEvent *event) {
     pressed_ = false;
     if (click)
         emit Click();
+}
+
+void PictureBox::contextMenuEvent(QContextMenuEvent *event) {
+    emit Menu(event->globalPos());
+    event->accept();
 }

@@ -10,7 +10,7 @@ class QPainter;
 class QPalette;
 
 // A borderless area filled with one colour value. Raises Click for a press and release of the
-// left button over it.
+// left button over it, Menu for the right button or the keyboard's menu key.
 class PictureBox : public QWidget {
     Q_OBJECT
   public:
@@ -21,11 +21,13 @@ class PictureBox : public QWidget {
 
   signals:
     void Click();
+    void Menu(const QPoint &globalPosition);
 
   protected:
     void paintEvent(QPaintEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
 
   private:
     ColourValue backColor_ = COLOR_BTNFACE_REF;

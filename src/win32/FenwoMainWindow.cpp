@@ -95,6 +95,8 @@ bool FenwoMainWindow::Create() {
     for (const WNDCLASSEXW *cls : {&main, &picture, &frame, &strip})
         if (!RegisterClassExW(cls) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
             return false;
+    if (!LoupePanel::RegisterPictureClass(instance_))
+        return false;
 
     dpi_ = DpiOf(nullptr);
     const RECT size = Frame();
@@ -163,7 +165,12 @@ void FenwoMainWindow::CreateControls() {
         Child(window_, L"BUTTON", CaptionOf(ControlId::Check2).c_str(), WS_TABSTOP | BS_3STATE);
     Image1 = Child(window_, L"STATIC", L"", SS_ICON | SS_CENTERIMAGE);
     Image2 = Child(window_, L"STATIC", L"", 0);
-    panel_.Create(instance_, window_, *core_);
+    // The loupe panel, hidden until the core shows it.
+    Picture5 = Child(window_, LoupePanel::PictureClass, L"", 0);
+    Label4 = Child(window_, L"STATIC", L"", SS_LEFT | SS_NOPREFIX);
+    Label5 = Child(window_, L"STATIC", L"", SS_LEFT | SS_NOPREFIX);
+    panel_.Attach(Picture5, Label4, Label5, *core_);
+    panel_.Show(false);
 
     for (const wchar_t *entry : {L"HTML色", L"16進数", L"カンマ区切り"})
         SendMessageW(Combo1, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry));
@@ -197,8 +204,6 @@ void FenwoMainWindow::ShowReadProblem(const std::string &problem) {
 }
 
 HWND FenwoMainWindow::Control(ControlId id) const {
-    if (HWND loupe = panel_.Control(id))
-        return loupe;
     return ControlOfWindow<HWND>(*this, id);
 }
 
@@ -242,10 +247,8 @@ void FenwoMainWindow::MakeFonts() {
         face.lfFaceName[LF_FACESIZE - 1] = L'\0';
         japanese = CreateFontIndirectW(&face);
     }
-    HWND loupeLabels[] = {panel_.Control(ControlId::Label4), panel_.Control(ControlId::Label5)};
-    HWND defaults[] = {Picture1,  Text1[0],  Text1[1],       Text1[2],      Text2,
-                       Check1,    Check2,    Combo1,         Label2,        Label3[0],
-                       Label3[1], Label3[2], loupeLabels[0], loupeLabels[1]};
+    HWND defaults[] = {Picture1, Text1[0], Text1[1],  Text1[2],  Text2,     Check1, Check2,
+                       Combo1,   Label2,   Label3[0], Label3[1], Label3[2], Label4, Label5};
     for (HWND control : defaults)
         SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(ui), TRUE);
     if (japanese)

@@ -92,8 +92,11 @@ class FenwoMainWindow final : public WindowView {
     HWND Check2 = nullptr;   // upper-case option for the hexadecimal codes
     HWND Image1 = nullptr;   // the window's icon, shown beside the components
     HWND Image2 = nullptr;   // shows nothing
+    HWND Picture5 = nullptr; // the loupe: the pixels around the sampled one, magnified
+    HWND Label4 = nullptr;   // the sampled pixel's place in screen pixels
+    HWND Label5 = nullptr;   // the loupe's zoom and the sample's size
     HWND tooltip_ = nullptr; // Picture1's tooltip
-    LoupePanel panel_;       // Picture5, Label4 and Label5
+    LoupePanel panel_;       // draws into the three above; hands their events to the core
     static constexpr UINT_PTR Timer1 = 1; // the sampling tick
 
     UINT dpi_ = 96;

@@ -6,8 +6,6 @@
 
 namespace {
 
-constexpr wchar_t LoupeClass[] = L"KalvorLoupe";
-
 void SetText(HWND control, const std::string &utf8) {
     const std::wstring wanted = Widen(utf8);
     wchar_t shown[128] = {};
@@ -18,35 +16,26 @@ void SetText(HWND control, const std::string &utf8) {
 
 } // namespace
 
-bool LoupePanel::Create(HINSTANCE instance, HWND parent, FenwoMain &core) {
-    core_ = &core;
+bool LoupePanel::RegisterPictureClass(HINSTANCE instance) {
     WNDCLASSEXW picture{};
     picture.cbSize = sizeof picture;
     picture.lpfnWndProc = PictureProc;
     picture.hInstance = instance;
     picture.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    picture.lpszClassName = LoupeClass;
-    if (!RegisterClassExW(&picture) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
-        return false;
-    const auto child = [&](const wchar_t *cls, DWORD style) {
-        return CreateWindowExW(0, cls, L"", WS_CHILD | WS_CLIPSIBLINGS | style, 0, 0, 0, 0, parent,
-                               nullptr, instance, this);
-    };
-    Picture5 = child(LoupeClass, 0);
-    Label4 = child(L"STATIC", SS_LEFT | SS_NOPREFIX);
-    Label5 = child(L"STATIC", SS_LEFT | SS_NOPREFIX);
-    return Picture5 && Label4 && Label5;
+    picture.lpszClassName = PictureClass;
+    return RegisterClassExW(&picture) || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
 }
 
-HWND LoupePanel::Control(ControlId id) const {
-    return id == ControlId::Picture5 ? Picture5
-           : id == ControlId::Label4 ? Label4
-           : id == ControlId::Label5 ? Label5
-                                     : nullptr;
+void LoupePanel::Attach(HWND picture, HWND position, HWND scale, FenwoMain &core) {
+    picture_ = picture;
+    position_ = position;
+    scale_ = scale;
+    core_ = &core;
+    SetWindowLongPtrW(picture_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
 }
 
 void LoupePanel::Show(bool visible) {
-    for (HWND control : {Picture5, Label4, Label5})
+    for (HWND control : {picture_, position_, scale_})
         ShowWindow(control, visible ? SW_SHOWNA : SW_HIDE);
 }
 
@@ -58,15 +47,15 @@ void LoupePanel::Draw(const LoupePicture &picture) {
     pixels_.resize(picture.pixels.size());
     for (std::size_t i = 0; i < picture.pixels.size(); ++i)
         pixels_[i] = (picture.pixels[i] >> 24) == 0 ? faceDib : picture.pixels[i] & 0xFFFFFF;
-    InvalidateRect(Picture5, nullptr, FALSE);
-    SetText(Label4, picture.position);
-    SetText(Label5, picture.scale);
+    InvalidateRect(picture_, nullptr, FALSE);
+    SetText(position_, picture.position);
+    SetText(scale_, picture.scale);
 }
 
 bool LoupePanel::Wheel(WPARAM wParam, LPARAM lParam) {
     const POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
     RECT area{};
-    if (!IsWindowVisible(Picture5) || !GetWindowRect(Picture5, &area) || !PtInRect(&area, at))
+    if (!IsWindowVisible(picture_) || !GetWindowRect(picture_, &area) || !PtInRect(&area, at))
         return false;
     wheel_ += GET_WHEEL_DELTA_WPARAM(wParam);
     const int steps = wheel_ / WHEEL_DELTA; // forward, away from the user: closer
@@ -95,10 +84,7 @@ void LoupePanel::Paint(HDC dc, const RECT &area) const {
 }
 
 LRESULT CALLBACK LoupePanel::PictureProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE)
-        SetWindowLongPtrW(
-            window, GWLP_USERDATA,
-            reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW *>(lParam)->lpCreateParams));
+    // Its panel from Attach on.
     const auto *self =
         reinterpret_cast<const LoupePanel *>(GetWindowLongPtrW(window, GWLP_USERDATA));
     switch (message) {
@@ -109,6 +95,8 @@ LRESULT CALLBACK LoupePanel::PictureProc(HWND window, UINT message, WPARAM wPara
         GetClientRect(window, &area);
         if (self)
             self->Paint(dc, area);
+        else
+            FillRect(dc, &area, GetSysColorBrush(COLOR_BTNFACE));
         EndPaint(window, &ps);
         return 0;
     }

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "core/loupe/LoupePicture.h"
-#include "core/window/WindowLayout.h"
 
 #include <windows.h>
 
@@ -10,16 +9,17 @@
 
 class FenwoMain;
 
-// The loupe panel below the window's other controls: the magnified square (Picture5) and its
-// two lines, the position (Label4) and the zoom with the sample (Label5). Its controls exist
-// from the start, hidden until the core shows the panel; the window places and scales them
-// from the table like its others.
+// What the loupe panel below the window's other controls does: the magnified square
+// (Picture5) and its two lines, the position (Label4) and the zoom with the sample (Label5).
+// The window owns, places and scales the three controls from the table like its others; they
+// exist from the start, hidden until the core shows the panel.
 class LoupePanel {
   public:
-    // The controls, hidden, stacked below the parent's others.
-    bool Create(HINSTANCE instance, HWND parent, FenwoMain &core);
-    // The window of a row of the panel; nullptr for any other row.
-    HWND Control(ControlId id) const;
+    static constexpr wchar_t PictureClass[] = L"KalvorLoupe";
+    // The picture's window class, before any Picture5 is made.
+    static bool RegisterPictureClass(HINSTANCE instance);
+
+    void Attach(HWND picture, HWND position, HWND scale, FenwoMain &core);
     void Show(bool visible);
     void Draw(const LoupePicture &picture);
     // A wheel message the window got: true when the pointer was over the picture and the turn
@@ -31,9 +31,9 @@ class LoupePanel {
     void Paint(HDC dc, const RECT &area) const;
 
     FenwoMain *core_ = nullptr;
-    HWND Picture5 = nullptr;            // the square, each screen pixel a block
-    HWND Label4 = nullptr;              // "x, y" of the centre, in native pixels
-    HWND Label5 = nullptr;              // "8 倍  3×3 平均"
+    HWND picture_ = nullptr;            // Picture5
+    HWND position_ = nullptr;           // Label4: "x, y" of the centre, in native pixels
+    HWND scale_ = nullptr;              // Label5: "8 倍  3×3 平均"
     std::vector<std::uint32_t> pixels_; // the picture as a DIB: 0x00RRGGBB, the face filled in
     int wheel_ = 0;                     // the turn not yet a whole notch
 };

@@ -1,5 +1,6 @@
 // `kalvor --print` and `kalvor --capture` against a live X server (run under with-xvfb.sh):
-// the colour printed, and a running copy driven from outside as Space would drive it.
+// the colour printed, and a running copy driven from outside as Space would drive it; the
+// loupe and the averaged sample of the running copy, seen on the screen.
 #include "support/Files.h"
 #include "support/X11TestTools.h"
 
@@ -9,8 +10,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <csignal>
+#include <optional>
 
 using x11test::Clipboard;
+using x11test::GeometryOf;
 using x11test::KalvorWindow;
 using x11test::Output;
 using x11test::Run;
@@ -40,6 +43,30 @@ class CommandLineActionsTest : public QObject {
     QTemporaryDir runtime; // the user's runtime folder, where the channel lives
     QString program;
 
+    x11test::Root root;
+
+    // The next start's settings: the window where it covers nothing around the pointer, and
+    // the loupe's section. Where the window's client area is, unless it did not show.
+    std::optional<QPoint> StartAwayFrom(QProcess &kalvor, QPoint pointer, const QByteArray &loupe) {
+        const QSize screen = root.Size();
+        const QPoint window(pointer.x() < screen.width() / 2 ? screen.width() - 274 : 0,
+                            pointer.y() < screen.height() / 2 ? screen.height() - 268 : 0);
+        if (!files::Put(dir.filePath("Kalvor.ini"),
+                        "[Position]\r\nLeft=" + QByteArray::number(window.x() * 15) +
+                            "\r\nTop=" + QByteArray::number(window.y() * 15) + "\r\n" + loupe) ||
+            !Run("xdotool",
+                 {"mousemove", QString::number(pointer.x()), QString::number(pointer.y())}))
+            return {};
+        kalvor.start(program, {});
+        const QString id = kalvor.waitForStarted() ? KalvorWindow() : QString();
+        return id.isEmpty() ? std::nullopt : std::optional(GeometryOf(id).topLeft());
+    }
+
+    static bool End(QProcess &kalvor) {
+        ::kill(static_cast<pid_t>(kalvor.processId()), SIGTERM);
+        return kalvor.waitForFinished(10000);
+    }
+
     Ran Kalvor(const QStringList &arguments, const QStringList &set = {}) {
         QProcess kalvor;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -61,6 +88,7 @@ class CommandLineActionsTest : public QObject {
         QVERIFY(QFile::copy(qEnvironmentVariable("KALVOR_BINARY"), program));
         QVERIFY(QFile::setPermissions(program, QFile::ReadOwner | QFile::ExeOwner));
         qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
+        QVERIFY2(root.Usable(), "no true-colour root to paint");
     }
 
     void printsTheColourUnderThePointer() {
@@ -218,6 +246,88 @@ class CommandLineActionsTest : public QObject {
         ::kill(static_cast<pid_t>(kalvor.processId()), SIGTERM);
         QVERIFY(kalvor.waitForFinished(10000));
         QVERIFY2(ran.code == 0, ran.err);
+    }
+
+    void theLoupeShowsTheScreenAroundThePointer_data() {
+        QTest::addColumn<int>("zoom");
+        QTest::addColumn<QPoint>("pointer"); // negative: from the right or bottom edge
+        QTest::newRow("middle, zoom 8") << 8 << QPoint(321, 238);
+        QTest::newRow("middle, zoom 3: a margin") << 3 << QPoint(300, 200);
+        QTest::newRow("middle, zoom 2: no grid") << 2 << QPoint(330, 251);
+        QTest::newRow("near the left edge, zoom 4") << 4 << QPoint(3, 100);
+        QTest::newRow("top left, zoom 8") << 8 << QPoint(0, 0);
+        QTest::newRow("top right, zoom 16") << 16 << QPoint(-1, 0);
+        QTest::newRow("bottom left, zoom 6") << 6 << QPoint(0, -1);
+        QTest::newRow("bottom right, zoom 12") << 12 << QPoint(-1, -1);
+    }
+
+    void theLoupeShowsTheScreenAroundThePointer() {
+        QFETCH(int, zoom);
+        QFETCH(QPoint, pointer);
+        const QSize screen = root.Size();
+        pointer = {pointer.x() < 0 ? screen.width() + pointer.x() : pointer.x(),
+                   pointer.y() < 0 ? screen.height() + pointer.y() : pointer.y()};
+        QVERIFY(root.Paint(x11test::CoordinatePattern(screen)));
+        QProcess kalvor;
+        const std::optional<QPoint> window = StartAwayFrom(
+            kalvor, pointer, "[Loupe]\r\nVisible=1\r\nZoom=" + QByteArray::number(zoom) + "\r\n");
+        QVERIFY2(window, "no Kalvor window");
+        // The panel's face, below the loupe's texts.
+        QTRY_COMPARE_WITH_TIMEOUT(
+            x11test::LoupeMismatch(root.Shot(), *window, pointer, zoom, QPoint(200, 240)),
+            QString(), 5000);
+        const QImage shot = root.Shot(); // one pixel sampled: the preview is the centre block
+        QCOMPARE(shot.pixel(*window + QPoint(40, 24)), shot.pixel(pointer));
+        QVERIFY(End(kalvor));
+    }
+
+    void theAveragedSample_data() {
+        QTest::addColumn<int>("side");
+        QTest::addColumn<QPoint>("pointer");
+        QTest::addColumn<QByteArray>("code");
+        // Red where x + y is even, blue elsewhere: exact at depth 16 too. Rounded per channel.
+        QTest::newRow("3x3 on red") << 3 << QPoint(100, 100) << QByteArray("#8E0071");
+        QTest::newRow("3x3 on blue") << 3 << QPoint(101, 100) << QByteArray("#71008E");
+        QTest::newRow("5x5 on red") << 5 << QPoint(100, 100) << QByteArray("#85007A");
+        QTest::newRow("5x5 on blue") << 5 << QPoint(100, 101) << QByteArray("#7A0085");
+        QTest::newRow("3x3 in the corner: 2x2 read") << 3 << QPoint(0, 0) << QByteArray("#800080");
+        QTest::newRow("5x5 in the far corner: 3x3 read")
+            << 5 << QPoint(-1, -1) << QByteArray("#8E0071");
+        QTest::newRow("1 pixel") << 1 << QPoint(100, 100) << QByteArray("#FF0000");
+    }
+
+    void theAveragedSample() {
+        QFETCH(int, side);
+        QFETCH(QPoint, pointer);
+        QFETCH(QByteArray, code);
+        const QSize screen = root.Size();
+        pointer = {pointer.x() < 0 ? screen.width() + pointer.x() : pointer.x(),
+                   pointer.y() < 0 ? screen.height() + pointer.y() : pointer.y()};
+        QImage checker(2, 2, QImage::Format_RGB32);
+        checker.fill(qRgb(255, 0, 0));
+        checker.setPixel(0, 1, qRgb(0, 0, 255));
+        checker.setPixel(1, 0, qRgb(0, 0, 255));
+        QVERIFY(root.Paint(checker));
+
+        // The window with the sample stored: the code a capture copies, and the preview.
+        QProcess kalvor;
+        const QByteArray stored = "[Loupe]\r\nSample=" + QByteArray::number(side) + "\r\n";
+        const std::optional<QPoint> window = StartAwayFrom(kalvor, pointer, stored);
+        QVERIFY2(window, "no Kalvor window");
+        QTest::qWait(200);
+        QCOMPARE(Kalvor({"--capture"}).code, 0);
+        QTRY_COMPARE_WITH_TIMEOUT(Clipboard("UTF8_STRING"), code, 3000);
+        if (QGuiApplication::primaryScreen()->depth() >= 24)
+            QCOMPARE(root.Shot().pixel(*window + QPoint(40, 24)) & 0xFFFFFF,
+                     QColor(QString::fromLatin1(code)).rgb() & 0xFFFFFF);
+        QVERIFY(End(kalvor));
+
+        // --print: the stored sample, and the one asked for over another stored one.
+        QVERIFY(files::Put(dir.filePath("Kalvor.ini"), stored));
+        QCOMPARE(Kalvor({"--print"}).out, code + '\n');
+        QVERIFY(files::Put(dir.filePath("Kalvor.ini"), "[Loupe]\r\nSample=1\r\n"));
+        QCOMPARE(Kalvor({"--print", "--average", QString::number(side)}).out, code + '\n');
+        QVERIFY(QFile::remove(dir.filePath("Kalvor.ini")));
     }
 };
 

@@ -1,5 +1,6 @@
 // The real program on a live X server (run under with-xvfb.sh): the settings file written
-// when the session ends it by signal, and read back at the next start.
+// when the session ends it by signal, and read back at the next start; the loupe panel shown
+// and hidden through the preview's menu, and kept.
 #include "support/Files.h"
 #include "support/X11TestTools.h"
 
@@ -13,9 +14,13 @@
 #include <fstream>
 #include <iterator>
 
+using x11test::GeometryOf;
 using x11test::KalvorWindow;
 using x11test::Output;
 using x11test::Run;
+
+// What a close writes of a loupe never touched, after the older keys.
+const QByteArray LoupeDefaults("[Loupe]\r\nVisible=0\r\nZoom=8\r\nSample=1\r\n");
 
 class X11SettingsTest : public QObject {
     Q_OBJECT
@@ -38,17 +43,24 @@ class X11SettingsTest : public QObject {
         return KalvorWindow();
     }
 
-    static QPoint PositionOf(const QString &id) {
-        const QList<QByteArray> lines =
-            Output("xdotool", {"getwindowgeometry", "--shell", id}).split('\n');
-        QPoint at(-1, -1);
-        for (const QByteArray &line : lines) {
-            if (line.startsWith("X="))
-                at.setX(line.mid(2).toInt());
-            if (line.startsWith("Y="))
-                at.setY(line.mid(2).toInt());
-        }
-        return at;
+    static QPoint PositionOf(const QString &id) { return GeometryOf(id).topLeft(); }
+
+    // Right-clicks the preview, then picks the menu's entry that many presses of Down reach.
+    static bool ChooseInPreviewMenu(const QString &id, int downs) {
+        const QPoint preview = PositionOf(id) + QPoint(24 + 16, 8 + 16);
+        const auto popups = [] {
+            return Output("xdotool", {"search", "--onlyvisible", "--classname", "^kalvor$"})
+                .count('\n');
+        };
+        const qsizetype before = popups();
+        if (!Run("xdotool", {"mousemove", QString::number(preview.x()),
+                             QString::number(preview.y()), "click", "3"}) ||
+            !QTest::qWaitFor([&] { return popups() > before; }, 5000))
+            return false;
+        QStringList keys{"key"};
+        for (int i = 0; i < downs; ++i)
+            keys << "Down";
+        return Run("xdotool", keys << "Return");
     }
 
     static bool EndBySignal(QProcess &kalvor, int signal) {
@@ -84,7 +96,8 @@ class X11SettingsTest : public QObject {
         if (QTest::currentTestFailed())
             return;
         QCOMPARE(Settings(), QByteArray("[Position]\r\nLeft=1845\r\nTop=1155\r\n[Output]\r\n"
-                                        "UpperCase=1\r\nType=0\r\n"));
+                                        "UpperCase=1\r\nType=0\r\n") +
+                                 LoupeDefaults);
 
         QByteArray edited = Settings();
         edited.replace("UpperCase=1", "UpperCase=2").replace("Type=0", "Type=2");
@@ -104,7 +117,8 @@ class X11SettingsTest : public QObject {
         if (QTest::currentTestFailed())
             return;
         QCOMPARE(Settings(), QByteArray("[Position]\r\nLeft=450\r\nTop=675\r\n[Output]\r\n"
-                                        "UpperCase=1\r\nType=0\r\n"));
+                                        "UpperCase=1\r\nType=0\r\n") +
+                                 LoupeDefaults);
     }
 
     void numbersReadBackWhateverLocaleWroteThem() {
@@ -119,7 +133,8 @@ class X11SettingsTest : public QObject {
             QTest::qWait(300);
             QVERIFY(EndBySignal(writer, SIGTERM));
             QCOMPARE(Settings(), QByteArray("[Position]\r\nLeft=-300\r\nTop=1155\r\n[Output]\r\n"
-                                            "UpperCase=1\r\nType=0\r\n"));
+                                            "UpperCase=1\r\nType=0\r\n") +
+                                     LoupeDefaults);
             QProcess reader;
             const QString again = Start(reader, languages[(i + 1) % languages.size()]);
             QVERIFY2(!again.isEmpty(), "no Kalvor window");
@@ -180,9 +195,62 @@ class X11SettingsTest : public QObject {
         std::ifstream file(beside, std::ios::binary);
         const std::string saved{std::istreambuf_iterator<char>(file), {}};
         QCOMPARE(saved, std::string("[Position]\r\nLeft=450\r\nTop=675\r\n[Output]\r\n"
-                                    "UpperCase=1\r\nType=1\r\n"));
+                                    "UpperCase=1\r\nType=1\r\n") +
+                            LoupeDefaults.toStdString());
         QVERIFY(!QFile::exists(dir.filePath("config")));
         std::filesystem::remove_all(folder, error);
+    }
+
+    void theLoupePanelGrowsDownwardAndGoesBackExactly() {
+        QVERIFY(files::Put(ini, "[Position]\r\nLeft=1500\r\nTop=900\r\n"));
+        QProcess kalvor;
+        const QString id = Start(kalvor);
+        QVERIFY2(!id.isEmpty(), "no Kalvor window");
+        QCOMPARE(GeometryOf(id), QRect(100, 60, 274, 140));
+        QVERIFY(ChooseInPreviewMenu(id, 1)); // "ルーペ"
+        QTRY_COMPARE_WITH_TIMEOUT(GeometryOf(id), QRect(100, 60, 274, 140 + 128), 3000);
+        QVERIFY(ChooseInPreviewMenu(id, 1));
+        QTRY_COMPARE_WITH_TIMEOUT(GeometryOf(id), QRect(100, 60, 274, 140), 3000);
+        QTest::qWait(200);
+        QCOMPARE(GeometryOf(id), QRect(100, 60, 274, 140));
+        QVERIFY(EndBySignal(kalvor, SIGTERM));
+        QCOMPARE(Settings(), QByteArray("[Position]\r\nLeft=1500\r\nTop=900\r\n[Output]\r\n"
+                                        "UpperCase=1\r\nType=0\r\n") +
+                                 LoupeDefaults);
+    }
+
+    void theLoupeKeysSurviveARestart() {
+        x11test::Root root;
+        QVERIFY(root.Paint(x11test::CoordinatePattern(root.Size())));
+        // As an older copy wrote it: the new section goes after its keys, which stay as they were.
+        const QByteArray older = "[Position]\r\nLeft=1500\r\nTop=900\r\n[Output]\r\n"
+                                 "UpperCase=0\r\nType=2\r\n";
+        QVERIFY(files::Put(ini, older));
+        QProcess kalvor;
+        const QString id = Start(kalvor);
+        QVERIFY2(!id.isEmpty(), "no Kalvor window");
+        QVERIFY(ChooseInPreviewMenu(id, 1)); // "ルーペ"
+        QTRY_COMPARE_WITH_TIMEOUT(GeometryOf(id), QRect(100, 60, 274, 268), 3000);
+        // Two notches closer over the loupe, then "3×3 平均", the menu's tenth entry.
+        QVERIFY(Run("xdotool", {"mousemove", "168", "264", "click", "4", "click", "4"}));
+        QVERIFY(ChooseInPreviewMenu(id, 10));
+        QTest::qWait(300);
+        QVERIFY(EndBySignal(kalvor, SIGTERM));
+        const QByteArray kept = older + "[Loupe]\r\nVisible=1\r\nZoom=10\r\nSample=3\r\n";
+        QCOMPARE(Settings(), kept);
+
+        // Shown again at once, with blocks of 10 pixels.
+        const QPoint pointer(500, 420);
+        QVERIFY(Run("xdotool", {"mousemove", "500", "420"}));
+        QProcess again;
+        const QString shown = Start(again);
+        QVERIFY2(!shown.isEmpty(), "no Kalvor window");
+        QCOMPARE(GeometryOf(shown), QRect(100, 60, 274, 268));
+        QTRY_COMPARE_WITH_TIMEOUT(
+            x11test::LoupeMismatch(root.Shot(), {100, 60}, pointer, 10, {200, 240}), QString(),
+            5000);
+        QVERIFY(EndBySignal(again, SIGTERM));
+        QCOMPARE(Settings(), kept);
     }
 
     void aFileThatCannotBeWrittenIsNamedOnce() {

@@ -34,8 +34,21 @@ key() { # key CODE: pressed and released, evdev code
     sleep 0.2
 }
 
-# kalvor --print OPTIONS..., with an end if it ever waits for a dialog nobody answers.
-print() { timeout 30 "$BIN/kalvor" --print "$@" 2>> "$W/print.err"; }
+# kalvor --print OPTIONS..., with an end if it ever waits for a dialog nobody answers; what it
+# said goes to $W/said.err, and is kept in $W/print.err.
+print() {
+    timeout 30 "$BIN/kalvor" --print "$@" 2> "$W/said.err"
+    local status=$?
+    cat "$W/said.err" >> "$W/print.err"
+    return $status
+}
+
+# check_printed WHAT GOT WANT: a check of the last --print; a failure shows what it said, for
+# CI's output alone to tell why.
+check_printed() {
+    check "$@"
+    [ "$2" = "$3" ] || sed 's/^/    said: /' "$W/said.err"
+}
 
 # check_prints LABEL X,Y,FORMAT...: the colour --print gives at each point, in each format.
 check_prints() {
@@ -46,7 +59,7 @@ check_prints() {
         option=(--format "$format")
         [ "$format" = lower ] && option=(--format html --lower)
         move "$x" "$y"
-        check "$label: --print ${option[*]} at $x,$y" "$(print "${option[@]}")" \
+        check_printed "$label: --print ${option[*]} at $x,$y" "$(print "${option[@]}")" \
             "$(formatted "$(coords "$x" "$y")" "$format")"
     done
 }
@@ -90,6 +103,90 @@ captured() {
 
 said() { grep -c "^kalvor: $2" "$1"; } # said FILE REGEX: how often a stderr line says it
 
+# The window's settings file, where the program looks for it: beside the program where the
+# user may write there, in the user's config folder otherwise.
+ini_file() {
+    if [ -e "$BIN/Kalvor.ini" ] || [ -w "$BIN" ]; then
+        echo "$BIN/Kalvor.ini"
+    else
+        echo "${XDG_CONFIG_HOME:-$HOME/.config}/kalvor/Kalvor.ini"
+    fi
+}
+
+# The rounded mean of the pattern over the 3x3 square around X Y, as rrggbb.
+pattern_mean3() {
+    local sums=(0 0 0) dx dy c i
+    for dy in -1 0 1; do
+        for dx in -1 0 1; do
+            c=$(coords $(($1 + dx)) $(($2 + dy)))
+            for i in 0 1 2; do sums[i]=$((sums[i] + 16#${c:i*2:2})); done
+        done
+    done
+    printf '%02x%02x%02x' $(((sums[0] + 4) / 9)) $(((sums[1] + 4) / 9)) $(((sums[2] + 4) / 9))
+}
+
+# The first pixel of colour RRGGBB in the cast, row by row, that is not the painter's own pixel
+# of it at X,Y: find_shown RRGGBB X Y WIDTH HEIGHT.
+find_shown() {
+    local hit
+    hit=$(found "$1 0 0 $(($4 - 1)) $(($5 - 1))")
+    if [ "$hit" = "$2,$3" ]; then
+        hit=$(found "$1 $(($2 + 1)) $3 $(($4 - 1)) $3")
+        [ "$hit" = none ] && hit=$(found "$1 0 $(($3 + 1)) $(($4 - 1)) $(($5 - 1))")
+    fi
+    echo "$hit"
+}
+
+found() { # found RRGGBB X0 Y0 X1 Y1: the probe's answer
+    request 8 "$PROBE_OUT" FOUND "find $1"
+    grep '^FOUND' "$PROBE_OUT" | tail -n 1 | cut -d' ' -f2
+}
+
+# The window with its loupe shown, over the coordinate painter on a 1280x720 desktop at SCALE
+# (native pixels per window pixel), read from the screen cast by a probe of its own:
+# check_loupe LABEL X Y SCALE, the pointer at X,Y.
+check_loupe() {
+    # At zoom 8 the loupe shows 15 x 15 blocks: 7 pixels on each side of the centre.
+    local label=$1 x=$2 y=$3 scale=$4 zoom=8 reach=7 ini token hit block fx fy want=() dx dy
+    ini=$(ini_file)
+    mkdir -p "$(dirname "$ini")"
+    printf '[Loupe]\nVisible=1\nZoom=%d\n' "$zoom" > "$ini"
+    token=$(cat /proc/sys/kernel/random/uuid)
+    "$BIN/desktop.py" grant "$token"
+    mkdir -p "$W/probe-state" && echo "$token" > "$W/probe-state/screencast-token"
+    start_window loupe
+    move "$x" "$y"
+    start_probe loupe --state-dir "$W/probe-state"
+    wait_for "$PROBE_OUT" '^STATUS sampling' 10
+    # The loupe's top left block shows the pattern at (x - reach, y - reach): its first pixel
+    # of that colour lies just inside the block's grid line.
+    block=$(coords $((x - reach)) $((y - reach)))
+    for _ in $(seq 20); do
+        hit=$(find_shown "$block" $((x - reach)) $((y - reach)) $((1280 * scale)) $((720 * scale)))
+        [ "$hit" != none ] && break
+        sleep 0.5
+    done
+    echo "     (the loupe's top left block from $hit on)"
+    IFS=, read -r fx fy <<< "$hit"
+    for ((dy = -reach; dy <= reach; dy++)); do
+        for ((dx = -reach; dx <= reach; dx++)); do want+=("$(coords $((x + dx)) $((y + dy)))"); done
+    done
+    # Each block read at its middle, away from the grid and the outline.
+    local middle=$(((reach * zoom + zoom / 2 - 1) * scale)) got=()
+    [ "$hit" != none ] &&
+        read -ra got <<< "$(square $((fx + middle)) $((fy + middle)) "$reach" $((zoom * scale)))"
+    local differ=0 i
+    for i in "${!want[@]}"; do [ "${got[i]:-}" = "${want[i]}" ] || differ=$((differ + 1)); done
+    check "$label: the loupe found in the cast" "$([ "$hit" != none ] && echo yes)" yes
+    check "$label: the loupe's blocks are the pattern around the pointer" \
+        "$differ of ${#want[@]} differ" "0 of $(((2 * reach + 1) ** 2)) differ"
+    check "$label: the loupe's centre is what --print gives" \
+        "#${got[${#want[@]} / 2]:-none}" "$(print --format html --lower)"
+    stop_probe
+    stop_window "$label"
+    rm -f "$ini"
+}
+
 print_scenario() {
     start_painter coords
     start_input
@@ -100,7 +197,7 @@ print_scenario() {
     "$BIN/desktop.py" consent > "$W/consent.log" 2>&1
     check "first --print: the dialog was answered" $? 0
     wait "$printer"
-    check "first --print: colour after consent" "$(cat "$W/first.out")" \
+    check_printed "first --print: colour after consent" "$(cat "$W/first.out")" \
         "$(formatted "$(coords 300 200)" html)"
     check "restore token kept in the state folder" "$([ -s "$STATE/screencast-token" ] && echo yes)" yes
     # Second: the stored token restores the permission; nothing is asked (an unanswered dialog
@@ -109,6 +206,10 @@ print_scenario() {
     check_prints "restored" 0,0,html
     check "restored: no dialog, quick" "$((SECONDS - t0 < 10))" 1
     check_prints "coords" 1279,0,hex 0,719,rgb 1279,719,lower 641,360,rgb 777,555,html
+    move 256 256
+    check "--print --average 3: the pattern's mean" "$(print --average 3 --format hex --lower)" \
+        "$(pattern_mean3 256 256)"
+    check_loupe "loupe" 1000 600 1
 
     # Refused: said once on standard error, no colour.
     XDG_STATE_HOME=$W/refused timeout 30 "$BIN/kalvor" --print > "$W/refused.out" \
@@ -143,6 +244,7 @@ print_scenario() {
 scaled_scenario() {
     scaled_start
     check_prints "scale 2" 0,0,hex 2559,0,html 0,1439,rgb 2559,1439,lower 1001,601,html
+    check_loupe "loupe at scale 2" 2000 1200 2
 }
 
 # The painter's next colour: waits for its next commit and answers its rrggbb.

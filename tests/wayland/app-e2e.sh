@@ -1,12 +1,13 @@
 #!/bin/bash
 # End to end: the kalvor program itself (--print, the window, --capture, Space) on a headless
 # mutter session with the real portal, PipeWire and consent dialog, without XWayland.
-#   app-e2e.sh KALVOR PAINTER
+#   app-e2e.sh KALVOR PAINTER PROBE (the probe reads the window off the screen)
 # Prints PASS/FAIL per check and "N passed, N failed"; exits 1 on any failure.
 set -u
 HERE=$(cd "$(dirname "$0")" && pwd)
 KALVOR=$(readlink -f "$1")
 PAINTER=$(readlink -f "$2")
+PROBE=$(readlink -f "$3")
 # The Wayland backend is a module the program loads from beside itself.
 MODULE=$(dirname "$KALVOR")/kalvor-wayland.so
 export KW_DIR=${KW_DIR:-${TMPDIR:-/tmp}/kalvor-wayland-app}
@@ -26,8 +27,8 @@ fi
 # KW_SCENARIOS picks some, by name.
 for name in ${KW_SCENARIOS:-print scaled window}; do
     case $name in
-    scaled) scenario 2560x1440 scaled "$KALVOR" "$MODULE" "$PAINTER" ;;
-    *) scenario 1280x720 "$name" "$KALVOR" "$MODULE" "$PAINTER" ;;
+    scaled) scenario 2560x1440 scaled "$KALVOR" "$MODULE" "$PAINTER" "$PROBE" ;;
+    *) scenario 1280x720 "$name" "$KALVOR" "$MODULE" "$PAINTER" "$PROBE" ;;
     esac
 done
 report "kalvor on wayland e2e"

@@ -45,6 +45,34 @@ start_input() {
     wait_for "$W/input.log" '^READY' 10
 }
 
+# A probe reading commands from a fifo: start_probe NAME [OPTIONS...]; its output is
+# $W/NAME.out and its command stream is fd 8.
+start_probe() {
+    local name=$1
+    shift
+    rm -f "$W/$name.in" "$W/$name.out"
+    mkfifo "$W/$name.in"
+    "$BIN/kalvor-wayland-probe" --no-shortcut "$@" < "$W/$name.in" > "$W/$name.out" 2>&1 &
+    PROBE_PID=$!
+    pids+=($PROBE_PID)
+    exec 8> "$W/$name.in"
+    PROBE_OUT=$W/$name.out
+}
+
+stop_probe() { # a clean exit: no crash on the way out, no sanitizer report
+    echo frames >&8
+    echo quit >&8
+    exec 8>&-
+    wait "$PROBE_PID" 2> /dev/null
+    check "probe $(basename "$PROBE_OUT" .out) exits cleanly" $? 0
+}
+
+# The probe's one read of a square: square X Y R [STEP], as SQUARE prints it.
+square() {
+    request 8 "$PROBE_OUT" SQUARE "square $*"
+    grep '^SQUARE' "$PROBE_OUT" | tail -n 1 | cut -d' ' -f2-
+}
+
 # request FD LOG ANSWER LINE: LINE to a helper's command stream FD, back once LOG has one more
 # line that starts with ANSWER (or after two seconds).
 request() {

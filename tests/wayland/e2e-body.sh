@@ -6,28 +6,6 @@ BIN=$2
 . "$BIN/checks.sh"
 body_start "$1"
 
-# A probe reading commands from a fifo: start_probe NAME [OPTIONS...]; its output is
-# $W/NAME.out and its command stream is fd 8.
-start_probe() {
-    local name=$1
-    shift
-    rm -f "$W/$name.in" "$W/$name.out"
-    mkfifo "$W/$name.in"
-    "$BIN/kalvor-wayland-probe" --no-shortcut "$@" < "$W/$name.in" > "$W/$name.out" 2>&1 &
-    PROBE_PID=$!
-    pids+=($PROBE_PID)
-    exec 8> "$W/$name.in"
-    PROBE_OUT=$W/$name.out
-}
-
-stop_probe() { # a clean exit: no crash on the way out, no sanitizer report
-    echo frames >&8
-    echo quit >&8
-    exec 8>&-
-    wait "$PROBE_PID" 2> /dev/null
-    check "probe $(basename "$PROBE_OUT" .out) exits cleanly" $? 0
-}
-
 # The newest SAMPLE answer after asking for one: "x,y rrggbb" (none for a failed read).
 sample() {
     request 8 "$PROBE_OUT" SAMPLE sample
@@ -95,7 +73,7 @@ consent_scenario() {
     # Second start: the stored token restores the permission, nothing is asked.
     start_painter solid 3366cc
     start_probe restore
-    wait_for "$PROBE_OUT" '^STATUS sampling' 5
+    wait_for "$PROBE_OUT" '^STATUS sampling' 15
     check "restore reaches sampling" "$(status_of "$PROBE_OUT")" sampling
     check "restore never asks" "$(grep -c asking-consent "$PROBE_OUT")" 0
     check "restored colour" "$(sample_at 100 100)" "100,100 3366cc"
@@ -180,7 +158,7 @@ consent_scenario() {
 scaled_scenario() {
     scaled_start
     start_probe scaled
-    wait_for "$PROBE_OUT" '^STATUS sampling' 5
+    wait_for "$PROBE_OUT" '^STATUS sampling' 15
     check "pre-granted start samples without asking" \
         "$(status_of "$PROBE_OUT") $(grep -c asking-consent "$PROBE_OUT")" "sampling 0"
     check_points "scale 2" 0,0 2559,0 0,1439 2559,1439 1001,601 1500,1000
@@ -203,7 +181,7 @@ monitors_scenario() {
     echo "move 100 100 0" >&7
     sleep 2
     start_probe lost --drop-frames 3
-    wait_for "$PROBE_OUT" '^STATUS sampling' 5
+    wait_for "$PROBE_OUT" '^STATUS sampling' 15
     local got
     for _ in $(seq 100); do
         got=$(sample)
@@ -213,13 +191,18 @@ monitors_scenario() {
     check "first pictures lost: read again" "$got" "100,100 $(coords 100 100)"
     stop_probe
     start_probe monitors
-    wait_for "$PROBE_OUT" '^STATUS sampling' 5
+    wait_for "$PROBE_OUT" '^STATUS sampling' 15
     check "two monitors: sampling" "$(status_of "$PROBE_OUT")" sampling
     check "first monitor" "$(sample_at 100 100 0 100,100)" "100,100 $(coords 100 100)"
     check "second monitor, top left" "$(sample_at 10 20 1 1290,20)" "1290,20 3366cc"
     check "second monitor, bottom right" "$(sample_at 799 599 1 2079,599)" "2079,599 3366cc"
     check "back on the first, bottom right" "$(sample_at 1279 719 0 1279,719)" \
         "1279,719 $(coords 1279 719)"
+    # One read across the edge: the first monitor's pattern, the second's colour, and nothing
+    # below the smaller monitor.
+    local edge
+    edge="$(coords 1279 598) 3366cc 3366cc $(coords 1279 599) 3366cc 3366cc $(coords 1279 600)"
+    check "a square across the edge" "$(square 1280 599 1)" "$edge none none"
     stop_probe
 }
 

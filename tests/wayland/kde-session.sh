@@ -33,8 +33,7 @@ session_main() {
     export WAYLAND_DISPLAY=wayland-0
     local pids=()
     start_buses
-    pipewire > "$KW_DIR/pipewire.log" 2>&1 & pids+=($!)
-    wireplumber > "$KW_DIR/wireplumber.log" 2>&1 & pids+=($!)
+    start_pipewire || exit 1
     # The packaged kwin_wayland carries a file capability that an exec without it in the
     # bounding set refuses; a copy carries none.
     "$KW_DIR/kwin/kwin_wayland" --virtual --width "${KW_SIZE%x*}" --height "${KW_SIZE#*x}" \

@@ -6,7 +6,9 @@
 // Standard input, one command a line: sample | ask | pick | frames | quit |
 //   pause | slow | full (what the window would need, SetDemand) |
 //   find dark|RRGGBB X0 Y0 X1 Y1 (the first such pixel of the rectangle, row by row, from the
-//   newest frame: the pointer stays where it is). SIGUSR1 = frames. --max-fps 0: no cap.
+//   newest frame: the pointer stays where it is) |
+//   square X Y R [STEP] (the (2R+1)^2 pixels STEP apart around (X, Y), from one read of the
+//   square they span). SIGUSR1 = frames. --max-fps 0: no cap.
 // Standard output:
 //   STATUS <state> <text>            whenever the status changes
 //   SHORTCUT <state> <trigger>       whenever the capture shortcut changes
@@ -15,6 +17,7 @@
 //   PICKED #rrggbb | PICKED none
 //   FRAMES full=<n> cursor_only=<n>  buffers received since sampling started
 //   FOUND <x>,<y> | FOUND none
+//   SQUARE rrggbb|none ...           row by row
 #include "platform/wayland/WaylandScreenReader.h"
 
 #include <cerrno>
@@ -86,6 +89,22 @@ std::string Find(WaylandScreenReader &reader, const std::string &what) {
                 return std::to_string(x) + "," + std::to_string(y);
         }
     return "none";
+}
+
+// "X Y R [STEP]": one ReadSquare, as the window's tick reads it; every STEPth pixel printed.
+std::string Square(WaylandScreenReader &reader, const std::string &what) {
+    int x = 0, y = 0, reach = 0, step = 1;
+    if (std::sscanf(what.c_str(), "%d %d %d %d", &x, &y, &reach, &step) < 3 || reach < 0 ||
+        step < 1)
+        return "";
+    const PixelSquare square = reader.ReadSquare(reader.GetDesktopWindow(), {x, y}, reach * step);
+    std::string line;
+    for (int dy = -reach; dy <= reach; ++dy)
+        for (int dx = -reach; dx <= reach; ++dx) {
+            const std::string hex = Hex(square.At(dx * step, dy * step));
+            line += " " + (hex == "none" ? hex : hex.substr(1));
+        }
+    return line;
 }
 
 } // namespace
@@ -203,6 +222,8 @@ int main(int argc, char **argv) {
                     reader.SetDemand(StreamDemand::Full);
                 else if (command.rfind("find ", 0) == 0)
                     Print("FOUND " + Find(reader, command.substr(5)));
+                else if (command.rfind("square ", 0) == 0)
+                    Print("SQUARE" + Square(reader, command.substr(7)));
             }
         }
         if (framesRequested != 0) {

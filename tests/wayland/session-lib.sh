@@ -40,6 +40,26 @@ EOF
     done
 }
 
+# PipeWire, then WirePlumber once PipeWire listens: WirePlumber gives up at once when it finds
+# no PipeWire (a busy machine starts it first), and without it nothing links the portal's
+# streams to their readers, so every cast of the session connects and never streams. Returns
+# once WirePlumber has published its default-device metadata, false (and said) if it never
+# does. Both go onto the caller's pids.
+start_pipewire() {
+    pipewire > "$KW_DIR/pipewire.log" 2>&1 & pids+=($!)
+    echo "${pids[-1]}" > "$KW_DIR/pipewire.pid"
+    local i
+    for ((i = 0; i < 200; i++)); do [ -S "$RUN/pipewire-0" ] && break; sleep 0.05; done
+    wireplumber > "$KW_DIR/wireplumber.log" 2>&1 & pids+=($!)
+    for ((i = 0; i < 200; i++)); do
+        timeout 5 pw-cli ls Metadata 2> /dev/null | grep -q 'metadata.name = "default"' && return 0
+        kill -0 "${pids[-1]}" 2> /dev/null || break
+        sleep 0.05
+    done
+    echo "WirePlumber did not come up: $(tail -n 3 "$KW_DIR/wireplumber.log")"
+    return 1
+}
+
 # The portal, once its desktop's backend is up, and until it answers for ScreenCast.
 start_portal() {
     /usr/libexec/xdg-desktop-portal > "$KW_DIR/portal.log" 2>&1 & pids+=($!)
@@ -98,6 +118,7 @@ session_command() {
         done
         if [ ! -e "$KW_DIR/ready" ]; then
             echo "session did not come up; logs in $KW_DIR"
+            tail -n 3 "$KW_DIR/session.log"
             "$SELF" stop > /dev/null
             exit 1
         fi

@@ -29,10 +29,7 @@ session_main() {
     export GTK_A11Y=atspi NO_AT_BRIDGE=0 GSETTINGS_BACKEND=dconf WAYLAND_DISPLAY=wayland-0
     local pids=()
     start_buses
-    # Without the session manager nothing links the portal's stream to its reader.
-    pipewire > "$KW_DIR/pipewire.log" 2>&1 & pids+=($!)
-    echo "${pids[-1]}" > "$KW_DIR/pipewire.pid"
-    wireplumber > "$KW_DIR/wireplumber.log" 2>&1 & pids+=($!)
+    start_pipewire || exit 1
     local monitors=() size
     for size in ${KW_SIZE//,/ }; do monitors+=(--virtual-monitor "$size"); done
     mutter --headless --wayland --no-x11 "${monitors[@]}" > "$KW_DIR/mutter.log" 2>&1 &

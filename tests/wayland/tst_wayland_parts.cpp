@@ -103,6 +103,61 @@ TEST_CASE("monitors of mixed scales lie apart in native pixels") {
     CHECK_EQ(StreamAt(loose, {0, 0}).value_or(9), 0u);
 }
 
+TEST_CASE("a square across the edge between monitors reads each pixel from its own") {
+    // Frames whose pixels say which monitor they are on and where in its frame: (tag, x, y).
+    struct Row {
+        std::vector<StreamPlacement> placements;
+        ScreenPoint centre;
+        int reach;
+        std::vector<ScreenPoint> origins; // where each monitor's frame starts, by hand
+        std::vector<std::string> grid;    // 'A', 'B': read from that monitor; '.': unread
+    };
+    const std::vector<Row> rows{
+        // A 2x monitor (8x6 native) with a 1x one (4x2) to its right, touching at x = 8.
+        {{{true, 0, 0, 4, 3, 8, 6}, {true, 4, 0, 4, 2, 4, 2}},
+         {8, 1},
+         2,
+         {{0, 0}, {8, 0}},
+         {".....", "AABBB", "AABBB", "AA...", "AA..."}},
+        // Two 1x monitors, a wider one below.
+        {{{true, 0, 0, 4, 4, 4, 4}, {true, 0, 4, 6, 2, 6, 2}},
+         {3, 4},
+         1,
+         {{0, 0}, {0, 4}},
+         {"AA.", "BBB", "BBB"}},
+    };
+    for (const Row &row : rows) {
+        std::vector<std::vector<std::uint8_t>> memory;
+        std::vector<FrameView> frames;
+        for (std::size_t i = 0; i < row.placements.size(); ++i) {
+            const StreamPlacement &p = row.placements[i];
+            std::vector<std::uint8_t> bytes;
+            for (int y = 0; y < p.frameHeight; ++y)
+                for (int x = 0; x < p.frameWidth; ++x)
+                    for (std::uint8_t b : Encode(FrameFormat::BGRx, 0x10 * int(i + 1), x, y))
+                        bytes.push_back(b);
+            memory.push_back(std::move(bytes));
+            frames.push_back({memory.back().data(), memory.back().size(), p.frameWidth,
+                              p.frameHeight, p.frameWidth * 4, FrameFormat::BGRx});
+        }
+        const PixelSquare square =
+            SquareFromFrames(LayOutStreams(row.placements), frames, row.centre, row.reach);
+        CHECK_EQ(square.Side(), 2 * row.reach + 1);
+        CHECK_EQ(square.pixels.size(), row.grid.size() * row.grid.size());
+        for (int dy = -row.reach; dy <= row.reach; ++dy)
+            for (int dx = -row.reach; dx <= row.reach; ++dx) {
+                const char on = row.grid[dy + row.reach][dx + row.reach];
+                const int x = row.centre.x + dx, y = row.centre.y + dy;
+                ColourValue expected = CLR_INVALID;
+                if (on != '.') {
+                    const int i = on - 'A';
+                    expected = RGB(0x10 * (i + 1), x - row.origins[i].x, y - row.origins[i].y);
+                }
+                CHECK_EQ(square.At(dx, dy), expected);
+            }
+    }
+}
+
 TEST_CASE("the restore token lives in the state folder, private, replaced whole") {
     char base[] = "/tmp/kalvor-token-XXXXXX";
     CHECK(mkdtemp(base) != nullptr);

@@ -17,7 +17,8 @@ template <typename Handle, typename Window> Handle ControlOfWindow(const Window 
         {ControlId::Check1, w.Check1},      {ControlId::Label3_2, w.Label3[2]},
         {ControlId::Label3_1, w.Label3[1]}, {ControlId::Label3_0, w.Label3[0]},
         {ControlId::Image2, w.Image2},      {ControlId::Image1, w.Image1},
-        {ControlId::Label2, w.Label2}};
+        {ControlId::Label2, w.Label2},      {ControlId::Picture5, w.Picture5},
+        {ControlId::Label4, w.Label4},      {ControlId::Label5, w.Label5}};
     for (const auto &[key, control] : controls)
         if (key == id)
             return control;

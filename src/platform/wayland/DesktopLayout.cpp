@@ -36,3 +36,20 @@ std::optional<std::size_t> StreamAt(const std::vector<ScreenRect> &rects, Screen
     }
     return std::nullopt;
 }
+
+PixelSquare SquareFromFrames(const std::vector<ScreenRect> &rects,
+                             const std::vector<FrameView> &frames, ScreenPoint centre, int reach) {
+    PixelSquare square = UnreadSquare(centre, reach);
+    const int side = square.Side();
+    for (int row = 0; row < side; ++row)
+        for (int column = 0; column < side; ++column) {
+            const ScreenPoint at{centre.x - reach + column, centre.y - reach + row};
+            const auto index = StreamAt(rects, at);
+            if (!index || *index >= frames.size())
+                continue;
+            const ScreenRect &r = rects[*index];
+            square.pixels[static_cast<std::size_t>(row * side + column)] =
+                ReadFramePixel(frames[*index], at.x - r.left, at.y - r.top);
+        }
+    return square;
+}

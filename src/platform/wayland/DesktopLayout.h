@@ -1,6 +1,8 @@
 #pragma once
 
+#include "core/sampling/PixelSquare.h"
 #include "core/window/ScreenGeometry.h"
+#include "platform/wayland/FrameFormat.h"
 
 #include <optional>
 #include <vector>
@@ -24,3 +26,9 @@ std::vector<ScreenRect> LayOutStreams(const std::vector<StreamPlacement> &stream
 
 // Index of the rectangle holding the point, if any.
 std::optional<std::size_t> StreamAt(const std::vector<ScreenRect> &rects, ScreenPoint point);
+
+// The square around `centre`, each pixel from the frame of the monitor it lies on (frames[i] is
+// the newest frame of the monitor at rects[i]): a loupe across the edge between two monitors
+// shows both. CLR_INVALID where no monitor is, or its monitor has no frame yet.
+PixelSquare SquareFromFrames(const std::vector<ScreenRect> &rects,
+                             const std::vector<FrameView> &frames, ScreenPoint centre, int reach);

@@ -451,13 +451,16 @@ std::optional<ScreenPoint> PipeWireStreams::CursorLocked() const {
 }
 
 ColourValue PipeWireStreams::PixelLocked(ScreenPoint at) const {
+    return SquareLocked(at, 0).Centre();
+}
+
+PixelSquare PipeWireStreams::SquareLocked(ScreenPoint centre, int reach) const {
     if (!pacer_.Reading())
-        return CLR_INVALID;
-    const auto index = StreamAt(rects_, at);
-    if (!index || *index >= streams_.size())
-        return CLR_INVALID;
-    const ScreenRect &r = rects_[*index];
-    return ReadFramePixel(streams_[*index]->frame, at.x - r.left, at.y - r.top);
+        return UnreadSquare(centre, reach);
+    std::vector<FrameView> frames;
+    for (const auto &s : streams_)
+        frames.push_back(s->frame);
+    return SquareFromFrames(rects_, frames, centre, reach);
 }
 
 WaylandScreenReader::FrameCounts PipeWireStreams::FramesLocked() const {

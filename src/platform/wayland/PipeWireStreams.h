@@ -53,6 +53,9 @@ class PipeWireStreams {
     bool AwaitingFreshFrames();
     std::optional<ScreenPoint> CursorLocked() const;
     ColourValue PixelLocked(ScreenPoint at) const;
+    // The square from the newest full frames, each pixel from its monitor's; its centre is
+    // what PixelLocked gives.
+    PixelSquare SquareLocked(ScreenPoint centre, int reach) const;
     WaylandScreenReader::FrameCounts FramesLocked() const;
 
     // Before the loop stops: the PipeWire context goes with the loop.

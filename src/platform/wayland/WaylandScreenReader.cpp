@@ -315,6 +315,15 @@ ColourValue WaylandScreenReader::GetPixel(std::uintptr_t, ScreenPoint at) {
     return colour;
 }
 
+PixelSquare WaylandScreenReader::ReadSquare(std::uintptr_t, ScreenPoint centre, int reach) {
+    if (engine_->thread == nullptr || engine_->CurrentState() != State::Sampling)
+        return UnreadSquare(centre, reach);
+    pw_thread_loop_lock(engine_->thread);
+    PixelSquare square = engine_->streams->SquareLocked(centre, reach);
+    pw_thread_loop_unlock(engine_->thread);
+    return square;
+}
+
 void WaylandScreenReader::SetDemand(StreamDemand demand) {
     if (engine_->thread == nullptr)
         return;

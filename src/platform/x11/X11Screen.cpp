@@ -71,6 +71,8 @@ struct X11Screen::Connection {
     Display *display = nullptr;
     Window root = 0;
     Colormap colormap = 0;
+    int width = 0; // the root window's size: what lies beyond it cannot be read
+    int height = 0;
     bool trueColour = false;
     PixelMasks masks{};
     KeyCode space = 0;
@@ -114,6 +116,8 @@ std::unique_ptr<X11Screen> X11Screen::Open(const std::string &displayName) {
     const int screen = DefaultScreen(display);
     x->root = RootWindow(display, screen);
     x->colormap = DefaultColormap(display, screen);
+    x->width = DisplayWidth(display, screen);
+    x->height = DisplayHeight(display, screen);
     const Visual *visual = DefaultVisual(display, screen);
     // Only TrueColor pixels hold intensities; DirectColor ones index a colour map per
     // channel, so they are looked up like those of the other classes.
@@ -176,21 +180,49 @@ std::optional<ScreenPoint> X11Screen::GetCursorPos() {
 }
 
 ColourValue X11Screen::GetPixel(std::uintptr_t desktop, ScreenPoint at) {
+    return ReadSquare(desktop, at, 0).Centre();
+}
+
+// One image request for the part of the square on the screen; the rest stays unread.
+PixelSquare X11Screen::ReadSquare(std::uintptr_t desktop, ScreenPoint centre, int reach) {
+    PixelSquare square = UnreadSquare(centre, reach);
     // The protocol carries 16-bit coordinates: a larger one would wrap onto another pixel.
-    if (at.x < 0 || at.y < 0 || at.x > 32767 || at.y > 32767)
-        return CLR_INVALID;
-    XImage *image = XGetImage(x_->display, static_cast<Drawable>(desktop), at.x, at.y, 1, 1,
+    const int left = std::max(centre.x - reach, 0);
+    const int top = std::max(centre.y - reach, 0);
+    const int right = std::min({centre.x + reach + 1, x_->width, 32768});
+    const int bottom = std::min({centre.y + reach + 1, x_->height, 32768});
+    if (left >= right || top >= bottom)
+        return square;
+    const auto width = static_cast<unsigned>(right - left);
+    const auto height = static_cast<unsigned>(bottom - top);
+    XImage *image = XGetImage(x_->display, static_cast<Drawable>(desktop), left, top, width, height,
                               AllPlanes, ZPixmap);
     if (!image)
-        return CLR_INVALID;
-    const unsigned long pixel = XGetPixel(image, 0, 0);
+        return square;
+    const auto slot = [&](int x, int y) -> ColourValue & {
+        return square.pixels[static_cast<std::size_t>((y - centre.y + reach) * square.Side() + x -
+                                                      centre.x + reach)];
+    };
+    std::vector<XColor> looked; // pixels of a visual that indexes a colour map
+    for (int y = top; y < bottom; ++y)
+        for (int x = left; x < right; ++x) {
+            const unsigned long pixel = XGetPixel(image, x - left, y - top);
+            if (x_->trueColour)
+                slot(x, y) = DecodePixel(static_cast<std::uint32_t>(pixel), x_->masks);
+            else
+                looked.push_back(XColor{pixel, 0, 0, 0, 0, 0});
+        }
     XDestroyImage(image);
-    if (x_->trueColour)
-        return DecodePixel(static_cast<std::uint32_t>(pixel), x_->masks);
-    XColor colour{};
-    colour.pixel = pixel;
-    XQueryColor(x_->display, x_->colormap, &colour);
-    return RGB(colour.red >> 8u, colour.green >> 8u, colour.blue >> 8u);
+    if (looked.empty())
+        return square;
+    XQueryColors(x_->display, x_->colormap, looked.data(), static_cast<int>(looked.size()));
+    std::size_t next = 0;
+    for (int y = top; y < bottom; ++y)
+        for (int x = left; x < right; ++x) {
+            const XColor &colour = looked[next++];
+            slot(x, y) = RGB(colour.red >> 8u, colour.green >> 8u, colour.blue >> 8u);
+        }
+    return square;
 }
 
 std::uint16_t X11Screen::GetAsyncKeyState(int virtualKey) {

@@ -22,6 +22,7 @@ class X11Screen final : public ScreenReader {
     std::uintptr_t GetDesktopWindow() override;
     std::optional<ScreenPoint> GetCursorPos() override;
     ColourValue GetPixel(std::uintptr_t desktop, ScreenPoint at) override;
+    PixelSquare ReadSquare(std::uintptr_t desktop, ScreenPoint centre, int reach) override;
     std::uint16_t GetAsyncKeyState(int virtualKey) override;
 
     // False when the server offers no raw key events: then only a key still down at the poll

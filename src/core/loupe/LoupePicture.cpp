@@ -42,15 +42,14 @@ class Canvas {
     // A block at (left, top): the colour, or the hatch of a pixel not read; with a grid, its
     // first row and column are the grid's.
     void Block(int left, int top, int zoom, ColourValue colour, bool grid) {
+        // Worked out once a block, not once a pixel: a moving pointer draws every tick.
+        const std::uint32_t fill = colour == CLR_INVALID ? Face : Opaque(colour);
+        const std::uint32_t line = colour == CLR_INVALID || !grid ? fill : GridOver(colour);
         for (int y = 0; y < zoom; ++y)
             for (int x = 0; x < zoom; ++x) {
-                std::uint32_t pixel = 0;
-                if (colour == CLR_INVALID)
-                    pixel = (left + x + top + y) % 4 == 0 ? Ink : Face;
-                else if (grid && (x == 0 || y == 0))
-                    pixel = GridOver(colour);
-                else
-                    pixel = Opaque(colour);
+                std::uint32_t pixel = x == 0 || y == 0 ? line : fill;
+                if (colour == CLR_INVALID && (left + x + top + y) % 4 == 0)
+                    pixel = Ink;
                 Set(left + x, top + y, pixel);
             }
     }

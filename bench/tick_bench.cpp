@@ -327,21 +327,32 @@ int main(int argc, char *argv[]) {
     if (kalvor.isEmpty())
         return 0;
 
-    // The real program, once with the loupe hidden and once shown, the pointer still.
-    const ProgramCpu off = RunProgram(kalvor, false, programSeconds, still);
-    const ProgramCpu on = RunProgram(kalvor, true, programSeconds, still);
-    if (off.cpu < 0 || on.cpu < 0) {
-        std::fprintf(stderr, "tick_bench: %s did not run\n", qPrintable(kalvor));
-        return 1;
-    }
-    std::printf("The program sampling a still pointer for %d s (after 3 s to start):\n",
-                programSeconds);
+    // The real program with the loupe hidden and shown, by turns in two halves so that a
+    // change of load elsewhere falls on both; the pointer still.
+    ProgramCpu off{0, 0};
+    ProgramCpu on{0, 0};
+    for (int half = 0; half < 2; ++half)
+        for (ProgramCpu *sum : {&off, &on}) {
+            const ProgramCpu run = RunProgram(kalvor, sum == &on, programSeconds / 2, still);
+            if (run.cpu < 0) {
+                std::fprintf(stderr, "tick_bench: %s did not run\n", qPrintable(kalvor));
+                return 1;
+            }
+            sum->cpu += run.cpu;
+            sum->run += run.run;
+        }
+    std::printf("The program sampling a still pointer for %d s each (two runs of %d s after 3 s "
+                "to start):\n",
+                programSeconds / 2 * 2, programSeconds / 2);
     for (const auto &[name, cpu] : {std::pair{"loupe hidden", off}, std::pair{"loupe shown", on}})
         std::printf("  %-13s utime+stime %.2f s (%.2f%% of one core), scheduler %.3f s\n", name,
-                    cpu.cpu, 100.0 * cpu.cpu / programSeconds, cpu.run);
-    const double cpuRatio = on.cpu / std::max(off.cpu, 0.01);
+                    cpu.cpu, 100.0 * cpu.cpu / (programSeconds / 2 * 2), cpu.run);
+    // utime and stime count whole 10 ms ticks; the scheduler's nanoseconds say the same finer.
+    // The verdict takes the worse of the two.
+    const double byTicks = on.cpu / std::max(off.cpu, 0.01);
+    const double byScheduler = on.run / std::max(off.run, 1e-6);
     std::printf("%s: CPU, loupe shown / hidden = %.2fx by utime+stime, %.2fx by the scheduler "
                 "(target at most 1.50x)\n",
-                Verdict(cpuRatio, 1.5), cpuRatio, on.run / std::max(off.run, 1e-6));
+                Verdict(std::max(byTicks, byScheduler), 1.5), byTicks, byScheduler);
     return 0;
 }

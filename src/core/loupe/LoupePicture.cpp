@@ -42,17 +42,28 @@ class Canvas {
     // A block at (left, top): the colour, or the hatch of a pixel not read; with a grid, its
     // first row and column are the grid's.
     void Block(int left, int top, int zoom, ColourValue colour, bool grid) {
-        for (int y = 0; y < zoom; ++y)
-            for (int x = 0; x < zoom; ++x) {
-                std::uint32_t pixel = 0;
-                if (colour == CLR_INVALID)
-                    pixel = (left + x + top + y) % 4 == 0 ? Ink : Face;
-                else if (grid && (x == 0 || y == 0))
-                    pixel = GridOver(colour);
-                else
-                    pixel = Opaque(colour);
-                Set(left + x, top + y, pixel);
-            }
+        if (colour == CLR_INVALID) {
+            for (int y = 0; y < zoom; ++y)
+                for (int x = 0; x < zoom; ++x)
+                    Set(left + x, top + y, (left + x + top + y) % 4 == 0 ? Ink : Face);
+            return;
+        }
+        // Worked out once a block and written a row at a time: a moving pointer draws the
+        // whole picture every tick.
+        const std::uint32_t fill = Opaque(colour);
+        const std::uint32_t line = grid ? GridOver(colour) : fill;
+        const int first = std::max(left, 0);
+        const int past = std::min(left + zoom, LoupeViewSize);
+        if (first >= past)
+            return;
+        for (int y = std::max(top, 0); y < std::min(top + zoom, LoupeViewSize); ++y) {
+            std::uint32_t *row = pixels_.data() + static_cast<std::size_t>(y * LoupeViewSize);
+            const std::uint32_t pixel = y == top ? line : fill;
+            for (int x = first; x < past; ++x)
+                row[x] = pixel;
+            if (first == left)
+                row[left] = line;
+        }
     }
 
     // The one-pixel lines just inside (left, top) and just past (right, bottom).

@@ -203,12 +203,13 @@ PixelSquare X11Screen::ReadSquare(std::uintptr_t desktop, ScreenPoint centre, in
         return square.pixels[static_cast<std::size_t>((y - centre.y + reach) * square.Side() + x -
                                                       centre.x + reach)];
     };
+    const PixelDecoder decoder(x_->masks);
     std::vector<XColor> looked; // pixels of a visual that indexes a colour map
     for (int y = top; y < bottom; ++y)
         for (int x = left; x < right; ++x) {
             const unsigned long pixel = XGetPixel(image, x - left, y - top);
             if (x_->trueColour)
-                slot(x, y) = DecodePixel(static_cast<std::uint32_t>(pixel), x_->masks);
+                slot(x, y) = decoder.Decode(static_cast<std::uint32_t>(pixel));
             else
                 looked.push_back(XColor{pixel, 0, 0, 0, 0, 0});
         }

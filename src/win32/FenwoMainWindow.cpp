@@ -3,6 +3,7 @@
 #include "core/history/History.h"
 #include "core/history/StripGeometry.h"
 #include "core/window/WindowLayout.h"
+#include "platform/win32/Dib.h"
 #include "platform/win32/Text.h"
 #include "win32/DisplayMetrics.h"
 #include "win32/SwatchImage.h"
@@ -537,13 +538,7 @@ void FenwoMainWindow::PaintPicture(HDC dc, const RECT &area, ColourValue colour)
         return;
     const std::vector<std::uint32_t> pixels =
         SwatchPixels(colour, width, height, SystemSwatchColours());
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height; // top down
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
+    BITMAPINFO info = TopDownDib(width, height);
     SetDIBitsToDevice(dc, area.left, area.top, static_cast<DWORD>(width),
                       static_cast<DWORD>(height), 0, 0, 0, static_cast<UINT>(height), pixels.data(),
                       &info, DIB_RGB_COLORS);

@@ -2,6 +2,7 @@
 
 #include "core/FenwoMain.h"
 #include "core/loupe/LoupeMenu.h"
+#include "platform/win32/Dib.h"
 #include "platform/win32/Text.h"
 
 namespace {
@@ -71,13 +72,7 @@ void LoupePanel::Paint(HDC dc, const RECT &area) const {
         FillRect(dc, &area, GetSysColorBrush(COLOR_BTNFACE));
         return;
     }
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = LoupeViewSize;
-    info.bmiHeader.biHeight = -LoupeViewSize; // top down
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
+    BITMAPINFO info = TopDownDib(LoupeViewSize, LoupeViewSize);
     SetStretchBltMode(dc, COLORONCOLOR);
     StretchDIBits(dc, area.left, area.top, area.right - area.left, area.bottom - area.top, 0, 0,
                   LoupeViewSize, LoupeViewSize, pixels_.data(), &info, DIB_RGB_COLORS, SRCCOPY);

@@ -1,6 +1,7 @@
 #include "platform/win32/Win32Screen.h"
 
 #include "core/sampling/KeyState.h"
+#include "platform/win32/Dib.h"
 #include "platform/win32/SpaceWatch.h"
 
 #include <windows.h>
@@ -131,13 +132,7 @@ PixelSquare Win32Screen::ReadSquare(std::uintptr_t, ScreenPoint centre, int reac
     if (!screen)
         return square;
     HDC memory = CreateCompatibleDC(screen);
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = side;
-    info.bmiHeader.biHeight = -side; // top down
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
+    BITMAPINFO info = TopDownDib(side, side);
     void *bits = nullptr;
     HBITMAP dib = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     if (memory && dib && bits) {

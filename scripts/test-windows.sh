@@ -362,13 +362,17 @@ expect "the loupe's blocks are the screen's pixels around the pointer; past the 
 origin=$(echo "$state" | field origin)
 ox=${origin% *}
 oy=${origin#* }
+# The right button on the middle of the preview, and time for its menu to open.
+preview_menu() {
+    xdotool mousemove $((ox + 24 + 16)) $((oy + 8 + 16)) click 3
+    sleep 0.4
+}
 xdotool mousemove $((ox + 8 + 60)) $((oy + 144 + 60))
 for _ in 1 2 3 4 5; do
     xdotool click 5
     sleep 0.1
 done
-xdotool mousemove $((ox + 24 + 16)) $((oy + 8 + 16)) click 3
-sleep 0.4
+preview_menu
 xdotool key Down Down Down Down Down Down Down Down Down Down Return
 xdotool mousemove 600 400
 sleep 0.5
@@ -380,8 +384,7 @@ expect "zoomed out to 3 by the wheel, 3×3 from the menu (no hold): the blocks, 
 # Hidden by the menu's first entry, shown again by Shift+F10's: the frame shrinks and grows at
 # the bottom only.
 read -r fx fy fw fh <<<"$(echo "$state" | field frame)"
-xdotool mousemove $((ox + 24 + 16)) $((oy + 8 + 16)) click 3
-sleep 0.4
+preview_menu
 xdotool key Down Return
 sleep 0.4
 hidden=$(probe controls)

@@ -10,6 +10,13 @@ CommandOptions ParseOptions(const std::vector<std::string> &arguments,
         refused.message = "kalvor: " + why + '\n' + frontEnd.usage;
         return refused;
     };
+    // An option's value: after its '=', else the next argument, which it then takes.
+    const auto valueOf = [&arguments](std::string_view option, std::size_t &at) -> std::string {
+        const std::string &argument = arguments[at];
+        if (argument.size() > option.size())
+            return argument.substr(option.size() + 1);
+        return ++at < arguments.size() ? arguments[at] : std::string();
+    };
     CommandOptions run;
     bool printing = false;
     bool capturing = false;
@@ -30,11 +37,7 @@ CommandOptions ParseOptions(const std::vector<std::string> &arguments,
             continue;
         }
         if (argument == "--format" || argument.starts_with("--format=")) {
-            std::string value;
-            if (argument.size() > 8)
-                value = argument.substr(9);
-            else if (++i < arguments.size())
-                value = arguments[i];
+            const std::string value = valueOf("--format", i);
             const CodeFormat *format = FormatByWord(value);
             if (!format)
                 return refuse("--format takes " + FormatWords() + ", not '" + value + "'");
@@ -43,11 +46,7 @@ CommandOptions ParseOptions(const std::vector<std::string> &arguments,
             continue;
         }
         if (argument == "--average" || argument.starts_with("--average=")) {
-            std::string value;
-            if (argument.size() > 9)
-                value = argument.substr(10);
-            else if (++i < arguments.size())
-                value = arguments[i];
+            const std::string value = valueOf("--average", i);
             if (value != "1" && value != "3" && value != "5")
                 return refuse("--average takes 1, 3 or 5, not '" + value + "'");
             run.average = value[0] - '0';

@@ -1,7 +1,7 @@
 # Shared by scripts/build-windows.sh and scripts/test-windows.sh; sourced after scripts/lib.sh.
 
 WINDOWS_BUILD_PACKAGES=(cmake ninja-build g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
-                        nsis zip)
+                        nsis zip doctest-dev)
 WINDOWS_TEST_PACKAGES=(wine wine64 xvfb xdotool xclip x11-xserver-utils x11-utils imagemagick
                        fonts-ipafont-gothic g++ unzip)
 

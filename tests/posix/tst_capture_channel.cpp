@@ -1,7 +1,7 @@
 // The capture channel between `kalvor --capture` and the running copy, through real sockets.
 
 #include "platform/posix/CaptureChannel.h"
-#include "unit/Check.h"
+#include "unit/Testing.h"
 
 #include <algorithm>
 #include <filesystem>

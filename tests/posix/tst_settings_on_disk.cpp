@@ -4,7 +4,7 @@
 #include "core/settings/IniMod.h"
 #include "platform/posix/PosixFileStore.h"
 #include "posix/TempFolder.h"
-#include "unit/Check.h"
+#include "unit/Testing.h"
 #include "unit/support/ReportingSettings.h"
 
 #include <grp.h>
@@ -70,13 +70,13 @@ TEST_CASE("writes keep every other byte, the file's mode, and go through a link"
 
     const std::string target = s.folder / "elsewhere.ini";
     CHECK(Put(target, "[Output]\nType=1\n"));
-    CHECK(::unlink(s.path.c_str()) == 0 && ::symlink(target.c_str(), s.path.c_str()) == 0);
+    CHECK((::unlink(s.path.c_str()) == 0 && ::symlink(target.c_str(), s.path.c_str()) == 0));
     s.ini.WriteIni("Output", "Type", "2");
     CHECK(std::filesystem::is_symlink(s.path));
     CHECK_EQ(Contents(target), "[Output]\nType=2\n");
 
     // A link to a file not made yet: the file is made where the link points.
-    CHECK(::unlink(s.path.c_str()) == 0 && ::symlink("later/linked.ini", s.path.c_str()) == 0);
+    CHECK((::unlink(s.path.c_str()) == 0 && ::symlink("later/linked.ini", s.path.c_str()) == 0));
     CHECK(s.ini.WriteIni({{"Output", "Type", "1"}}));
     CHECK(std::filesystem::is_symlink(s.path));
     CHECK_EQ(Contents(s.folder / "later/linked.ini"), "[Output]\r\nType=1\r\n");
@@ -126,7 +126,7 @@ TEST_CASE("a file that cannot be written is left alone and said once, naming it"
     s.ini.WriteIni("Output", "Type", "3");
     CHECK(std::filesystem::is_directory(s.path));
     CHECK_EQ(s.reports.size(), size_t{1});
-    CHECK(!s.reports.empty() && s.reports[0].find(s.path) != std::string::npos);
+    CHECK((!s.reports.empty() && s.reports[0].find(s.path) != std::string::npos));
 
     // Every write bit taken away: meant to stay as it is, even for root.
     Settings readOnly;

@@ -1,5 +1,5 @@
 // Capturing with Space: the history strip and the clipboard, against a scripted desktop.
-#include "Check.h"
+#include "Testing.h"
 #include "support/Window.h"
 
 #include "core/history/StripGeometry.h"

@@ -1,6 +1,6 @@
 // The capture protocol both transports speak: what a request and an answer are, and what
 // `kalvor --capture` says for what it met.
-#include "Check.h"
+#include "Testing.h"
 #include "core/capture/CaptureProtocol.h"
 
 using namespace std::chrono_literals;

@@ -1,6 +1,6 @@
 // The table of code formats: the window's list, the words of --format, and the forms only
 // --print writes, checked against published reference values.
-#include "Check.h"
+#include "Testing.h"
 
 #include "core/colour/CodeFormats.h"
 
@@ -58,5 +58,5 @@ TEST_CASE("hsl, hsv and oklch of reference colours") {
 }
 
 int main(int argc, char **argv) {
-    return check::RunAll(argc, argv);
+    return doctest::Context(argc, argv).run();
 }

@@ -1,6 +1,6 @@
 // Where swatches stand and how the strip scrolls, far past 16-bit pixel counts; where a
 // window opens whose stored position may lie off every screen; and where its controls stand.
-#include "Check.h"
+#include "Testing.h"
 #include "core/history/StripGeometry.h"
 #include "core/window/WindowLayout.h"
 #include "core/window/WindowPlacement.h"
@@ -148,18 +148,18 @@ TEST_CASE("every control has one row, inside its container unless cut on purpose
         CHECK(names.insert(std::string(c.name)).second);
         CHECK(&ControlOf(c.id) == &c);
         CHECK(c.id != ControlId::FenwoMain);
-        CHECK(c.rect.width > 0 && c.rect.height > 0);
+        CHECK((c.rect.width > 0 && c.rect.height > 0));
         // The loupe panel's controls lie wholly below the others, the rest wholly above it.
         CHECK_EQ(OnLoupePanel(c),
                  c.container == ControlId::FenwoMain && c.rect.top >= ClientHeight);
-        CHECK(OnLoupePanel(c) || c.container != ControlId::FenwoMain ||
-              c.rect.Bottom() <= ClientHeight);
+        CHECK((OnLoupePanel(c) || c.container != ControlId::FenwoMain ||
+               c.rect.Bottom() <= ClientHeight));
         const PixelRect area = Inside(c.container);
         const bool startsInside = c.rect.left >= 0 && c.rect.top >= 0 && c.rect.left < area.width &&
                                   c.rect.top < area.height;
         const bool endsInside = c.rect.Right() <= area.width && c.rect.Bottom() <= area.height;
         if (!startsInside || endsInside == c.clipped)
-            check::Fail(__FILE__, __LINE__, std::string(c.name) + " against its container");
+            FAIL_CHECK(c.name << " against its container");
     }
     CHECK_EQ(ids.size(), std::size_t(ControlId::Label5)); // every id but the window's own
 }
@@ -175,11 +175,10 @@ TEST_CASE("siblings overlap only where one is meant to lie over the other") {
             if (b.id == a.overlies)
                 overlaidFound = overlap;
             else if (overlap)
-                check::Fail(__FILE__, __LINE__,
-                            std::string(a.name) + " overlaps " + std::string(b.name));
+                FAIL_CHECK(a.name << " overlaps " << b.name);
         }
         if (!overlaidFound) // behind it, beside it, or gone: the row no longer says how it stacks
-            check::Fail(__FILE__, __LINE__, std::string(a.name) + " does not lie over its sibling");
+            FAIL_CHECK(a.name << " does not lie over its sibling");
     }
 }
 

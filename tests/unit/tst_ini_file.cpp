@@ -1,6 +1,6 @@
 // The settings file through IniMod and the program's own reader and writer: defaults, limits,
 // odd files, one replacement per write, and a failure told once.
-#include "Check.h"
+#include "Testing.h"
 #include "core/settings/IniFileProfile.h"
 #include "core/settings/IniMod.h"
 #include "core/settings/OutputOptions.h"
@@ -122,7 +122,7 @@ TEST_CASE("a file that cannot be written is told once, and left as it was") {
         CHECK_EQ(s.files.replaceCalls, row.diskFull ? 3 : 0);
         CHECK_EQ(s.ini.ReadIni("Output", "Type", "0"), row.reads);
         if (s.reports.size() != 1)
-            check::Fail(__FILE__, __LINE__, std::string("  with a file that is ") + row.name);
+            FAIL_CHECK("  with a file that is " << row.name);
     }
 }
 

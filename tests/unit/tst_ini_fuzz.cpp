@@ -1,7 +1,7 @@
 // Random files thrown at the reader and the writer: nothing crashes, a written value reads
 // back, and every line the write did not touch stays byte for byte.
 // Usage: tst_ini_fuzz [rounds [seed]] (20000 rounds of a fixed seed by default).
-#include "Check.h"
+#include "Testing.h"
 #include "core/settings/IniText.h"
 
 #include <cstdlib>
@@ -83,7 +83,7 @@ TEST_CASE("random files") {
         (void)LookupValue(file, section, key);
         const auto written = SetValue(file, section, key, value);
         if (!written || LookupValue(*written, section, key) != value) {
-            check::Fail(__FILE__, __LINE__, "value not read back: " + where);
+            FAIL_CHECK("value not read back: " << where);
             continue;
         }
         // Old and new differ in one stretch: at most one old line, at most three new ones.
@@ -105,7 +105,7 @@ TEST_CASE("random files") {
                    after[head].size() - before[head].size() <= 2;
         }
         if (!kept)
-            check::Fail(__FILE__, __LINE__, "other lines changed: " + where);
+            FAIL_CHECK("other lines changed: " << where);
     }
 }
 
@@ -129,9 +129,7 @@ TEST_CASE("several keys in one pass are the same as one after another") {
             std::string asked;
             for (const IniEntry &entry : entries)
                 asked += " [" + entry.section + "] " + entry.key + "=" + entry.value;
-            check::Fail(__FILE__, __LINE__,
-                        "seed " + std::to_string(seed) + " round " + std::to_string(round) + asked +
-                            " in " + Escaped(file));
+            FAIL_CHECK("seed " << seed << " round " << round << asked << " in " << Escaped(file));
         }
     }
 }
@@ -141,5 +139,5 @@ int main(int argc, char **argv) {
         rounds = std::strtoul(argv[1], nullptr, 10);
     if (argc > 2)
         seed = std::strtoul(argv[2], nullptr, 10);
-    return check::RunAll(1, argv);
+    return doctest::Context(1, argv).run();
 }

@@ -1,5 +1,5 @@
 // The settings file's layout, byte for byte: what a read finds and what a write leaves.
-#include "Check.h"
+#include "Testing.h"
 #include "core/settings/IniText.h"
 
 #include <optional>

@@ -1,6 +1,6 @@
 // The loupe and the averaged sample: the square's mean, the loupe's picture, its settings and
 // menu, and how the window's logic reads, shows and keeps them.
-#include "Check.h"
+#include "Testing.h"
 #include "core/loupe/LoupeMenu.h"
 #include "core/loupe/LoupePicture.h"
 #include "core/sampling/ColourUnderPointer.h"
@@ -169,7 +169,7 @@ TEST_CASE("the window reads only its sample while the loupe is hidden, the squar
     t.desktop.pointer = ScreenPoint{10, 10};
     t.Tick();
     CHECK_EQ(t.desktop.pixelReads, 1);
-    CHECK(t.view.loupes.empty() && t.view.loupePanels.empty());
+    CHECK((t.view.loupes.empty() && t.view.loupePanels.empty()));
     t.w.PreviewMenu_Click(203); // 3×3 平均
     const int reads = t.desktop.pixelReads;
     t.Tick();

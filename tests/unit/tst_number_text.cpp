@@ -1,5 +1,5 @@
 // Number texts of the settings file, both ways, whatever locale wrote them.
-#include "Check.h"
+#include "Testing.h"
 #include "core/settings/NumberText.h"
 
 #include <cmath>
@@ -118,7 +118,7 @@ TEST_CASE("every single written with any separator reads back") {
                 rest.erase(at, written.size());
             for (size_t i = 0; i < rest.size(); ++i) {
                 const bool sign = (rest[i] == '-' || rest[i] == '+') && i > 0 && rest[i - 1] == 'e';
-                CHECK((rest[i] >= '0' && rest[i] <= '9') || rest[i] == 'e' || sign);
+                CHECK(((rest[i] >= '0' && rest[i] <= '9') || rest[i] == 'e' || sign));
             }
         }
     }

@@ -1,5 +1,5 @@
 // Screen pixels of any true-colour depth decoded to 0x00BBGGRR, and the Space key's latch.
-#include "Check.h"
+#include "Testing.h"
 #include "core/sampling/KeyState.h"
 #include "core/sampling/PixelDecode.h"
 

@@ -1,6 +1,6 @@
 // What the window shows for a colour value: swatch, components and code line, and the two
 // options that shape the code.
-#include "Check.h"
+#include "Testing.h"
 #include "core/colour/SwatchPaint.h"
 #include "support/Window.h"
 

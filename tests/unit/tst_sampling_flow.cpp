@@ -1,5 +1,5 @@
 // The sampling tick, the hold and their triggers, against a scripted desktop.
-#include "Check.h"
+#include "Testing.h"
 #include "core/sampling/ColourUnderPointer.h"
 #include "support/FakeDesktop.h"
 #include "support/Window.h"
@@ -40,7 +40,7 @@ TEST_CASE("Space holds the colour of that tick, and Space again samples on") {
     t.w.Form_Load();
     t.desktop.pixel = 0x0000FF;
     t.Tick(true);
-    CHECK(t.w.Held() && t.view.held);
+    CHECK((t.w.Held() && t.view.held));
     CHECK_EQ(t.view.interval, 200);
     CHECK_EQ(t.view.preview, 0x0000FF);
     t.desktop.pixel = 0x00FF00;
@@ -50,7 +50,7 @@ TEST_CASE("Space holds the colour of that tick, and Space again samples on") {
     CHECK_EQ(t.desktop.pixelReads, reads); // held: the screen is not read
     CHECK_EQ(t.view.preview, 0x0000FF);
     t.Tick(true);
-    CHECK(!t.w.Held() && !t.view.held);
+    CHECK((!t.w.Held() && !t.view.held));
     CHECK_EQ(t.view.interval, 50);
     CHECK_EQ(t.desktop.pixelReads, reads); // the releasing tick still shows the held colour
     t.Tick();

@@ -1,5 +1,5 @@
 // Start-up restores the settings file, closing writes it, against a scripted desktop.
-#include "Check.h"
+#include "Testing.h"
 #include "support/Window.h"
 
 #include <string>
@@ -113,7 +113,7 @@ TEST_CASE("positions that move nothing, and one moved onto the nearest screen") 
         t.w.Form_Load();
         CHECK(t.view.moves == row.moves);
         if (!(t.view.moves == row.moves))
-            check::Fail(__FILE__, __LINE__, std::string("  stored ") + row.stored);
+            FAIL_CHECK("  stored " << row.stored);
     }
 }
 

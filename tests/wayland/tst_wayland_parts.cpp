@@ -5,7 +5,7 @@
 #include "platform/wayland/RestoreToken.h"
 #include "platform/wayland/ScreenCastSession.h"
 #include "platform/wayland/StreamDemand.h"
-#include "unit/Check.h"
+#include "unit/Testing.h"
 
 #include <array>
 #include <cstdlib>
@@ -173,7 +173,7 @@ TEST_CASE("the restore token lives in the state folder, private, replaced whole"
     CHECK(token.Store("5f00-bbbb")); // a grant replaces the spent token
     CHECK_EQ(token.Load(), std::string("5f00-bbbb"));
     struct stat info {};
-    CHECK(stat(token.Path().c_str(), &info) == 0 && (info.st_mode & 0777) == 0600);
+    CHECK((stat(token.Path().c_str(), &info) == 0 && (info.st_mode & 0777) == 0600));
     CHECK(token.Store({}));
     CHECK_EQ(token.Load(), std::string());
     CHECK(!RestoreToken("/proc/no-such-place").Store("x"));
@@ -201,39 +201,39 @@ TEST_CASE("a paced stream rests between frames; a resume from a pause drops what
     constexpr std::int64_t ms = 1000000;
     constexpr std::int64_t rest = StreamPacer::SlowPeriodNs;
     StreamPacer pacer;
-    CHECK(pacer.Active() && pacer.Reading());
+    CHECK((pacer.Active() && pacer.Reading()));
     pacer.FullFrame(10 * ms); // full speed: frames change nothing
-    CHECK(pacer.Active() && pacer.NextWake() == 0);
+    CHECK((pacer.Active() && pacer.NextWake() == 0));
 
     CHECK(!pacer.Demand(StreamDemand::Paused)); // held
-    CHECK(!pacer.Active() && !pacer.Reading());
+    CHECK((!pacer.Active() && !pacer.Reading()));
     CHECK(!pacer.Demand(StreamDemand::Paused)); // minimised as well: no second resume
     CHECK(pacer.Demand(StreamDemand::Full));    // released: the kept frame is stale
-    CHECK(pacer.Active() && pacer.Reading());
+    CHECK((pacer.Active() && pacer.Reading()));
     CHECK(!pacer.Demand(StreamDemand::Full));
 
     // Over the window: run to the next frame, rest, run again once the period is out.
     CHECK(!pacer.Demand(StreamDemand::Slow));
     CHECK(pacer.Active());
     pacer.FullFrame(100 * ms);
-    CHECK(!pacer.Active() && pacer.Reading());
+    CHECK((!pacer.Active() && pacer.Reading()));
     CHECK_EQ(pacer.NextWake(), 100 * ms + rest);
     pacer.Wake(100 * ms + rest - 1); // early: keeps resting
     CHECK(!pacer.Active());
     pacer.Wake(100 * ms + rest);
-    CHECK(pacer.Active() && pacer.NextWake() == 0);
+    CHECK((pacer.Active() && pacer.NextWake() == 0));
     pacer.FullFrame(400 * ms);
     CHECK(!pacer.Active());
     // Resting is not a pause: leaving the window resumes at once and keeps the frame.
     CHECK(!pacer.Demand(StreamDemand::Full));
-    CHECK(pacer.Active() && pacer.NextWake() == 0);
+    CHECK((pacer.Active() && pacer.NextWake() == 0));
     pacer.Wake(400 * ms + rest); // a late timer of the slow pace changes nothing
     CHECK(pacer.Active());
     // Held while resting, then back over the window: a resume, run to a fresh frame.
     CHECK(!pacer.Demand(StreamDemand::Slow));
     pacer.FullFrame(500 * ms);
     CHECK(!pacer.Demand(StreamDemand::Paused));
-    CHECK(!pacer.Active() && pacer.NextWake() == 0);
+    CHECK((!pacer.Active() && pacer.NextWake() == 0));
     CHECK(pacer.Demand(StreamDemand::Slow));
     CHECK(pacer.Active());
 
@@ -241,7 +241,7 @@ TEST_CASE("a paced stream rests between frames; a resume from a pause drops what
     StreamPacer steady(false);
     CHECK(!steady.Demand(StreamDemand::Slow));
     steady.FullFrame(100 * ms);
-    CHECK(steady.Active() && steady.NextWake() == 0);
+    CHECK((steady.Active() && steady.NextWake() == 0));
     CHECK(!steady.Demand(StreamDemand::Paused));
     CHECK(!steady.Active());
     CHECK(steady.Demand(StreamDemand::Slow));
@@ -249,7 +249,7 @@ TEST_CASE("a paced stream rests between frames; a resume from a pause drops what
     pacer.FullFrame(2000 * ms);
     CHECK(!pacer.Active());
     pacer.SetRest(false);
-    CHECK(pacer.Active() && pacer.NextWake() == 0);
+    CHECK((pacer.Active() && pacer.NextWake() == 0));
     pacer.FullFrame(2100 * ms);
     CHECK(pacer.Active());
 }
@@ -343,7 +343,7 @@ TEST_CASE("the screen cast asks for consent, streams, and ends when the desktop 
         port.Take(),
         std::string(
             "status starting (connecting to the screen streams); connect fd 7 nodes 42 resting"));
-    CHECK(cast.CurrentStep() == Step::Streaming && !cast.Handshaking());
+    CHECK((cast.CurrentStep() == Step::Streaming && !cast.Handshaking()));
     cast.Closed();
     CHECK_EQ(port.Take(), std::string("status revoked"));
     CHECK(cast.CurrentStep() == Step::Idle);

@@ -1,5 +1,5 @@
 // The Windows desktop: where the settings go, the swatch picture and the clipboard.
-#include "Check.h"
+#include "Testing.h"
 #include "core/sampling/KeyState.h"
 #include "platform/win32/SettingsFolder.h"
 #include "platform/win32/SpaceWatch.h"
@@ -68,7 +68,7 @@ TEST_CASE("a swatch is its colour, a system colour's colour, or a hatch for a fa
     CHECK(std::all_of(face.begin(), face.end(), [](auto p) { return p == 0xC0C0C0u; }));
     const auto hatch = SwatchPixels(CLR_INVALID, 33, 33, colours);
     const auto ink = std::count(hatch.begin(), hatch.end(), 0x000000u);
-    CHECK(ink > 33 && ink < 33 * 33 / 2);
+    CHECK((ink > 33 && ink < 33 * 33 / 2));
     CHECK_EQ(ink + std::count(hatch.begin(), hatch.end(), 0xF0F0F0u), std::ptrdiff_t(33 * 33));
 }
 

@@ -1,5 +1,5 @@
 // The settings file through the platform's profile functions, as IniMod uses them.
-#include "Check.h"
+#include "Testing.h"
 #include "core/FenwoMain.h"
 #include "core/settings/IniMod.h"
 #include "platform/win32/PrivateProfile.h"
@@ -117,7 +117,7 @@ TEST_CASE("a settings folder named in any script reads and saves, through the wi
         FenwoMain window(view, desktop, settings);
         window.Form_Load();
         CHECK_EQ(view.moves.size(), size_t(1));
-        CHECK(!view.moves.empty() && view.moves.back().x == 100 && view.moves.back().y == 50);
+        CHECK((!view.moves.empty() && view.moves.back().x == 100 && view.moves.back().y == 50));
         CHECK_EQ(view.format, 2);
         window.Form_Moved(200, 60);
         int cancel = 0;

@@ -63,7 +63,7 @@ clipboard_text() { xclip -o -selection clipboard -t UTF8_STRING 2>/dev/null; }
 step "Unit tests built for Windows"
 for test in "$BUILD"/tests/win32/tst_*.exe; do
     if out=$(wine "$test" </dev/null 2>&1 | tr -d '\r'); then
-        pass "$(basename "$test"): $(echo "$out" | tail -n 1)"
+        pass "$(basename "$test"): $(echo "$out" | grep -m 1 'test cases:' | tr -s ' ')"
     else
         fail "$(basename "$test")"
         echo "$out" | sed 's/^/      /'

@@ -108,7 +108,7 @@ bool PutPointer(ScreenReader &screen, ScreenPoint at) {
 
 // Through the preview's menu and the wheel, as the user sets it.
 void SetLoupe(FenwoMain &core, bool visible, int zoom) {
-    for (const MenuEntry &entry : LoupeMenu(core.Loupe())) {
+    for (const MenuEntry &entry : LoupeMenu(core.Loupe(), core.Space())) {
         const LoupeSettings after = AfterMenuCommand(core.Loupe(), entry.command);
         if (entry.command != 0 && after.visible == visible && after.visible != core.Loupe().visible)
             core.PreviewMenu_Click(entry.command);

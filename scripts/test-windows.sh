@@ -172,7 +172,7 @@ expect "upper case off by a click, comma format chosen" \
 probe move 150 120 >/dev/null
 probe close >/dev/null
 expect "the settings file after the close box" "$(od -An -c "$APP/Kalvor.ini" | tr -s ' ' | tr -d '\n')" \
-    "$(printf '[Position]\r\nLeft=2250\r\nTop=1800\r\n[Output]\r\nUpperCase=0\r\nType=2\r\n[Loupe]\r\nVisible=0\r\nZoom=8\r\nSample=1\r\n' | od -An -c | tr -s ' ' | tr -d '\n')"
+    "$(printf '[Position]\r\nLeft=2250\r\nTop=1800\r\n[Output]\r\nUpperCase=0\r\nType=2\r\n[Loupe]\r\nVisible=0\r\nZoom=8\r\nSample=1\r\n[Colour]\r\nSpace=0\r\n' | od -An -c | tr -s ' ' | tr -d '\n')"
 
 start_kalvor
 sleep 0.3
@@ -400,7 +400,7 @@ expect "hidden: 274x140, 128 less, same corner, no panel; shown again as before"
 probe close >/dev/null
 expect "at the close, [Loupe] after the four keys as ever" \
     "$(tr -d '\r' <"$APP/Kalvor.ini" | tr '\n' ' ')" \
-    "[Position] Left=$((fx * 15)) Top=$((fy * 15)) [Output] UpperCase=0 Type=1 [Loupe] Visible=1 Zoom=3 Sample=3 "
+    "[Position] Left=$((fx * 15)) Top=$((fy * 15)) [Output] UpperCase=0 Type=1 [Loupe] Visible=1 Zoom=3 Sample=3 [Colour] Space=0 "
 start_kalvor
 xdotool mousemove 600 400
 sleep 0.5

@@ -1,8 +1,8 @@
 // The Linux colour engine against LittleCMS's own calculator, on colord's profiles, and on
 // bytes that are no profile.
-#include "Check.h"
 #include "platform/lcms/LcmsProfileEngine.h"
 #include "support/ProfileReferences.h"
+#include "unit/Check.h"
 
 TEST_CASE("colord's profiles to sRGB as transicc converts them, within 1 per channel") {
     LcmsProfileEngine engine;

@@ -6,7 +6,8 @@
 
 // The program's window and core on a desktop, the settings kept in memory.
 struct BenchWindow {
-    explicit BenchWindow(Desktop &desktop) : core(window, desktop, settings) {
+    explicit BenchWindow(Desktop &desktop, ProfileEngine *engine = nullptr)
+        : core(window, desktop, settings, engine) {
         window.Attach(core);
     }
     MemoryFileStore files;

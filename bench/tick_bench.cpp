@@ -1,5 +1,6 @@
-// One sampling tick against the bare reads it is made of, with the loupe hidden and shown; the
-// CPU the window spends while sampling a still pointer; and, given the program, the CPU the real
+// One sampling tick against the bare reads it is made of, with the loupe hidden and shown, and in
+// sRGB through a colour profile on the root against device values; the CPU the window spends
+// while sampling a still pointer; and, given the program, the CPU the real
 // window spends with the loupe shown against hidden. Usage:
 //   tick_bench [rounds] [cpu-seconds] [KALVOR [seconds-each]]
 // Needs an X display (bench/run-tick-bench.sh brings an Xvfb).
@@ -7,8 +8,11 @@
 #include "bench/ProcessStats.h"
 #include "core/loupe/LoupeMenu.h"
 #include "core/loupe/LoupePicture.h"
+#include "platform/lcms/LcmsProfileEngine.h"
 #include "platform/x11/X11Screen.h"
 #include "qt/QtDesktop.h"
+
+#include <xcb/xcb.h>
 
 #include <QApplication>
 #include <QCursor>
@@ -67,10 +71,13 @@ class WatchedReader final : public ScreenReader {
     }
     PixelSquare ReadSquare(std::uintptr_t desktop, ScreenPoint centre, int reach) override {
         largestReach = std::max(largestReach, reach);
-        return screen_.ReadSquare(desktop, centre, reach);
+        PixelSquare square = screen_.ReadSquare(desktop, centre, reach);
+        sawProfile = sawProfile || square.profile != nullptr;
+        return square;
     }
     std::uint16_t GetAsyncKeyState(int key) override { return screen_.GetAsyncKeyState(key); }
     int largestReach = -1;
+    bool sawProfile = false; // a read said its monitor has a colour profile
 
   private:
     ScreenReader &screen_;
@@ -108,7 +115,7 @@ bool PutPointer(ScreenReader &screen, ScreenPoint at) {
 
 // Through the preview's menu and the wheel, as the user sets it.
 void SetLoupe(FenwoMain &core, bool visible, int zoom) {
-    for (const MenuEntry &entry : LoupeMenu(core.Loupe())) {
+    for (const MenuEntry &entry : LoupeMenu(core.Loupe(), core.Space())) {
         const LoupeSettings after = AfterMenuCommand(core.Loupe(), entry.command);
         if (entry.command != 0 && after.visible == visible && after.visible != core.Loupe().visible)
             core.PreviewMenu_Click(entry.command);
@@ -116,9 +123,44 @@ void SetLoupe(FenwoMain &core, bool visible, int zoom) {
     core.Picture5_MouseWheel(zoom - core.Loupe().zoom);
 }
 
+// The root's "_ICC_PROFILE", as a colour-management daemon sets it.
+bool SetRootProfile(const QString &file) {
+    QFile in(file);
+    if (!in.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray bytes = in.readAll();
+    xcb_connection_t *c = xcb_connect(nullptr, nullptr);
+    const bool usable = !xcb_connection_has_error(c) && !bytes.isEmpty();
+    if (usable) {
+        const char name[] = "_ICC_PROFILE";
+        xcb_intern_atom_reply_t *atom =
+            xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, sizeof name - 1, name), nullptr);
+        if (atom)
+            xcb_change_property(c, XCB_PROP_MODE_REPLACE,
+                                xcb_setup_roots_iterator(xcb_get_setup(c)).data->root, atom->atom,
+                                XCB_ATOM_CARDINAL, 8, static_cast<std::uint32_t>(bytes.size()),
+                                bytes.constData());
+        free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr)); // a round trip
+        const bool set = atom != nullptr;
+        free(atom);
+        xcb_disconnect(c);
+        return set;
+    }
+    xcb_disconnect(c);
+    return false;
+}
+
+// "sRGB (プロファイル変換)" from the preview's menu, as the user chooses it.
+void ChooseSrgb(FenwoMain &core) {
+    for (const MenuEntry &entry : LoupeMenu(core.Loupe(), core.Space()))
+        if (SpaceOfMenuCommand(entry.command) == ColourSpace::Srgb)
+            core.PreviewMenu_Click(entry.command);
+}
+
 // A window of the program's own, on this desktop, its settings in memory.
 struct Sampler {
-    Sampler(QtDesktop &desktop, int x, int y, bool loupe, int zoom) : bench(desktop) {
+    Sampler(QtDesktop &desktop, int x, int y, bool loupe, int zoom, ProfileEngine *engine = nullptr)
+        : bench(desktop, engine) {
         FenwoMainWindow &w = bench.window;
         w.move(x, y);
         w.show();
@@ -208,6 +250,13 @@ int main(int argc, char *argv[]) {
     const int cpuSeconds = argc > 2 ? std::atoi(argv[2]) : 10;
     const QString kalvor = argc > 3 ? QString::fromLocal8Bit(argv[3]) : QString();
     const int programSeconds = argc > 4 ? std::atoi(argv[4]) : 20;
+    // Before the first read: the reader takes the profile when first asked.
+    const QString profile = "/usr/share/color/icc/colord/AdobeRGB1998.icc";
+    if (!SetRootProfile(profile)) {
+        std::fprintf(stderr, "tick_bench: cannot set %s on the root (colord-data)\n",
+                     qPrintable(profile));
+        return 1;
+    }
     auto screen = X11Screen::Open(qEnvironmentVariable("DISPLAY").toStdString());
     if (!screen) {
         std::fprintf(stderr, "tick_bench: no X display\n");
@@ -228,10 +277,13 @@ int main(int argc, char *argv[]) {
     Sampler hidden(desktop, 300, 330, false, 8);
     Sampler shown8(desktop, 300, 0, true, 8);
     Sampler shown2(desktop, 340, 40, true, 2);
+    LcmsProfileEngine engine;
+    Sampler srgb(desktop, 0, 330, false, 8, &engine);
+    ChooseSrgb(srgb.Core());
 
     // Interleaved, so that load from elsewhere falls on all alike.
     const std::uintptr_t root = screen->GetDesktopWindow();
-    Sampler *samplers[] = {&hidden, &shown8, &shown2};
+    Sampler *samplers[] = {&hidden, &shown8, &shown2, &srgb};
     std::vector<double> floor;
     std::vector<Row> squares;
     for (int zoom = LoupeSettings::MinZoom; zoom <= LoupeSettings::MaxZoom; ++zoom) {
@@ -242,7 +294,8 @@ int main(int argc, char *argv[]) {
     }
     std::vector<Row> ticks{{"tick, loupe hidden", {}},
                            {"tick, loupe shown, zoom 8 (15x15)", {}},
-                           {"tick, loupe shown, zoom 2 (59x59)", {}}};
+                           {"tick, loupe shown, zoom 2 (59x59)", {}},
+                           {"tick, loupe hidden, sRGB", {}}};
     int hiddenReach = -1; // the largest square a tick with the loupe hidden read
     QElapsedTimer clock;
     for (int i = 0; i < rounds; ++i) {
@@ -265,6 +318,12 @@ int main(int argc, char *argv[]) {
             ticks[s].samples.push_back(clock.nsecsElapsed() / 1000.0);
             if (s == 0)
                 hiddenReach = std::max(hiddenReach, reader.largestReach);
+        }
+        if (i == 0 && (!reader.sawProfile || srgb.Core().Space() != ColourSpace::Srgb ||
+                       srgb.Core().PreviewColour() == hidden.Core().PreviewColour())) {
+            std::fprintf(stderr, "tick_bench: no profile in effect (the sRGB tick shows the "
+                                 "device value): the sRGB row would measure nothing\n");
+            return 1;
         }
         if (i % 100 == 0)
             QCoreApplication::processEvents();
@@ -307,11 +366,13 @@ int main(int argc, char *argv[]) {
     std::printf("%s: the tick with the loupe hidden reads %dx%d squares (target 1x1: the "
                 "hidden loupe costs nothing)\n",
                 hiddenReach == 0 ? "ok" : "over", 2 * hiddenReach + 1, 2 * hiddenReach + 1);
-    for (std::size_t s = 1; s < ticks.size(); ++s)
+    for (std::size_t s = 1; s < 3; ++s)
         PrintRatio(ticks[s].name + " / floor", Summarise(ticks[s].samples), f, 2.0);
+    PrintRatio("tick in sRGB through Adobe RGB (1998) / tick in device values",
+               Summarise(ticks[3].samples), Summarise(ticks[0].samples), 1.1);
 
     // The window alone, its loupe hidden as the user first finds it.
-    for (Sampler *sampler : {&shown8, &shown2})
+    for (Sampler *sampler : {&shown8, &shown2, &srgb})
         sampler->bench.window.hide();
     hidden.bench.window.Timer1->start();
     const double cpuBefore = CpuSeconds();

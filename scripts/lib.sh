@@ -25,9 +25,10 @@ ensure_packages() {
 
 BUILD_PACKAGES=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-svg-dev libx11-dev
                 libxi-dev libgl-dev fonts-ipafont-gothic doctest-dev
-                libpipewire-0.3-dev libsystemd-dev libwayland-dev wayland-protocols qt6-wayland)
+                libpipewire-0.3-dev libsystemd-dev libwayland-dev wayland-protocols qt6-wayland
+                liblcms2-dev libxrandr-dev)
 TEST_PACKAGES=(xvfb xdotool xclip x11-xserver-utils x11-apps xauth desktop-file-utils appstream
-               dpkg-dev file groff-base)
+               dpkg-dev file groff-base liblcms2-utils colord-data)
 
 # configure_and_build DIR BUILD_TYPE [CMAKE_ARGS...]
 configure_and_build() {

@@ -172,7 +172,7 @@ expect "upper case off by a click, comma format chosen" \
 probe move 150 120 >/dev/null
 probe close >/dev/null
 expect "the settings file after the close box" "$(od -An -c "$APP/Kalvor.ini" | tr -s ' ' | tr -d '\n')" \
-    "$(printf '[Position]\r\nLeft=2250\r\nTop=1800\r\n[Output]\r\nUpperCase=0\r\nType=2\r\n[Loupe]\r\nVisible=0\r\nZoom=8\r\nSample=1\r\n' | od -An -c | tr -s ' ' | tr -d '\n')"
+    "$(printf '[Position]\r\nLeft=2250\r\nTop=1800\r\n[Output]\r\nUpperCase=0\r\nType=2\r\n[Loupe]\r\nVisible=0\r\nZoom=8\r\nSample=1\r\n[Colour]\r\nSpace=0\r\n' | od -An -c | tr -s ' ' | tr -d '\n')"
 
 start_kalvor
 sleep 0.3
@@ -324,6 +324,39 @@ probe close "$second" >/dev/null
 expect "no running copy: exit 1, one line on standard error" \
     "$(kalvor_cli --capture)" "1||kalvor: no running copy of Kalvor in this session~"
 
+step "kalvor.exe --print --space: through the monitor's colour profile"
+# near A B: whether two #RRGGBB codes are within 1 per channel.
+near() {
+    local i d
+    for i in 1 3 5; do
+        d=$((16#${1:i:2} - 16#${2:i:2}))
+        [ "${d#-}" -le 1 ] || { echo "no: $1 against $2"; return; }
+    done
+    echo yes
+}
+xsetroot -solid '#8040C8'
+xdotool mousemove 700 600
+colour_folder="$WINEPREFIX/drive_c/windows/system32/spool/drivers/color"
+mntr='HKLM\Software\Microsoft\Windows NT\CurrentVersion\ICM\mntr'
+expect "no profile of its own (the system's sRGB): device values either way" \
+    "$(kalvor_cli --print --format html --upper --space device);$(kalvor_cli --print --format html --upper --space srgb)" \
+    "0|#8040C8|;0|#8040C8|"
+cp /usr/share/color/icc/colord/AdobeRGB1998.icc "$colour_folder/"
+wine reg add "$mntr" /v AdobeRGB1998.icc /t REG_SZ /d '' /f </dev/null >/dev/null 2>&1
+reference=$(printf '128 64 200\n' |
+    transicc -i /usr/share/color/icc/colord/AdobeRGB1998.icc -o '*sRGB' -t1 -n 2>/dev/null |
+    awk '{ for (i = 1; i <= 3; i++) { v = int($i + 0.5); v = v < 0 ? 0 : v > 255 ? 255 : v;
+                                      printf "%02X", v } }')
+srgb=$(kalvor_cli --print --format html --upper --space srgb)
+expect "Adobe RGB (1998) registered for the monitor: --space srgb within 1 of transicc's #$reference" \
+    "${srgb%%|#*}|$(near "$(echo "$srgb" | cut -d'|' -f2)" "#$reference")" "0|yes"
+expect "Adobe RGB (1998) registered: --space device, and the window's stored device values" \
+    "$(kalvor_cli --print --format html --upper --space device);$(kalvor_cli --print --format html --upper)" \
+    "0|#8040C8|;0|#8040C8|"
+wine reg delete "$mntr" /v AdobeRGB1998.icc /f </dev/null >/dev/null 2>&1
+expect "the profile unregistered: --space srgb gives the device value again" \
+    "$(kalvor_cli --print --format html --upper --space srgb)" "0|#8040C8|"
+
 step "The loupe and the averaged sample, on a pattern that encodes each pixel's place"
 expect "--help tells --average" "$(kalvor_cli --help | grep -c -e '--average 1|3|5\]' -e '--average N ')" "2"
 wine "$PROBE" pattern 300 >"$WORK/pattern.log" 2>/dev/null &
@@ -400,7 +433,7 @@ expect "hidden: 274x140, 128 less, same corner, no panel; shown again as before"
 probe close >/dev/null
 expect "at the close, [Loupe] after the four keys as ever" \
     "$(tr -d '\r' <"$APP/Kalvor.ini" | tr '\n' ' ')" \
-    "[Position] Left=$((fx * 15)) Top=$((fy * 15)) [Output] UpperCase=0 Type=1 [Loupe] Visible=1 Zoom=3 Sample=3 "
+    "[Position] Left=$((fx * 15)) Top=$((fy * 15)) [Output] UpperCase=0 Type=1 [Loupe] Visible=1 Zoom=3 Sample=3 [Colour] Space=0 "
 start_kalvor
 xdotool mousemove 600 400
 sleep 0.5

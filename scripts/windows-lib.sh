@@ -3,7 +3,7 @@
 WINDOWS_BUILD_PACKAGES=(cmake ninja-build g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
                         nsis zip doctest-dev)
 WINDOWS_TEST_PACKAGES=(wine wine64 xvfb xdotool xclip x11-xserver-utils x11-utils imagemagick
-                       fonts-ipafont-gothic g++ unzip)
+                       fonts-ipafont-gothic g++ unzip liblcms2-utils colord-data)
 
 # windows_build DIR: kalvor.exe, its tests and the probe, cross-built in DIR.
 windows_build() {

@@ -3,8 +3,8 @@
 
 #include "core/colour/CodeFormats.h"
 
-FenwoMain::FenwoMain(WindowView &view, Desktop &desktop, IniMod &settings)
-    : view_(view), desktop_(desktop), settings_(settings) {}
+FenwoMain::FenwoMain(WindowView &view, Desktop &desktop, IniMod &settings, ProfileEngine *engine)
+    : view_(view), desktop_(desktop), settings_(settings), conversion_(engine) {}
 
 void FenwoMain::ShowColor(ColourValue colour) {
     preview_ = colour;

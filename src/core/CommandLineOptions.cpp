@@ -1,6 +1,7 @@
 #include "core/CommandLineOptions.h"
 
 #include "core/colour/CodeFormats.h"
+#include "core/settings/ColourSetting.h"
 
 CommandOptions ParseOptions(const std::vector<std::string> &arguments,
                             const FrontEndOptions &frontEnd) {
@@ -53,6 +54,15 @@ CommandOptions ParseOptions(const std::vector<std::string> &arguments,
             printOption = true;
             continue;
         }
+        if (argument == "--space" || argument.starts_with("--space=")) {
+            const std::string value = valueOf("--space", i);
+            const auto space = ColourSpaceOfWord(value);
+            if (!space)
+                return refuse("--space takes device or srgb, not '" + value + "'");
+            run.space = static_cast<int>(*space);
+            printOption = true;
+            continue;
+        }
         if (argument == "--help" || argument == "-h")
             return {CommandOptions::Help, frontEnd.usage + frontEnd.help};
         if (argument == "--version" || argument == "-v")
@@ -70,7 +80,7 @@ CommandOptions ParseOptions(const std::vector<std::string> &arguments,
     if (capturing && (printing || printOption))
         return refuse("--capture takes no --print options");
     if (printOption && !printing)
-        return refuse("--format, --lower, --upper and --average go with --print");
+        return refuse("--format, --lower, --upper, --average and --space go with --print");
     if (capturing)
         run.action = CommandOptions::Capture;
     if (printing)
@@ -84,7 +94,7 @@ std::string UsageText(const HelpWords &words) {
     usage.append(words.displayOption).append("\n       kalvor --print [--format ");
     for (const CodeFormat &format : CodeFormats())
         usage.append(&format == CodeFormats().data() ? "" : "|").append(format.word);
-    return usage.append("] [--lower|--upper] [--average 1|3|5]")
+    return usage.append("] [--lower|--upper] [--average 1|3|5] [--space device|srgb]")
         .append(words.displayOption)
         .append("\n");
 }
@@ -121,6 +131,15 @@ std::string HelpText(const HelpWords &words) {
                 "                 for --print: the case of hexadecimal codes; the window's by "
                 "default\n"
                 "  --average N    for --print: the mean of the N x N pixels around the pointer\n"
-                "                 (1, 3 or 5), rounded; the window's sample by default\n");
+                "                 (1, 3 or 5), rounded; the window's sample by default\n"
+                "  --space S      for --print: what the numbers are; the window's by default\n"
+                "                   device  the value in the frame buffer, as the display\n"
+                "                           gets it: for matching pixels, or where no\n"
+                "                           colour profile is set\n"
+                "                   srgb    converted from the display's colour profile to\n"
+                "                           sRGB: the colour as seen, for web and design\n"
+                "                           work on a wide-gamut or calibrated display;\n"
+                "                           the device value where the display has no\n"
+                "                           profile or hands over sRGB already\n");
     return help.append(words.toolkitNote);
 }

@@ -7,13 +7,14 @@
 #include <vector>
 
 // Kalvor's own options (--help, --version, --capture, --print with --format, --lower,
-// --upper, --average), read by the same rules on every desktop. Texts are UTF-8.
+// --upper, --average, --space), read by the same rules on every desktop. Texts are UTF-8.
 struct CommandOptions {
     enum Action { Run, Help, Version, Misuse, Capture, Print } action = Run;
     std::string message; // the help, the version, or why the line was refused and the usage
     int format = -2;     // --format for --print: a list index, or -2 for the stored one
     int upperCase = -1;  // --upper 1, --lower 0, or -1 for the stored case
     int average = 0;     // --average for --print: the sample's side, or 0 for the stored one
+    int space = -1;      // --space for --print: 0 device, 1 sRGB, or -1 for the stored one
 };
 
 // What a front-end adds to the rules: its usage lines, its help after them, its version, and

@@ -48,6 +48,7 @@ class BackedDesktop : public Desktop {
     PixelSquare ReadSquare(std::uintptr_t desktop, ScreenPoint centre, int reach) override {
         return screen_.ReadSquare(desktop, centre, reach);
     }
+    bool PixelsInSrgb() override { return screen_.PixelsInSrgb(); }
     std::uint16_t GetAsyncKeyState(int virtualKey) override {
         return screen_.GetAsyncKeyState(virtualKey);
     }

@@ -3,6 +3,7 @@
 #include "core/Desktop.h"
 #include "core/WindowView.h"
 #include "core/colour/CodeText.h"
+#include "core/colour/ProfileConversion.h"
 #include "core/history/History.h"
 #include "core/loupe/LoupeSettings.h"
 #include "core/sampling/PixelSquare.h"
@@ -24,7 +25,10 @@ class FenwoMain {
     static constexpr int SamplingPeriod = 50; // ms between ticks while sampling
     static constexpr int HeldPeriod = 200;    // ms between ticks while held
 
-    FenwoMain(WindowView &view, Desktop &desktop, IniMod &settings);
+    // engine: the platform's colour engine, for sRGB from the monitors' profiles; without one
+    // the numbers stay device values.
+    FenwoMain(WindowView &view, Desktop &desktop, IniMod &settings,
+              ProfileEngine *engine = nullptr);
     ~FenwoMain();
     FenwoMain(const FenwoMain &) = delete;
     FenwoMain &operator=(const FenwoMain &) = delete;
@@ -39,6 +43,8 @@ class FenwoMain {
     int TimerInterval() const { return held_ ? HeldPeriod : SamplingPeriod; }
     std::uintptr_t DesktopWnd() const { return desktopWnd_; }
     const LoupeSettings &Loupe() const { return loupe_; }
+    // What the numbers are: the device's values, or sRGB through the monitor's profile.
+    ColourSpace Space() const { return space_; }
     // The client area's height: taller by the loupe panel while it shows.
     int ClientAreaHeight() const;
 
@@ -111,6 +117,8 @@ class FenwoMain {
     int SquareReach() const;
     void ReadSquare(ScreenPoint centre);
     void ShowLoupe();
+    void ShowSample();
+    void SetColourSpace(ColourSpace space);
 
     WindowView &view_;
     Desktop &desktop_;
@@ -128,6 +136,10 @@ class FenwoMain {
     LoupeSettings loupe_;
     PixelSquare square_; // the last read around the pointer: what the sample and loupe show
     PixelSquare shownSquare_;
+    ColourSpace space_ = ColourSpace::Device;
+    ProfileConversion conversion_;
+    bool previewFromRead_ = false; // the preview shows square_'s sample, not a pick or a swatch
+    std::string shownSource_;      // the preview's tooltip line on what the numbers are
     LoupeSettings shownLoupe_;
 
     int left_ = 0; // the frame's top-left corner, in window coordinates

@@ -24,6 +24,7 @@ void FenwoMain::HScroll1_Scroll(int value) {
 void FenwoMain::Picture3_Click(std::int64_t Index) {
     if (Index < 0 || Index >= history_.Count())
         return;
+    previewFromRead_ = false;
     ShowColor(history_.Swatch(Index));
     CopyColor();
 }

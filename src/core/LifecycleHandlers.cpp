@@ -1,6 +1,7 @@
 // Start-up restores the settings file; every close saves it.
 #include "core/FenwoMain.h"
 #include "core/sampling/KeyState.h"
+#include "core/settings/ColourSetting.h"
 #include "core/settings/NumberText.h"
 #include "core/settings/OutputOptions.h"
 #include "core/window/WindowPlacement.h"
@@ -62,6 +63,7 @@ void FenwoMain::Form_Load() {
     {
         const IniMod::ReadPass pass(settings_);
         SetLoupe(StoredLoupe(settings_)); // first: the window's height depends on it
+        SetColourSpace(StoredColourSpace(settings_));
         RestorePosition();
         RestoreUpperCase();
         RestoreOutputFormat();
@@ -109,6 +111,8 @@ void FenwoMain::Form_QueryUnload(int &Cancel, int UnloadMode) {
     entries.push_back({"Output", "UpperCase", std::to_string(upperCase_)});
     entries.push_back({"Output", "Type", std::to_string(listIndex_)});
     for (IniEntry &entry : LoupeEntries(loupe_))
+        entries.push_back(std::move(entry));
+    for (IniEntry &entry : ColourEntries(space_))
         entries.push_back(std::move(entry));
     settings_.WriteIni(entries);
 }

@@ -10,6 +10,10 @@ int FenwoMain::ClientAreaHeight() const {
 }
 
 void FenwoMain::PreviewMenu_Click(int command) {
+    if (const auto space = SpaceOfMenuCommand(command)) {
+        SetColourSpace(*space);
+        return;
+    }
     SetLoupe(AfterMenuCommand(loupe_, command));
 }
 

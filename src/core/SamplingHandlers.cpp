@@ -8,7 +8,7 @@ void FenwoMain::Timer1_Timer() {
             ReadSquare(*pointer);
         else
             square_ = {};
-        ShowColor(AverageOf(square_, loupe_.sample));
+        ShowSample();
         ShowLoupe();
     }
     // The one place a polled Space press becomes a capture request; one already waiting is
@@ -28,6 +28,7 @@ void FenwoMain::Timer1_Timer() {
 void FenwoMain::ColourPicked(ColourValue colour) {
     if (colour == CLR_INVALID)
         return;
+    previewFromRead_ = false;
     ShowColor(colour);
     if (!held_)
         SetHold(true); // the next ticks would read nothing over it

@@ -51,6 +51,10 @@ class ScreenReader {
         return square;
     }
 
+    // True where the desktop hands over pixels already in sRGB (a compositor that composes in
+    // sRGB): no monitor's profile applies, and the device value is the sRGB one.
+    virtual bool PixelsInSrgb() { return false; }
+
     // KeyDownNow while the key is down, KeyPressedSince when it went down since the previous
     // query. Only VK_SPACE is watched; other keys answer 0.
     virtual std::uint16_t GetAsyncKeyState(int virtualKey) = 0;

@@ -24,6 +24,9 @@ class WindowView {
     virtual void ShowFormat(int listIndex) = 0;           // Combo1's entry, -1 for none
     // Why the screen cannot be read, shown on the preview (its tooltip); empty while it can.
     virtual void ShowReadProblem(const std::string &problem) = 0;
+    // What the numbers are (device values, or sRGB through the named profile, or why not),
+    // one line added to the preview's tooltip while the screen can be read.
+    virtual void ShowColourSource(const std::string &line) = 0;
     // The strip (Picture4 and its swatches) and its scroll bar (HScroll1).
     virtual void ShowHistory(const History &history) = 0;
 

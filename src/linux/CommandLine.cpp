@@ -84,5 +84,6 @@ CommandLine ParseCommandLine(const QStringList &arguments) {
     run.format = options.format;
     run.upperCase = options.upperCase;
     run.average = options.average;
+    run.space = options.space;
     return run;
 }

@@ -10,6 +10,7 @@ struct CommandLine {
     int format = -2;    // --format for --print: a list index, or -2 for the stored one
     int upperCase = -1; // --upper 1, --lower 0, or -1 for the stored case
     int average = 0;    // --average for --print: the sample's side, or 0 for the stored one
+    int space = -1;     // --space for --print: 0 device, 1 sRGB, or -1 for the stored one
 };
 
 // Reads Kalvor's own options (--help, --version, --capture, --print with --format, --lower,

@@ -2,7 +2,9 @@
 
 #include "core/loupe/LoupeSettings.h"
 #include "core/sampling/ColourUnderPointer.h"
+#include "core/settings/ColourSetting.h"
 #include "core/settings/OutputOptions.h"
+#include "platform/lcms/LcmsProfileEngine.h"
 #include "platform/posix/CaptureChannel.h"
 #include "platform/x11/X11Screen.h"
 #include "qt/Say.h"
@@ -11,6 +13,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <thread>
 #ifdef KALVOR_WITH_WAYLAND
 #include "platform/wayland/WaylandScreenReader.h"
@@ -21,6 +24,24 @@ namespace {
 int Fail(const std::string &why) {
     Say(why);
     return 1;
+}
+
+std::optional<ColourSpace> AskedSpace(const CommandLine &command) {
+    if (command.space < 0)
+        return std::nullopt;
+    return static_cast<ColourSpace>(command.space);
+}
+
+// Reads the colour under the pointer as the command asks, else as settings say.
+PointerColour ReadColour(const CommandLine &command, IniMod &settings, ScreenReader &screen,
+                         std::string_view noPointer) {
+    LcmsProfileEngine engine;
+    PointerColour read =
+        ColourUnderPointer(screen, PrintedSampleSide(settings, command.average), noPointer,
+                           PrintedColourSpace(settings, AskedSpace(command)), &engine);
+    if (!read.warning.empty())
+        Say(read.warning);
+    return read;
 }
 
 // Prints the code of colour as the command asked, else as settings say.
@@ -60,8 +81,7 @@ int PrintColourUnderPointer(const CommandLine &command, const QString &displayNa
     if (!screen)
         return Fail("cannot open X display \"" + name + "\"");
     const PointerColour read =
-        ColourUnderPointer(*screen, PrintedSampleSide(settings, command.average),
-                           "the pointer is on another screen of this display");
+        ReadColour(command, settings, *screen, "the pointer is on another screen of this display");
     if (!read.Read())
         return Fail(read.problem);
 
@@ -79,8 +99,9 @@ int PrintColourThroughPortal(const CommandLine &command, IniMod &settings,
         const WaylandScreenReader::Status status = reader.CurrentStatus();
         const auto waited = std::chrono::steady_clock::now() - start;
         if (status.state == State::Sampling) {
-            const int side = PrintedSampleSide(settings, command.average);
-            if (const PointerColour read = ColourUnderPointer(reader, side); read.Read())
+            if (const PointerColour read =
+                    ReadColour(command, settings, reader, "the pointer's position cannot be read");
+                read.Read())
                 return Print(command, read.colour, settings);
             // Long enough for the reader to ask twice for a picture that was lost.
             if (waited > std::chrono::seconds(7))

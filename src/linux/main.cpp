@@ -7,6 +7,7 @@
 #include "linux/DisplayChoice.h"
 #include "linux/SettingsLocation.h"
 #include "linux/TerminationSignals.h"
+#include "platform/lcms/LcmsProfileEngine.h"
 #include "platform/posix/PosixFileStore.h"
 #include "platform/x11/X11Screen.h"
 #include "qt/FenwoMainWindow.h"
@@ -101,7 +102,8 @@ int main(int argc, char *argv[]) {
     QtDesktop desktop(session->Screen(), [] { return NativeSettingsFolder(ProgramFolder()); });
     // The program owns the window's logic; the window shows it and hands it every event.
     FenwoMainWindow window;
-    FenwoMain core(window, desktop, settings);
+    LcmsProfileEngine colours;
+    FenwoMain core(window, desktop, settings, &colours);
     window.Attach(core);
     session->Attach(window, core);
     openWindow = &window;

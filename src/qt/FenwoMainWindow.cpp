@@ -122,7 +122,22 @@ void FenwoMainWindow::SetWindowTopmost() {
 }
 
 void FenwoMainWindow::ShowReadProblem(const std::string &problem) {
-    Picture1->setToolTip(problem.empty() ? PreviewTip() : QString::fromStdString(problem));
+    readProblem_ = problem;
+    ShowPreviewTip();
+}
+
+void FenwoMainWindow::ShowColourSource(const std::string &line) {
+    colourSource_ = line;
+    ShowPreviewTip();
+}
+
+void FenwoMainWindow::ShowPreviewTip() {
+    if (!readProblem_.empty())
+        Picture1->setToolTip(QString::fromStdString(readProblem_));
+    else if (colourSource_.empty())
+        Picture1->setToolTip(PreviewTip());
+    else
+        Picture1->setToolTip(PreviewTip() + '\n' + QString::fromStdString(colourSource_));
 }
 
 void FenwoMainWindow::MoveWindow(int left, int top) {

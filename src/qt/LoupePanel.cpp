@@ -23,7 +23,7 @@ void FenwoMainWindow::ShowLoupe(const LoupePicture &picture) {
 void FenwoMainWindow::ShowPreviewMenu(const QPoint &at) {
     QMenu menu(this);
     menu.setFont(Label2->font()); // the window's Japanese face, not the menu's own
-    for (const MenuEntry &entry : LoupeMenu(core_->Loupe())) {
+    for (const MenuEntry &entry : LoupeMenu(core_->Loupe(), core_->Space())) {
         if (entry.command == 0) {
             menu.addSeparator();
             continue;

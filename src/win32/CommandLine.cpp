@@ -2,9 +2,11 @@
 
 #include "core/loupe/LoupeSettings.h"
 #include "core/sampling/ColourUnderPointer.h"
+#include "core/settings/ColourSetting.h"
 #include "core/settings/IniMod.h"
 #include "core/settings/OutputOptions.h"
 #include "platform/win32/CaptureChannel.h"
+#include "platform/win32/MscmsProfileEngine.h"
 #include "platform/win32/PrivateProfile.h"
 #include "platform/win32/SettingsFolder.h"
 #include "platform/win32/Text.h"
@@ -102,11 +104,17 @@ int PrintColourUnderPointer(const CommandOptions &command) {
     IniMod settings(profile);
     settings.SetIniPath(SettingsFolderOfThisProgram(false) + "\\Kalvor.ini");
     Win32Screen screen(false);
+    MscmsProfileEngine engine;
+    const std::optional<ColourSpace> asked =
+        command.space < 0 ? std::nullopt : std::optional(static_cast<ColourSpace>(command.space));
     const PointerColour read =
         ColourUnderPointer(screen, PrintedSampleSide(settings, command.average),
-                           "the pointer's position cannot be read; is the desktop locked?");
+                           "the pointer's position cannot be read; is the desktop locked?",
+                           PrintedColourSpace(settings, asked), &engine);
     if (!read.Read())
         return Fail(read.problem);
+    if (!read.warning.empty())
+        WriteError("kalvor: " + read.warning + "\n");
     const ColourValue pixel = read.colour;
     WriteOut(
         PrintedCode(settings, static_cast<ColourValue>(pixel), command.format, command.upperCase) +

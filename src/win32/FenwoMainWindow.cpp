@@ -182,6 +182,8 @@ void FenwoMainWindow::CreateControls() {
     tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP,
                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window_,
                                nullptr, instance_, nullptr);
+    // A width makes the tooltip break its lines at '\n': the tip, then what the numbers are.
+    SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, 480);
     TTTOOLINFOW tool{};
     tool.cbSize = sizeof tool;
     tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
@@ -193,13 +195,28 @@ void FenwoMainWindow::CreateControls() {
 }
 
 void FenwoMainWindow::ShowReadProblem(const std::string &problem) {
+    readProblem_ = problem;
+    ShowPreviewTip();
+}
+
+void FenwoMainWindow::ShowColourSource(const std::string &line) {
+    colourSource_ = line;
+    ShowPreviewTip();
+}
+
+void FenwoMainWindow::ShowPreviewTip() {
     if (tooltip_ == nullptr)
         return;
     TTTOOLINFOW tool{};
     tool.cbSize = sizeof tool;
     tool.hwnd = window_;
     tool.uId = reinterpret_cast<UINT_PTR>(Picture1);
-    std::wstring tip = Widen(problem.empty() ? ControlOf(ControlId::Picture1).tip : problem);
+    std::string text(ControlOf(ControlId::Picture1).tip);
+    if (!readProblem_.empty())
+        text = readProblem_;
+    else if (!colourSource_.empty())
+        text += "\n" + colourSource_;
+    std::wstring tip = Widen(text);
     tool.lpszText = tip.data();
     SendMessageW(tooltip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
 }

@@ -112,7 +112,7 @@ void TrackLoupeMenu(HWND owner, HWND preview, LPARAM at, FenwoMain &core) {
     HMENU menu = CreatePopupMenu();
     if (!menu)
         return;
-    for (const MenuEntry &entry : LoupeMenu(core.Loupe())) {
+    for (const MenuEntry &entry : LoupeMenu(core.Loupe(), core.Space())) {
         if (entry.command == 0)
             AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
         else

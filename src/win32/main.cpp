@@ -1,5 +1,6 @@
 // kalvor.exe: the window's logic on the Windows desktop.
 #include "core/settings/IniMod.h"
+#include "platform/win32/MscmsProfileEngine.h"
 #include "platform/win32/PrivateProfile.h"
 #include "platform/win32/Win32Screen.h"
 #include "win32/CommandLine.h"
@@ -73,7 +74,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
 
     // The program owns the window's logic; the window shows it and hands it every event.
     FenwoMainWindow window(instance, desktop);
-    FenwoMain core(window, desktop, settings);
+    MscmsProfileEngine colours;
+    FenwoMain core(window, desktop, settings, &colours);
     window.Attach(core);
     window.OnFirstPaint(SignalFirstPaint);
     if (!window.Create()) {

@@ -19,8 +19,9 @@ using x11test::KalvorWindow;
 using x11test::Output;
 using x11test::Run;
 
-// What a close writes of a loupe never touched, after the older keys.
-const QByteArray LoupeDefaults("[Loupe]\r\nVisible=0\r\nZoom=8\r\nSample=1\r\n");
+// What a close writes of a loupe and a colour space never touched, after the older keys.
+const QByteArray LoupeDefaults("[Loupe]\r\nVisible=0\r\nZoom=8\r\nSample=1\r\n"
+                               "[Colour]\r\nSpace=0\r\n");
 
 class X11SettingsTest : public QObject {
     Q_OBJECT
@@ -236,7 +237,8 @@ class X11SettingsTest : public QObject {
         QVERIFY(ChooseInPreviewMenu(id, 10));
         QTest::qWait(300);
         QVERIFY(EndBySignal(kalvor, SIGTERM));
-        const QByteArray kept = older + "[Loupe]\r\nVisible=1\r\nZoom=10\r\nSample=3\r\n";
+        const QByteArray kept =
+            older + "[Loupe]\r\nVisible=1\r\nZoom=10\r\nSample=3\r\n[Colour]\r\nSpace=0\r\n";
         QCOMPARE(Settings(), kept);
 
         // Shown again at once, with blocks of 10 pixels.

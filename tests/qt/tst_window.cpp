@@ -160,7 +160,21 @@ class WindowTest : public QObject {
         QCOMPARE(ClipboardText(), QStringLiteral("#1E69D2"));
         screen.readState = {};
         w.Core().ReaderStateChanged();
-        QCOMPARE(w.Picture1->toolTip(), PreviewTip());
+        QVERIFY(w.Picture1->toolTip().startsWith(PreviewTip())); // and, after a tick, a line more
+    }
+
+    void theTipSaysWhatTheNumbersAreWhileTheScreenCanBeRead() {
+        FenwoMainWindow &w = Shown();
+        w.Core().Timer1_Timer();
+        const QString reading =
+            PreviewTip() + QStringLiteral("\nデバイス値 (ディスプレイのプロファイルなし)");
+        QCOMPARE(w.Picture1->toolTip(), reading);
+        screen.readState = {ReaderState::Refused, "refused"};
+        w.Core().ReaderStateChanged();
+        QCOMPARE(w.Picture1->toolTip(), QStringLiteral("refused"));
+        screen.readState = {};
+        w.Core().ReaderStateChanged();
+        QCOMPARE(w.Picture1->toolTip(), reading);
     }
 
     void optionsFollowTheCoreAndMoveTheFocusToTheCode() {

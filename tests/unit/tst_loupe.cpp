@@ -142,15 +142,21 @@ TEST_CASE("[Loupe] keys: what is stored when valid, the default otherwise, writt
     }
 }
 
-TEST_CASE("the preview's menu: the loupe, its zoom and the sample, each checked as it is") {
+TEST_CASE("the preview's menu: the loupe, its zoom, the sample and the space, each checked") {
     LoupeSettings loupe;
-    std::vector<MenuEntry> menu = LoupeMenu(loupe);
+    std::vector<MenuEntry> menu = LoupeMenu(loupe, ColourSpace::Srgb);
     std::vector<std::string> texts;
     for (const MenuEntry &entry : menu)
         texts.push_back(entry.text + (entry.checked ? "*" : ""));
-    CHECK_EQ(texts, (std::vector<std::string>{"ルーペ", "", "2 倍", "3 倍", "4 倍", "6 倍", "8 倍*",
-                                              "12 倍", "16 倍", "", "1 ピクセル*", "3×3 平均",
-                                              "5×5 平均"}));
+    CHECK_EQ(texts,
+             (std::vector<std::string>{"ルーペ", "", "2 倍", "3 倍", "4 倍", "6 倍", "8 倍*",
+                                       "12 倍", "16 倍", "", "1 ピクセル*", "3×3 平均", "5×5 平均",
+                                       "", "デバイス値", "sRGB (プロファイル変換)*"}));
+    CHECK(SpaceOfMenuCommand(menu[14].command) == ColourSpace::Device);
+    CHECK(SpaceOfMenuCommand(menu[15].command) == ColourSpace::Srgb);
+    CHECK(AfterMenuCommand(loupe, menu[15].command) == loupe); // not the loupe's
+    CHECK(!SpaceOfMenuCommand(menu[12].command));
+    CHECK(LoupeMenu(loupe, ColourSpace::Device)[14].checked);
     loupe = AfterMenuCommand(loupe, menu[0].command);
     loupe = AfterMenuCommand(loupe, menu[3].command);
     loupe = AfterMenuCommand(loupe, menu[12].command);
@@ -214,6 +220,6 @@ TEST_CASE("[Loupe] is restored at start and written after the four older keys at
     t.w.Picture5_MouseWheel(-2);
     t.Close();
     CHECK_EQ(t.Ini(), "[Position]\nLeft=1500\nTop=3000\n[Output]\nUpperCase=0\nType=2\n"
-                      "[Loupe]\nVisible=1\nZoom=10\nSample=5\n");
+                      "[Loupe]\nVisible=1\nZoom=10\nSample=5\n[Colour]\nSpace=0\n");
 }
 CHECK_MAIN

@@ -6,9 +6,10 @@
 #include <vector>
 
 namespace {
-// What a close writes of a loupe never touched, after the older keys.
-const std::string LoupeDefaults = "[Loupe]\r\nVisible=0\r\nZoom=8\r\nSample=1\r\n";
-const std::string LfLoupeDefaults = "[Loupe]\nVisible=0\nZoom=8\nSample=1\n";
+// What a close writes of a loupe and a colour space never touched, after the older keys.
+const std::string LoupeDefaults =
+    "[Loupe]\r\nVisible=0\r\nZoom=8\r\nSample=1\r\n[Colour]\r\nSpace=0\r\n";
+const std::string LfLoupeDefaults = "[Loupe]\nVisible=0\nZoom=8\nSample=1\n[Colour]\nSpace=0\n";
 } // namespace
 
 TEST_CASE("first run without a file") {

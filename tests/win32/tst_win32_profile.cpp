@@ -126,7 +126,8 @@ TEST_CASE("a settings folder named in any script reads and saves, through the wi
         const std::string saved{std::istreambuf_iterator<char>(in), {}};
         CHECK_EQ(saved,
                  std::string("[Position]\r\nLeft=3000\r\nTop=900\r\n[Output]\r\nUpperCase=0\r\n"
-                             "Type=2\r\n[Loupe]\r\nVisible=0\r\nZoom=8\r\nSample=1\r\n"));
+                             "Type=2\r\n[Loupe]\r\nVisible=0\r\nZoom=8\r\nSample=1\r\n"
+                             "[Colour]\r\nSpace=0\r\n"));
         CHECK(desktop.said.empty());
     }
 }

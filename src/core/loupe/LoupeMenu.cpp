@@ -8,6 +8,7 @@ namespace {
 constexpr int ToggleLoupe = 1;
 constexpr int ZoomBase = 100;   // + the zoom
 constexpr int SampleBase = 200; // + the side
+constexpr int SpaceBase = 300;  // + "[Colour] Space"
 
 constexpr std::array ZoomChoices{2, 3, 4, 6, 8, 12, 16};
 constexpr std::array SampleChoices{1, 3, 5};
@@ -29,7 +30,7 @@ std::string ZoomWords(int zoom) {
     return std::to_string(zoom) + " 倍";
 }
 
-std::vector<MenuEntry> LoupeMenu(const LoupeSettings &loupe) {
+std::vector<MenuEntry> LoupeMenu(const LoupeSettings &loupe, ColourSpace space) {
     std::vector<MenuEntry> entries{{ToggleLoupe, "ルーペ", loupe.visible}, {}};
     for (const int zoom : ZoomChoices)
         entries.push_back({ZoomBase + zoom, ZoomWords(zoom), zoom == loupe.zoom});
@@ -37,7 +38,20 @@ std::vector<MenuEntry> LoupeMenu(const LoupeSettings &loupe) {
     for (const int side : SampleChoices)
         entries.push_back(
             {SampleBase + side, std::string(SampleWords(side)), side == loupe.sample});
+    entries.push_back({});
+    entries.push_back({SpaceBase + static_cast<int>(ColourSpace::Device), "デバイス値",
+                       space == ColourSpace::Device});
+    entries.push_back({SpaceBase + static_cast<int>(ColourSpace::Srgb), "sRGB (プロファイル変換)",
+                       space == ColourSpace::Srgb});
     return entries;
+}
+
+std::optional<ColourSpace> SpaceOfMenuCommand(int command) {
+    if (command == SpaceBase + static_cast<int>(ColourSpace::Device))
+        return ColourSpace::Device;
+    if (command == SpaceBase + static_cast<int>(ColourSpace::Srgb))
+        return ColourSpace::Srgb;
+    return std::nullopt;
 }
 
 LoupeSettings AfterMenuCommand(LoupeSettings loupe, int command) {

@@ -1,12 +1,15 @@
 #pragma once
 
+#include "core/colour/ProfileConversion.h"
 #include "core/loupe/LoupeSettings.h"
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
-// The preview's right-click menu: the loupe on or off, its zoom, and the sample's size. Both
+// The preview's right-click menu: the loupe on or off, its zoom, the sample's size, and what
+// the numbers are (device values or sRGB). Both
 // front-ends show these entries as they come and hand the chosen command back.
 struct MenuEntry {
     int command = 0;  // what FenwoMain::PreviewMenu_Click takes; 0 for a separator
@@ -14,7 +17,10 @@ struct MenuEntry {
     bool checked = false;
 };
 
-std::vector<MenuEntry> LoupeMenu(const LoupeSettings &loupe);
+std::vector<MenuEntry> LoupeMenu(const LoupeSettings &loupe, ColourSpace space);
+
+// The space a command of the menu chooses; nullopt for the loupe's commands and unknown ones.
+std::optional<ColourSpace> SpaceOfMenuCommand(int command);
 
 // The settings after a command of the menu; an unknown command changes nothing.
 LoupeSettings AfterMenuCommand(LoupeSettings loupe, int command);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/colour/ColourValue.h"
+#include "core/colour/ProfileConversion.h"
 #include "core/window/ScreenGeometry.h"
 
 #include <vector>
@@ -12,6 +13,11 @@ struct PixelSquare {
     ScreenPoint centre;
     int reach = 0;                   // pixels on each side of the centre: the side is 2 * reach + 1
     std::vector<ColourValue> pixels; // row by row, top left first
+    // The monitor the centre lies on, in the reader's order (X11: RandR's, Windows: the
+    // system's), and that monitor's colour profile: null where it has none or the platform
+    // hands over none. The pixels are the device's own values either way.
+    int monitor = 0;
+    ProfileBytes profile = nullptr;
 
     int Side() const { return 2 * reach + 1; }
     // The pixel dx, dy from the centre; CLR_INVALID outside the square.

@@ -109,6 +109,8 @@ class WaylandScreenReader : public ScreenReader {
     ColourValue GetPixel(std::uintptr_t desktop, ScreenPoint at) override;
     // From the newest full frames under one lock, each pixel from the monitor it lies on: the
     // centre is what GetPixel gives from the same frame. Unread unless sampling.
+    // The portal's frames are in the compositor's sRGB composition space already.
+    bool PixelsInSrgb() override { return true; }
     PixelSquare ReadSquare(std::uintptr_t desktop, ScreenPoint centre, int reach) override;
     // No program may watch the keyboard on Wayland: Space is the front-end's, while focused.
     std::uint16_t GetAsyncKeyState(int) override { return 0; }

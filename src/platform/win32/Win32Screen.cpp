@@ -122,6 +122,9 @@ BOOL CALLBACK AddMonitor(HMONITOR, HDC, LPRECT monitor, LPARAM data) {
 // monitors or past the edge blits as black: only pixels on a monitor count as read.
 PixelSquare Win32Screen::ReadSquare(std::uintptr_t, ScreenPoint centre, int reach) {
     PixelSquare square = UnreadSquare(centre, reach);
+    const MonitorProfiles::Found profile = profiles_.At(centre);
+    square.monitor = profile.monitor;
+    square.profile = profile.profile;
     const int side = square.Side();
     Monitors monitors{
         {centre.x - reach, centre.y - reach, centre.x + reach + 1, centre.y + reach + 1}, {}};

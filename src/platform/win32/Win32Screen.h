@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/ScreenReader.h"
+#include "platform/win32/MonitorProfiles.h"
 
 #include <cstdint>
 #include <thread>
@@ -29,4 +30,5 @@ class Win32Screen final : public ScreenReader {
     std::thread hookThread_;
     unsigned long hookThreadId_ = 0;
     bool hookInstalled_ = false;
+    MonitorProfiles profiles_;
 };

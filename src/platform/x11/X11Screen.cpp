@@ -2,6 +2,7 @@
 
 #include "core/sampling/KeyState.h"
 #include "core/sampling/PixelDecode.h"
+#include "platform/x11/X11Profiles.h"
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -78,6 +79,7 @@ struct X11Screen::Connection {
     KeyCode space = 0;
     int xiOpcode = -1;
     KeyStateLatch spaceState;
+    std::unique_ptr<X11Profiles> profiles;
 
     ~Connection() {
         if (display) {
@@ -90,6 +92,7 @@ struct X11Screen::Connection {
         while (XPending(display) > 0) {
             XEvent event;
             XNextEvent(display, &event);
+            profiles->Notice(event);
             XGenericEventCookie &cookie = event.xcookie;
             if (cookie.type != GenericEvent || cookie.extension != xiOpcode ||
                 !XGetEventData(display, &cookie))
@@ -127,6 +130,7 @@ std::unique_ptr<X11Screen> X11Screen::Open(const std::string &displayName) {
                 static_cast<std::uint32_t>(visual->blue_mask)};
     x->space = XKeysymToKeycode(display, XK_space);
     x->xiOpcode = SelectRawKeyEvents(display, x->root);
+    x->profiles = std::make_unique<X11Profiles>(display, x->root);
     if (x->space != 0)
         x->spaceState.SetDown(KeyDownInKeymap(display, x->space));
     return std::unique_ptr<X11Screen>(new X11Screen(std::move(x)));
@@ -186,6 +190,9 @@ ColourValue X11Screen::GetPixel(std::uintptr_t desktop, ScreenPoint at) {
 // One image request for the part of the square on the screen; the rest stays unread.
 PixelSquare X11Screen::ReadSquare(std::uintptr_t desktop, ScreenPoint centre, int reach) {
     PixelSquare square = UnreadSquare(centre, reach);
+    const X11Profiles::Found profile = x_->profiles->At(centre);
+    square.monitor = profile.monitor;
+    square.profile = profile.profile;
     // The protocol carries 16-bit coordinates: a larger one would wrap onto another pixel.
     const int left = std::max(centre.x - reach, 0);
     const int top = std::max(centre.y - reach, 0);

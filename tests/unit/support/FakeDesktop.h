@@ -40,6 +40,9 @@ class FakeDesktop final : public Desktop {
     int askAgains = 0;
     std::vector<std::function<void(ColourValue)>> picks; // open picks, answered by the test
     std::vector<std::string> *journal = nullptr; // shared with a FakeView to check call order
+    int monitor = 0;                             // what each read says of where it came from
+    ProfileBytes profile;                        // and of that monitor's colour profile
+    bool srgbPixels = false;                     // what PixelsInSrgb answers
 
     void PressSpaceOnce() { keyAnswers.push_back(KeyPressedSince); }
 
@@ -58,6 +61,13 @@ class FakeDesktop final : public Desktop {
         pixelDesktops.push_back(onDesktop);
         return paint ? paint(at) : pixel;
     }
+    PixelSquare ReadSquare(std::uintptr_t onDesktop, ScreenPoint centre, int reach) override {
+        PixelSquare square = Desktop::ReadSquare(onDesktop, centre, reach);
+        square.monitor = monitor;
+        square.profile = profile;
+        return square;
+    }
+    bool PixelsInSrgb() override { return srgbPixels; }
     std::uint16_t GetAsyncKeyState(int virtualKey) override {
         Note("GetAsyncKeyState");
         ++keyQueries;

@@ -32,6 +32,7 @@ class FakeView final : public WindowView {
     std::vector<ScreenPoint> moves;
     int interval = 0;
     std::vector<std::string> readProblems; // every ShowReadProblem, in order
+    std::vector<std::string> sources;      // every ShowColourSource, in order
     std::vector<bool> loupePanels;         // every ShowLoupePanel, in order
     std::vector<LoupePicture> loupes;      // every ShowLoupe, in order
 
@@ -61,6 +62,7 @@ class FakeView final : public WindowView {
         format = listIndex;
     }
     void ShowReadProblem(const std::string &problem) override { readProblems.push_back(problem); }
+    void ShowColourSource(const std::string &line) override { sources.push_back(line); }
     void ShowHistory(const History &history) override {
         strip = {history.Count(),         history.StripLeft(), history.StripWidth(),
                  history.ScrollEnabled(), history.ScrollMax(), history.ScrollValue()};

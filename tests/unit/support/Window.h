@@ -4,6 +4,7 @@
 #include "core/settings/IniFileProfile.h"
 #include "core/settings/IniMod.h"
 #include "support/FakeDesktop.h"
+#include "support/FakeEngine.h"
 #include "support/FakeView.h"
 #include "support/MemoryFileStore.h"
 
@@ -17,7 +18,8 @@ struct Window {
     MemoryFileStore files;
     IniFileProfile profile{files};
     IniMod settings{profile};
-    FenwoMain w{view, desktop, settings};
+    FakeEngine engine;
+    FenwoMain w{view, desktop, settings, &engine};
 
     std::string IniPath() const {
         return (std::filesystem::path(desktop.settingsFolder) / "Kalvor.ini").string();

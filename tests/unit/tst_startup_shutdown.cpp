@@ -50,21 +50,24 @@ TEST_CASE("each window reads, writes and tells through its own settings") {
     CHECK_EQ(b.desktop.said.size(), size_t{1});
 }
 
+// printed: what --print writes of the same colour from the same file, by the window's rules
+// (where the window has no format, the first).
 TEST_CASE("options come back, and go back as they now stand") {
     const struct {
         const char *stored;
         int upperCase, type;
-        const char *code, *writtenBack;
+        const char *code, *writtenBack, *printed;
     } rows[] = {
-        {"UpperCase=0\r\nType=0\r\n", 0, 0, "#0f0000", "UpperCase=0\r\nType=0\r\n"},
-        {"UpperCase=2\r\nType=1\r\n", 2, 1, "0F0000", "UpperCase=2\r\nType=1\r\n"},
-        {"UpperCase=1.5\r\nType=2\r\n", 2, 2, "15,0,0", "UpperCase=2\r\nType=2\r\n"},
-        {"UpperCase=0.5\r\n", 0, 0, "#0f0000", "UpperCase=0\r\nType=0\r\n"},
-        {"UpperCase=7\r\nType=0\r\n", 0, 0, "#0f0000", "UpperCase=0\r\nType=0\r\n"},
-        {"UpperCase=yes\r\nType=0\r\n", 0, 0, "#0f0000", "UpperCase=0\r\nType=0\r\n"},
-        {"UpperCase=1\r\nType=3\r\n", 1, -1, "", "UpperCase=1\r\nType=-1\r\n"},
-        {"Type=-1\r\n", 1, -1, "", "Type=-1\r\nUpperCase=1\r\n"},
-        {"Type=40000\r\n", 1, -1, "", "Type=-1\r\nUpperCase=1\r\n"},
+        {"UpperCase=0\r\nType=0\r\n", 0, 0, "#0f0000", "UpperCase=0\r\nType=0\r\n", "#0f0000"},
+        {"UpperCase=2\r\nType=1\r\n", 2, 1, "0F0000", "UpperCase=2\r\nType=1\r\n", "0F0000"},
+        {"UpperCase=1.5\r\nType=2\r\n", 2, 2, "15,0,0", "UpperCase=2\r\nType=2\r\n", "15,0,0"},
+        {"UpperCase=0.5\r\n", 0, 0, "#0f0000", "UpperCase=0\r\nType=0\r\n", "#0f0000"},
+        {"UpperCase=7\r\nType=0\r\n", 0, 0, "#0f0000", "UpperCase=0\r\nType=0\r\n", "#0f0000"},
+        {"UpperCase=yes\r\nType=0\r\n", 0, 0, "#0f0000", "UpperCase=0\r\nType=0\r\n", "#0f0000"},
+        {"UpperCase=1\r\nType=3\r\n", 1, -1, "", "UpperCase=1\r\nType=-1\r\n", "#0F0000"},
+        {"UpperCase=0\r\nType=x\r\n", 0, -1, "", "UpperCase=0\r\nType=-1\r\n", "#0f0000"},
+        {"Type=-1\r\n", 1, -1, "", "Type=-1\r\nUpperCase=1\r\n", "#0F0000"},
+        {"Type=40000\r\n", 1, -1, "", "Type=-1\r\nUpperCase=1\r\n", "#0F0000"},
     };
     for (const auto &row : rows) {
         Window t;
@@ -73,6 +76,7 @@ TEST_CASE("options come back, and go back as they now stand") {
         CHECK_EQ(t.w.UpperCase(), row.upperCase);
         CHECK_EQ(t.w.ListIndex(), row.type);
         CHECK_EQ(t.view.texts.code, row.code);
+        CHECK_EQ(PrintedCode(t.settings, RGB(15, 0, 0), -1, -1), row.printed);
         t.w.Form_StateChanged(1); // minimised: the position stays out of the file
         t.Close();
         CHECK_EQ(t.Ini(), std::string("[Output]\r\n") + row.writtenBack + LoupeDefaults);

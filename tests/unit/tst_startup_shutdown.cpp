@@ -92,6 +92,19 @@ TEST_CASE("the stored position comes back, and the moved one is saved") {
     t.Close();
     CHECK_EQ(t.Ini(),
              "[Position]\nLeft=705\nTop=945\n[Output]\nUpperCase=1\nType=0\n" + LfLoupeDefaults);
+
+    // At 120 DPI a pixel is 12 twips: saved so, and found again.
+    Window saved;
+    saved.desktop.twipsPerPixel = 12;
+    saved.w.Form_Load();
+    saved.w.Form_Moved(47, 63);
+    saved.Close();
+    CHECK(saved.Ini().starts_with("[Position]\r\nLeft=564\r\nTop=756\r\n"));
+    Window restored;
+    restored.desktop.twipsPerPixel = 12;
+    restored.StoreIni(saved.Ini());
+    restored.w.Form_Load();
+    CHECK(restored.view.moves == (std::vector<ScreenPoint>{{47, 63}}));
 }
 
 TEST_CASE("positions that move nothing, and one moved onto the nearest screen") {
@@ -110,6 +123,9 @@ TEST_CASE("positions that move nothing, and one moved onto the nearest screen") 
          {{1, -3}}},
         {"[Position]\nLeft=757,5\nTop=-45\n", {{51, -3}}},
         {"[Position]\nLeft=103500\nTop=450\n", {{1920 - 286, 30}}}, // 5000 pixels off
+        {"[Position]\nLeft=+900\nTop=450\n", {{60, 30}}},
+        // Far below, with the loupe's panel: the whole frame, 140 + 128 + 24 + 6 high, lifted.
+        {"[Position]\nLeft=600\nTop=99999\n[Loupe]\nVisible=1\n", {{40, 1080 - 298}}},
     };
     for (const auto &row : rows) {
         Window t;

@@ -96,6 +96,8 @@ expect "controls, their places and tab order" "$layout" \
     "KalvorPicture 24 8 33 33;Static 88 8 33 17;Edit 88 24 33 18;Static 128 8 33 17;Edit 128 24 33 18;Static 168 8 33 17;Edit 168 24 33 18;Edit 88 48 113 18;KalvorFrame 16 80 241 33;KalvorStrip 16 80 241 16;ScrollBar 16 96 241 17;Button 20 4 41 41;Static 0 120 280 20;ComboBox 8 48 73 20;Button 208 48 57 17;Static 224 8 32 32;Static 0 112 17 9;KalvorLoupe 8 144 120 120;Static 136 144 130 17;Static 136 164 130 17;"
 expect "texts" "$(echo "$state" | sed -n 's/.* text=\(.\+\)$/\1/p' | tr '\n' '|')" \
     "R|30|G|105|B|210|#1E69D2|採取する色にポイントして[スペース]を押して下さい|HTML色|大文字|"
+expect "the format list, from the table of formats" \
+    "$(echo "$state" | control ComboBox | grep -o 'items=[^ ]*')" "items=HTML色/16進数/カンマ区切り"
 expect "first run: upper case on, first format" \
     "$(echo "$state" | control ComboBox | grep -o 'index=[-0-9]*') $(echo "$state" | grep -o 'check=[0-9] text=大文字')" \
     "index=0 check=1 text=大文字"

@@ -1,7 +1,25 @@
 #include "core/CommandLineOptions.h"
 
 #include "core/colour/CodeFormats.h"
+#include "core/loupe/LoupeSettings.h"
 #include "core/settings/ColourSetting.h"
+
+#include <algorithm>
+
+namespace {
+
+// The sample's sides as words: "1, 3 or 5" with ", " and " or ", "1|3|5" with "|" twice.
+std::string SideWords(std::string_view between, std::string_view last) {
+    std::string words;
+    for (std::size_t i = 0; i < SampleSides.size(); ++i) {
+        if (i > 0)
+            words += i + 1 == SampleSides.size() ? last : between;
+        words += std::to_string(SampleSides[i]);
+    }
+    return words;
+}
+
+} // namespace
 
 CommandOptions ParseOptions(const std::vector<std::string> &arguments,
                             const FrontEndOptions &frontEnd) {
@@ -48,9 +66,13 @@ CommandOptions ParseOptions(const std::vector<std::string> &arguments,
         }
         if (argument == "--average" || argument.starts_with("--average=")) {
             const std::string value = valueOf("--average", i);
-            if (value != "1" && value != "3" && value != "5")
-                return refuse("--average takes 1, 3 or 5, not '" + value + "'");
-            run.average = value[0] - '0';
+            const auto side = std::ranges::find_if(SampleSides, [&value](int candidate) {
+                return std::to_string(candidate) == value;
+            });
+            if (side == SampleSides.end())
+                return refuse("--average takes " + SideWords(", ", " or ") + ", not '" + value +
+                              "'");
+            run.average = *side;
             printOption = true;
             continue;
         }
@@ -94,7 +116,9 @@ std::string UsageText(const HelpWords &words) {
     usage.append(words.displayOption).append("\n       kalvor --print [--format ");
     for (const CodeFormat &format : CodeFormats())
         usage.append(&format == CodeFormats().data() ? "" : "|").append(format.word);
-    return usage.append("] [--lower|--upper] [--average 1|3|5] [--space device|srgb]")
+    return usage.append("] [--lower|--upper] [--average ")
+        .append(SideWords("|", "|"))
+        .append("] [--space device|srgb]")
         .append(words.displayOption)
         .append("\n");
 }
@@ -131,8 +155,9 @@ std::string HelpText(const HelpWords &words) {
                 "                 for --print: the case of hexadecimal codes; the window's by "
                 "default\n"
                 "  --average N    for --print: the mean of the N x N pixels around the pointer\n"
-                "                 (1, 3 or 5), rounded; the window's sample by default\n"
-                "  --space S      for --print: what the numbers are; the window's by default\n"
+                "                 (");
+    help.append(SideWords(", ", " or ")).append("), rounded; the window's sample by default\n");
+    help.append("  --space S      for --print: what the numbers are; the window's by default\n"
                 "                   device  the value in the frame buffer, as the display\n"
                 "                           gets it: for matching pixels, or where no\n"
                 "                           colour profile is set\n"

@@ -8,6 +8,7 @@
 #include "core/loupe/LoupeSettings.h"
 #include "core/sampling/PixelSquare.h"
 #include "core/settings/IniMod.h"
+#include "core/settings/OutputOptions.h"
 #include "core/window/WindowLayout.h"
 
 #include <cstdint>
@@ -128,7 +129,7 @@ class FenwoMain {
     ColourValue preview_ = COLOR_BTNFACE_REF;
     ColourTexts texts_;
     bool held_ = false;
-    int upperCase_ = 0;
+    int upperCase_ = DesignedUpperCase;
     int listIndex_ = -1;
     History history_;
     std::uint64_t captureRequests_ = 0;

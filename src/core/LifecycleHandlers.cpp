@@ -90,8 +90,7 @@ void FenwoMain::RestorePosition() {
 }
 
 void FenwoMain::RestoreUpperCase() {
-    if (const auto value = StoredUpperCase(settings_))
-        SetUpperCase(*value);
+    SetUpperCase(RestoredUpperCase(settings_));
 }
 
 void FenwoMain::RestoreOutputFormat() {

@@ -1,5 +1,18 @@
 #include "linux/DisplayChoice.h"
 
+#include <QtGlobal>
+
+DisplayEnvironment ProcessEnvironment(const QString &displayOption) {
+    return {qEnvironmentVariable("DISPLAY"), qEnvironmentVariable("WAYLAND_DISPLAY"),
+            qEnvironmentVariable("XDG_SESSION_TYPE"), qEnvironmentVariable("QT_QPA_PLATFORM"),
+            displayOption};
+}
+
+bool InWaylandSession(const DisplayEnvironment &environment) {
+    return !environment.waylandDisplay.isEmpty() ||
+           environment.sessionType.compare("wayland", Qt::CaseInsensitive) == 0;
+}
+
 DisplayChoice ChooseDisplay(const DisplayEnvironment &environment) {
     DisplayChoice choice;
     // A platform chosen by hand (offscreen, say) is respected.
@@ -7,8 +20,7 @@ DisplayChoice ChooseDisplay(const DisplayEnvironment &environment) {
         choice.nativeWayland = environment.qpaPlatform.startsWith("wayland");
         return choice;
     }
-    const bool wayland = !environment.waylandDisplay.isEmpty() ||
-                         environment.sessionType.compare("wayland", Qt::CaseInsensitive) == 0;
+    const bool wayland = InWaylandSession(environment);
     choice.x11Display =
         environment.displayOption.isEmpty() ? environment.display : environment.displayOption;
     if (choice.x11Display.isEmpty()) {

@@ -20,6 +20,13 @@ struct DisplayChoice {
     QString note;               // to say once at start, or empty
 };
 
+// What this process's environment says, with the command line's -display NAME (or none).
+DisplayEnvironment ProcessEnvironment(const QString &displayOption);
+
+// A Wayland session: a Wayland display, or the session's type says so. The one test of it, for
+// the choice of display and of backend alike.
+bool InWaylandSession(const DisplayEnvironment &environment);
+
 // An X display is used whenever there is one, XWayland included: there the window can stay on
 // top and come back to its place. Without one, only the Wayland backend can go on, natively.
 DisplayChoice ChooseDisplay(const DisplayEnvironment &environment);

@@ -1,5 +1,6 @@
 #include "linux/Backends.h"
 #include "linux/CommandLineActions.h"
+#include "linux/DisplayChoice.h"
 #include "linux/WaylandSession.h"
 
 #include <dlfcn.h>
@@ -82,10 +83,5 @@ std::unique_ptr<Backend> OpenPortalBackend(std::string &whyNot) {
 BackendEntry WaylandBackendEntry() {
     // The screen is read through the desktop's portal in a Wayland session: XWayland sees
     // only X11 windows there. No need of the module to tell.
-    return {"wayland",
-            [] {
-                return !qEnvironmentVariable("WAYLAND_DISPLAY").isEmpty() ||
-                       qEnvironmentVariable("XDG_SESSION_TYPE") == QLatin1String("wayland");
-            },
-            OpenPortalBackend};
+    return {"wayland", [] { return InWaylandSession(ProcessEnvironment({})); }, OpenPortalBackend};
 }

@@ -44,10 +44,7 @@ int main(int argc, char *argv[]) {
         return command.action == CommandLine::Misuse ? 2 : 0;
     }
 
-    DisplayEnvironment environment{qEnvironmentVariable("DISPLAY"),
-                                   qEnvironmentVariable("WAYLAND_DISPLAY"),
-                                   qEnvironmentVariable("XDG_SESSION_TYPE"),
-                                   qEnvironmentVariable("QT_QPA_PLATFORM"), command.display};
+    DisplayEnvironment environment = ProcessEnvironment(command.display);
     // Named by the display the window would choose, so that both sides meet on one name. The X
     // display does not hang on the backend: a capture request loads none.
     const QString channel =

@@ -1,5 +1,6 @@
 #include "win32/FenwoMainWindow.h"
 
+#include "core/colour/CodeFormats.h"
 #include "core/history/History.h"
 #include "core/history/StripGeometry.h"
 #include "core/window/WindowLayout.h"
@@ -173,8 +174,9 @@ void FenwoMainWindow::CreateControls() {
     panel_.Attach(Picture5, Label4, Label5, *core_);
     panel_.Show(false);
 
-    for (const wchar_t *entry : {L"HTML色", L"16進数", L"カンマ区切り"})
-        SendMessageW(Combo1, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry));
+    for (const CodeFormat &format : ListFormats())
+        SendMessageW(Combo1, CB_ADDSTRING, 0,
+                     reinterpret_cast<LPARAM>(Widen(format.label).c_str()));
     SendMessageW(Combo1, CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
     EnableWindow(HScroll1, FALSE);
     SendMessageW(Image1, STM_SETICON, reinterpret_cast<WPARAM>(icon_), 0);

@@ -93,6 +93,10 @@ class DisplayFaultsTest : public QObject {
         QCOMPARE(ChooseDisplay({":0", "", "", "", ":5"}).x11Display, QStringLiteral(":5"));
         const DisplayChoice unset = ChooseDisplay({"", "", "", "", ":5"});
         QVERIFY(unset.error.isEmpty() && unset.forceX11);
+        // A Wayland session, for the display and the backend alike: either variable says so.
+        QVERIFY(InWaylandSession({":0", "wayland-0", "", "", ""}));
+        QVERIFY(InWaylandSession({":0", "", "Wayland", "", ""}));
+        QVERIFY(!InWaylandSession({":0", "", "x11", "", ""}));
         QCOMPARE(CaptureChannelName(":5", "wayland-0"), QStringLiteral(":5"));
         QCOMPARE(CaptureChannelName("", "wayland-0"), QStringLiteral("wayland:wayland-0"));
     }

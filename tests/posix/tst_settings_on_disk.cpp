@@ -8,6 +8,8 @@
 #include "unit/support/ReportingSettings.h"
 
 #include <grp.h>
+#include <sched.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -116,6 +118,43 @@ TEST_CASE("a writable file in a folder that is not is rewritten in place") {
     CHECK_EQ(write({{"Output", "Type", "1"}}), 0);
     CHECK(::chmod(s.path.c_str(), 0644) == 0);
     CHECK_EQ(write({{"Output", "Type", "3"}}), root ? 1 : 0);
+    // A sticky folder that lets everyone in, and root's file: no one else may rename over it.
+    CHECK(::chmod(s.path.c_str(), 0666) == 0 && ::chmod(s.folder.path().c_str(), 01777) == 0);
+    CHECK_EQ(write({{"Output", "Type", "4"}}), 0);
+    CHECK_EQ(Contents(s.path), "; mine\n[Output]\nType=4\nUpperCase=1\n[Position]\nLeft=900\n");
+    CHECK_EQ(std::distance(std::filesystem::directory_iterator(s.folder.path()),
+                           std::filesystem::directory_iterator()),
+             1);
+}
+
+// Containers and sandboxes mount a settings file on its own: nothing can be renamed over it.
+TEST_CASE("a file mounted on its own is rewritten in place") {
+    Settings s;
+    const std::string source = s.folder / "source.ini";
+    CHECK(Put(source, "; theirs\n[Output]\nType=1\n"));
+    CHECK(Put(s.path, ""));
+    const pid_t child = ::fork();
+    if (child == 0) {
+        // A namespace of its own, so that the mount goes when the child does.
+        if (::unshare(CLONE_NEWNS) != 0 ||
+            ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+            ::mount(source.c_str(), s.path.c_str(), nullptr, MS_BIND, nullptr) != 0)
+            ::_exit(77);
+        ::_exit(s.ini.WriteIni({{"Output", "Type", "2"}, {"Output", "UpperCase", "0"}}) ? 0 : 1);
+    }
+    int status = -1;
+    ::waitpid(child, &status, 0);
+    const int exit = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    if (exit == 77) {
+        std::fprintf(stderr, "mounted file: skipped, mounting needs root and a mount namespace\n");
+        return;
+    }
+    CHECK_EQ(exit, 0);
+    CHECK_EQ(Contents(source), "; theirs\n[Output]\nType=2\nUpperCase=0\n");
+    CHECK_EQ(Contents(s.path), ""); // outside the child's namespace, the file beneath
+    CHECK_EQ(std::distance(std::filesystem::directory_iterator(s.folder.path()),
+                           std::filesystem::directory_iterator()),
+             2);
 }
 
 TEST_CASE("a file that cannot be written is left alone and said once, naming it") {

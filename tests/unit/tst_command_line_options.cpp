@@ -4,7 +4,9 @@
 
 #include "core/CommandLineOptions.h"
 
+#include <algorithm>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -126,6 +128,30 @@ TEST_CASE("--average gives --print the sample's side: 1, 3 or 5, nothing else") 
         CHECK_EQ(got.average, row.average < 0 ? 0 : row.average);
         CHECK(got.message.find(row.says) != std::string::npos);
     }
+}
+
+// Every format's example worked by hand from #1E69D2 = 30, 105, 210: blue the largest, 180 above
+// red the smallest; hue 240 - 60 * 75 / 180 = 215; HSL 180 / 240 and 240 / 510, HSV 180 / 210 and
+// 210 / 255; oklch from CSS Color 4's sample conversions.
+TEST_CASE("the usage and the help name every format with its example, and the sample's sides") {
+    const HelpWords words{" [toolkit]", " [-d NAME]", "Reaches the one.", "The end.\n"};
+    const std::string usage = UsageText(words);
+    const std::string help = HelpText(words);
+    for (const auto &[text, line] : std::vector<std::pair<std::string, std::string>>{
+             {usage, "\n       kalvor --capture [-d NAME]\n"},
+             {usage, " [--format html|hex|rgb|hsl|hsv|oklch] [--lower|--upper] [--average 1|3|5] "
+                     "[--space device|srgb] [-d NAME]\n"},
+             {help, "\n                   html   #1E69D2\n"},
+             {help, "\n                   hex    1E69D2\n"},
+             {help, "\n                   rgb    30,105,210\n"},
+             {help, "\n                   hsl    hsl(215 75% 47%)\n"},
+             {help, "\n                   hsv    hsv(215 86% 82%)\n"},
+             {help, "\n                   oklch  oklch(0.537 0.177 258.3)\n"},
+             {help, "\n                 (1, 3 or 5), rounded;"},
+             {help, "Reaches the one.\n"}})
+        CHECK_EQ(text.substr(std::min(text.find(line), text.size()), line.size()), line);
+    CHECK(usage.starts_with("Usage: kalvor [--help] [--version] [toolkit]\n"));
+    CHECK(help.ends_with("The end.\n"));
 }
 
 TEST_CASE("a front-end that takes no options of its own refuses them all") {

@@ -6,6 +6,7 @@
 #include "core/sampling/ColourUnderPointer.h"
 #include "support/Window.h"
 
+#include <algorithm>
 #include <set>
 
 namespace {
@@ -102,23 +103,47 @@ TEST_CASE("the loupe draws each pixel as a block, the centre in the middle, unre
     }
 }
 
+// Over a light centre (luma by 299, 587 and 114 at least half) the outline is black and the grid
+// a quarter of the way to black, over a dark one white and a quarter of the way to white: pure
+// red's luma is 76, dark; pure green's 150, light.
 TEST_CASE("the loupe outlines the sample in a colour that stands out from the centre") {
     const int zoom = 8;
     const int reach = LoupeReach(zoom);
     const int origin = (LoupeViewSize - (2 * reach + 1) * zoom) / 2;
-    for (const int side : {1, 3, 5}) {
-        const auto white = [](ScreenPoint) { return RGB(255, 255, 255); };
-        const LoupePicture picture = DrawLoupe(SquareOf({50, 50}, reach, white), zoom, side);
-        const int first = origin + (reach - side / 2) * zoom;
-        const int past = origin + (reach + side / 2 + 1) * zoom;
-        CHECK_EQ(PixelOf(picture, first, first), 0xFF000000u);
-        CHECK_EQ(PixelOf(picture, past, past), 0xFF000000u);
-        CHECK_EQ(PixelOf(picture, past + 1, past + 1), 0xFFFFFFFFu); // outside: the block
-        CHECK_EQ(picture.scale, "8 倍  " + std::string(SampleWords(side)));
-    }
-    const auto black = [](ScreenPoint) { return RGB(0, 0, 0); };
-    const LoupePicture dark = DrawLoupe(SquareOf({50, 50}, reach, black), zoom, 1);
-    CHECK_EQ(PixelOf(dark, origin + reach * zoom, origin + reach * zoom), 0xFFFFFFFFu);
+    const struct {
+        ColourValue colour;
+        std::uint32_t outline, grid;
+    } rows[] = {
+        {RGB(255, 255, 255), 0xFF000000u, 0xFFBFBFBFu},
+        {RGB(0, 0, 0), 0xFFFFFFFFu, 0xFF3F3F3Fu},
+        {RGB(255, 0, 0), 0xFFFFFFFFu, 0xFFFF3F3Fu},
+        {RGB(0, 255, 0), 0xFF000000u, 0xFF00BF00u},
+    };
+    for (const auto &row : rows)
+        for (const int side : {1, 3, 5}) {
+            PixelSquare square = SquareOf({50, 50}, reach, Checkerboard);
+            std::ranges::fill(square.pixels, row.colour);
+            const LoupePicture picture = DrawLoupe(square, zoom, side);
+            const int first = origin + (reach - side / 2) * zoom;
+            const int past = origin + (reach + side / 2 + 1) * zoom;
+            const int middle = (first + past) / 2;
+            // Corners and the middle of each edge.
+            for (const auto &[x, y] : {std::pair{first, first},
+                                       {past, past},
+                                       {middle, first},
+                                       {middle, past},
+                                       {first, middle},
+                                       {past, middle}})
+                CHECK_EQ(PixelOf(picture, x, y), row.outline);
+            CHECK_EQ(PixelOf(picture, past + 1, past + 1), Opaque(row.colour)); // the block
+            // The first block's top row and left column are the grid, its inside the colour.
+            CHECK_EQ(PixelOf(picture, origin + 3, origin), row.grid);
+            CHECK_EQ(PixelOf(picture, origin, origin + 3), row.grid);
+            CHECK_EQ(PixelOf(picture, origin + 3, origin + 3), Opaque(row.colour));
+            CHECK_EQ(picture.scale, "8 倍  " + std::string(SampleWords(side)));
+        }
+    // Nothing read at all: no place to name.
+    CHECK_EQ(DrawLoupe(PixelSquare{}, zoom, 1).position, "");
 }
 
 TEST_CASE("[Loupe] keys: what is stored when valid, the default otherwise, written back alike") {

@@ -195,6 +195,13 @@ TEST_CASE("a pick that ends is a capture; a cancelled one, and a read restored, 
     t.desktop.picks.at(1)(0xD2691E);
     CHECK(t.w.Held());
     CHECK_EQ(t.Clipboard(), "#1E69D2");
+    // Another pick while held: still held, the new colour shown, kept and copied.
+    t.w.Picture1_Click();
+    t.desktop.picks.at(2)(0x563412);
+    CHECK(t.w.Held());
+    CHECK_EQ(t.view.preview, 0x563412);
+    CHECK_EQ(t.w.Swatches().Count(), 2);
+    CHECK_EQ(t.Clipboard(), "#123456");
     t.desktop.readState = {ReaderState::Refused, "no"};
     t.w.ReaderStateChanged();
     t.desktop.readState = {ReaderState::Reading, "reading"};
@@ -203,7 +210,7 @@ TEST_CASE("a pick that ends is a capture; a cancelled one, and a read restored, 
     CHECK_EQ(t.desktop.said, (std::vector<std::string>{"pick", "no"}));
     t.w.Picture1_Click(); // reading again: the click releases the hold
     CHECK(!t.w.Held());
-    CHECK_EQ(t.desktop.picks.size(), 2u);
+    CHECK_EQ(t.desktop.picks.size(), 3u);
 }
 
 TEST_CASE("options while held re-render without reading") {

@@ -51,21 +51,24 @@ TEST_CASE("each window reads, writes and tells through its own settings") {
     CHECK_EQ(b.desktop.said.size(), size_t{1});
 }
 
+// printed: what --print writes of the same colour from the same file, by the window's rules
+// (where the window has no format, the first).
 TEST_CASE("options come back, and go back as they now stand") {
     const struct {
         const char *stored;
         int upperCase, type;
-        const char *code, *writtenBack;
+        const char *code, *writtenBack, *printed;
     } rows[] = {
-        {"UpperCase=0\r\nType=0\r\n", 0, 0, "#0f0000", "UpperCase=0\r\nType=0\r\n"},
-        {"UpperCase=2\r\nType=1\r\n", 2, 1, "0F0000", "UpperCase=2\r\nType=1\r\n"},
-        {"UpperCase=1.5\r\nType=2\r\n", 2, 2, "15,0,0", "UpperCase=2\r\nType=2\r\n"},
-        {"UpperCase=0.5\r\n", 0, 0, "#0f0000", "UpperCase=0\r\nType=0\r\n"},
-        {"UpperCase=7\r\nType=0\r\n", 0, 0, "#0f0000", "UpperCase=0\r\nType=0\r\n"},
-        {"UpperCase=yes\r\nType=0\r\n", 0, 0, "#0f0000", "UpperCase=0\r\nType=0\r\n"},
-        {"UpperCase=1\r\nType=3\r\n", 1, -1, "", "UpperCase=1\r\nType=-1\r\n"},
-        {"Type=-1\r\n", 1, -1, "", "Type=-1\r\nUpperCase=1\r\n"},
-        {"Type=40000\r\n", 1, -1, "", "Type=-1\r\nUpperCase=1\r\n"},
+        {"UpperCase=0\r\nType=0\r\n", 0, 0, "#0f0000", "UpperCase=0\r\nType=0\r\n", "#0f0000"},
+        {"UpperCase=2\r\nType=1\r\n", 2, 1, "0F0000", "UpperCase=2\r\nType=1\r\n", "0F0000"},
+        {"UpperCase=1.5\r\nType=2\r\n", 2, 2, "15,0,0", "UpperCase=2\r\nType=2\r\n", "15,0,0"},
+        {"UpperCase=0.5\r\n", 0, 0, "#0f0000", "UpperCase=0\r\nType=0\r\n", "#0f0000"},
+        {"UpperCase=7\r\nType=0\r\n", 0, 0, "#0f0000", "UpperCase=0\r\nType=0\r\n", "#0f0000"},
+        {"UpperCase=yes\r\nType=0\r\n", 0, 0, "#0f0000", "UpperCase=0\r\nType=0\r\n", "#0f0000"},
+        {"UpperCase=1\r\nType=3\r\n", 1, -1, "", "UpperCase=1\r\nType=-1\r\n", "#0F0000"},
+        {"UpperCase=0\r\nType=x\r\n", 0, -1, "", "UpperCase=0\r\nType=-1\r\n", "#0f0000"},
+        {"Type=-1\r\n", 1, -1, "", "Type=-1\r\nUpperCase=1\r\n", "#0F0000"},
+        {"Type=40000\r\n", 1, -1, "", "Type=-1\r\nUpperCase=1\r\n", "#0F0000"},
     };
     for (const auto &row : rows) {
         Window t;
@@ -74,6 +77,7 @@ TEST_CASE("options come back, and go back as they now stand") {
         CHECK_EQ(t.w.UpperCase(), row.upperCase);
         CHECK_EQ(t.w.ListIndex(), row.type);
         CHECK_EQ(t.view.texts.code, row.code);
+        CHECK_EQ(PrintedCode(t.settings, RGB(15, 0, 0), -1, -1), row.printed);
         t.w.Form_StateChanged(1); // minimised: the position stays out of the file
         t.Close();
         CHECK_EQ(t.Ini(), std::string("[Output]\r\n") + row.writtenBack + LoupeDefaults);
@@ -89,6 +93,19 @@ TEST_CASE("the stored position comes back, and the moved one is saved") {
     t.Close();
     CHECK_EQ(t.Ini(),
              "[Position]\nLeft=705\nTop=945\n[Output]\nUpperCase=1\nType=0\n" + LfLoupeDefaults);
+
+    // At 120 DPI a pixel is 12 twips: saved so, and found again.
+    Window saved;
+    saved.desktop.twipsPerPixel = 12;
+    saved.w.Form_Load();
+    saved.w.Form_Moved(47, 63);
+    saved.Close();
+    CHECK(saved.Ini().starts_with("[Position]\r\nLeft=564\r\nTop=756\r\n"));
+    Window restored;
+    restored.desktop.twipsPerPixel = 12;
+    restored.StoreIni(saved.Ini());
+    restored.w.Form_Load();
+    CHECK(restored.view.moves == (std::vector<ScreenPoint>{{47, 63}}));
 }
 
 TEST_CASE("positions that move nothing, and one moved onto the nearest screen") {
@@ -107,6 +124,9 @@ TEST_CASE("positions that move nothing, and one moved onto the nearest screen") 
          {{1, -3}}},
         {"[Position]\nLeft=757,5\nTop=-45\n", {{51, -3}}},
         {"[Position]\nLeft=103500\nTop=450\n", {{1920 - 286, 30}}}, // 5000 pixels off
+        {"[Position]\nLeft=+900\nTop=450\n", {{60, 30}}},
+        // Far below, with the loupe's panel: the whole frame, 140 + 128 + 24 + 6 high, lifted.
+        {"[Position]\nLeft=600\nTop=99999\n[Loupe]\nVisible=1\n", {{40, 1080 - 298}}},
     };
     for (const auto &row : rows) {
         Window t;

@@ -5,7 +5,6 @@
 
 #include <array>
 #include <charconv>
-#include <cmath>
 
 namespace {
 
@@ -22,12 +21,12 @@ std::string Comma(ColourComponents c) {
 }
 
 // Whole degrees, 0 to 359.
-std::string Degrees(double hue) {
-    return std::to_string(std::lround(hue) % 360);
+std::string Degrees(Ratio hue) {
+    return std::to_string(RoundHalfUp(hue, 1) % 360);
 }
 
-std::string Percent(double fraction) {
-    return std::to_string(std::lround(fraction * 100.0)) + '%';
+std::string Percent(Ratio fraction) {
+    return std::to_string(RoundHalfUp(fraction, 100)) + '%';
 }
 
 // Fixed decimals with a '.', whatever the process's locale says.

@@ -6,28 +6,28 @@
 
 namespace {
 
-struct Unit {
-    double r, g, b, max, min;
+struct Extremes {
+    int max, min;
 };
 
-Unit ToUnit(ColourComponents c) {
-    const double r = c.red / 255.0, g = c.green / 255.0, b = c.blue / 255.0;
-    return {r, g, b, std::max({r, g, b}), std::min({r, g, b})};
+Extremes ExtremesOf(ColourComponents c) {
+    return {std::max({c.red, c.green, c.blue}), std::min({c.red, c.green, c.blue})};
 }
 
-// The hexagonal hue shared by HSL and HSV.
-double HexHue(const Unit &u) {
-    const double d = u.max - u.min;
-    if (d <= 0.0)
-        return 0.0;
-    double sector;
-    if (u.max == u.r)
-        sector = std::fmod((u.g - u.b) / d + 6.0, 6.0);
-    else if (u.max == u.g)
-        sector = (u.b - u.r) / d + 2.0;
+// The hexagonal hue shared by HSL and HSV: 60 degrees a sector, the sector's part as a ratio of
+// the components' spread.
+Ratio HexHue(ColourComponents c, Extremes e) {
+    const int spread = e.max - e.min;
+    if (spread == 0)
+        return {0, 1};
+    int sixtieths; // the hue in units of 60 / spread degrees
+    if (e.max == c.red)
+        sixtieths = c.green - c.blue + (c.green < c.blue ? 6 * spread : 0);
+    else if (e.max == c.green)
+        sixtieths = c.blue - c.red + 2 * spread;
     else
-        sector = (u.r - u.g) / d + 4.0;
-    return sector * 60.0;
+        sixtieths = c.red - c.green + 4 * spread;
+    return {60 * sixtieths, spread};
 }
 
 double Linear(int component) {
@@ -37,17 +37,24 @@ double Linear(int component) {
 
 } // namespace
 
+int RoundHalfUp(Ratio ratio, int scale) {
+    const long long twice = 2LL * ratio.numerator * scale + ratio.denominator;
+    return static_cast<int>(twice / (2LL * ratio.denominator));
+}
+
 Hsl ToHsl(ColourComponents c) {
-    const Unit u = ToUnit(c);
-    const double lightness = (u.max + u.min) / 2.0;
-    const double d = u.max - u.min;
-    const double saturation = d <= 0.0 ? 0.0 : d / (1.0 - std::abs(2.0 * lightness - 1.0));
-    return {HexHue(u), saturation, lightness};
+    const Extremes e = ExtremesOf(c);
+    const int sum = e.max + e.min; // lightness is sum / 510
+    // Saturation is the spread over what the lightness leaves: 1 - |2L - 1| = that / 255.
+    const int room = sum <= 255 ? sum : 510 - sum;
+    const Ratio saturation = e.max == e.min ? Ratio{0, 1} : Ratio{e.max - e.min, room};
+    return {HexHue(c, e), saturation, {sum, 510}};
 }
 
 Hsv ToHsv(ColourComponents c) {
-    const Unit u = ToUnit(c);
-    return {HexHue(u), u.max <= 0.0 ? 0.0 : (u.max - u.min) / u.max, u.max};
+    const Extremes e = ExtremesOf(c);
+    const Ratio saturation = e.max == 0 ? Ratio{0, 1} : Ratio{e.max - e.min, e.max};
+    return {HexHue(c, e), saturation, {e.max, 255}};
 }
 
 // Linear sRGB to LMS, cube roots, then to Lab: the two published Oklab matrices.

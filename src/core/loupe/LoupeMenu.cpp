@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <string>
 
 namespace {
 
@@ -11,19 +12,14 @@ constexpr int SampleBase = 200; // + the side
 constexpr int SpaceBase = 300;  // + "[Colour] Space"
 
 constexpr std::array ZoomChoices{2, 3, 4, 6, 8, 12, 16};
-constexpr std::array SampleChoices{1, 3, 5};
 
 } // namespace
 
-std::string_view SampleWords(int side) {
-    switch (side) {
-    case 3:
-        return "3×3 平均";
-    case 5:
-        return "5×5 平均";
-    default:
+std::string SampleWords(int side) {
+    if (side <= 1)
         return "1 ピクセル";
-    }
+    const std::string n = std::to_string(side);
+    return n + "×" + n + " 平均";
 }
 
 std::string ZoomWords(int zoom) {
@@ -35,9 +31,8 @@ std::vector<MenuEntry> LoupeMenu(const LoupeSettings &loupe, ColourSpace space) 
     for (const int zoom : ZoomChoices)
         entries.push_back({ZoomBase + zoom, ZoomWords(zoom), zoom == loupe.zoom});
     entries.push_back({});
-    for (const int side : SampleChoices)
-        entries.push_back(
-            {SampleBase + side, std::string(SampleWords(side)), side == loupe.sample});
+    for (const int side : SampleSides)
+        entries.push_back({SampleBase + side, SampleWords(side), side == loupe.sample});
     entries.push_back({});
     entries.push_back({SpaceBase + static_cast<int>(ColourSpace::Device), "デバイス値",
                        space == ColourSpace::Device});

@@ -29,6 +29,6 @@ LoupeSettings AfterMenuCommand(LoupeSettings loupe, int command);
 LoupeSettings ZoomedBy(LoupeSettings loupe, int steps);
 
 // What the menu and the panel call a sample side: "1 ピクセル", "3×3 平均", "5×5 平均".
-std::string_view SampleWords(int side);
+std::string SampleWords(int side);
 // What they call a zoom: "8 倍".
 std::string ZoomWords(int zoom);

@@ -107,6 +107,6 @@ LoupePicture DrawLoupe(const PixelSquare &square, int zoom, int sample) {
     canvas.Outline(first, first, past, past, centre == CLR_INVALID || Light(centre) ? Ink : Paper);
     if (!square.pixels.empty())
         picture.position = std::to_string(square.centre.x) + ", " + std::to_string(square.centre.y);
-    picture.scale = ZoomWords(zoom) + "  " + std::string(SampleWords(sample));
+    picture.scale = ZoomWords(zoom) + "  " + SampleWords(sample);
     return picture;
 }

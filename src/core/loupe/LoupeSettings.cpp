@@ -2,10 +2,11 @@
 
 #include "core/settings/NumberText.h"
 
+#include <algorithm>
 #include <string>
 
 bool IsSampleSide(int side) {
-    return side == 1 || side == 3 || side == 5;
+    return std::ranges::find(SampleSides, side) != SampleSides.end();
 }
 
 LoupeSettings StoredLoupe(const IniMod &settings) {

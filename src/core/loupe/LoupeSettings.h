@@ -3,7 +3,12 @@
 #include "core/settings/IniMod.h"
 #include "core/settings/Profile.h"
 
+#include <array>
 #include <vector>
+
+// The sides the averaged sample may take, smallest first: the menu's choices, the stored values
+// and --average's.
+inline constexpr std::array SampleSides{1, 3, 5};
 
 // The loupe panel and the averaged sample, as "[Loupe]" in the settings file keeps them: a
 // section of their own, so copies that know only the older keys read the file as before.
@@ -13,12 +18,12 @@ struct LoupeSettings {
 
     bool visible = false;
     int zoom = 8;   // screen pixels are drawn as blocks this many window pixels wide
-    int sample = 1; // the side of the averaged square: 1, 3 or 5
+    int sample = 1; // the side of the averaged square, one of SampleSides
 
     bool operator==(const LoupeSettings &) const = default;
 };
 
-// A sample side the window takes: 1, 3 or 5.
+// One of SampleSides.
 bool IsSampleSide(int side);
 
 // Each key that holds a value the window can take, else its default.

@@ -4,11 +4,9 @@
 #include "core/colour/CodeText.h"
 #include "core/settings/NumberText.h"
 
-std::optional<int> StoredUpperCase(const IniMod &settings) {
+int RestoredUpperCase(const IniMod &settings) {
     const auto value = ParseInteger16(settings.ReadIni("Output", "UpperCase", "1"));
-    if (!value || *value < 0 || *value > 2)
-        return std::nullopt;
-    return value;
+    return value && *value >= 0 && *value <= 2 ? *value : DesignedUpperCase;
 }
 
 std::optional<int> StoredFormat(const IniMod &settings) {
@@ -26,6 +24,6 @@ std::string PrintedCode(IniMod &settings, ColourValue colour, int format, int up
     if (!chosen || format == FormatNone)
         chosen = FormatById(FormatHtml);
     if (upperCase < 0)
-        upperCase = StoredUpperCase(settings).value_or(1);
+        upperCase = RestoredUpperCase(settings);
     return RenderCode(*chosen, colour, upperCase);
 }

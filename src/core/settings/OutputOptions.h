@@ -6,9 +6,14 @@
 #include <optional>
 #include <string>
 
-// The output options as the settings file stores them, each only when it holds a value the
-// window can take: the upper-case box's 0, 1 or 2, and the format list's -1 to 2.
-std::optional<int> StoredUpperCase(const IniMod &settings);
+// The upper-case box as the window is made: unchecked.
+inline constexpr int DesignedUpperCase = 0;
+
+// The box as start-up leaves it, for the window and --print alike: the stored 0, 1 or 2 (1 when
+// nothing is stored); any other value leaves it as designed.
+int RestoredUpperCase(const IniMod &settings);
+
+// The format list's index as the settings file stores it, only when the list can take it: -1 to 2.
 std::optional<int> StoredFormat(const IniMod &settings);
 
 // The code of colour as --print writes it: in the asked format (an id of CodeFormats()) and

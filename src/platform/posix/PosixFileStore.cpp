@@ -77,14 +77,15 @@ bool WriteFromStart(int fd, const std::string &bytes) {
            ::ftruncate(fd, static_cast<off_t>(bytes.size())) == 0;
 }
 
-// No file can be made beside it (a folder the user may not write), yet the file itself may be
-// written: then it is rewritten where it stands. Room for the new text is taken first, so a
-// full disk stops the write before a byte changes; a failure halfway puts the old text back.
+// No file can be made beside it (a folder the user may not write), or none can take its place,
+// yet the file itself may be written: then it is rewritten where it stands. Room for the new text
+// is taken first, so a full disk stops the write before a byte changes; a failure halfway puts the
+// old text back.
 std::string RewriteInPlace(const std::string &target, const std::string &bytes,
-                           const std::string &besideProblem) {
+                           const std::string &replaceProblem) {
     Descriptor file{::open(target.c_str(), O_RDWR | O_CLOEXEC)};
     if (file.fd < 0)
-        return besideProblem;
+        return replaceProblem;
     std::string old;
     if (!ReadAll(file.fd, old))
         return Reason("cannot read it");
@@ -185,9 +186,13 @@ std::string PosixFileStore::Replace(const std::string &path, const std::string &
         return problem;
     }
     if (::rename(temporary.c_str(), target.c_str()) != 0) {
+        // The file may be mounted on its own (containers, sandboxes: EBUSY), lie on another
+        // device than its folder (EXDEV), or belong to another user in a sticky folder (EPERM),
+        // yet be writable itself.
+        const bool fixedInPlace = errno == EBUSY || errno == EXDEV || errno == EPERM;
         const std::string renameProblem = Reason("cannot replace it");
         ::unlink(temporary.c_str());
-        return renameProblem;
+        return fixedInPlace ? RewriteInPlace(target, bytes, renameProblem) : renameProblem;
     }
     // The rename itself reaches the disk with the folder.
     Descriptor directory{::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_CLOEXEC)};

@@ -16,8 +16,6 @@
 #include <pipewire/pipewire.h>
 
 #include <cerrno>
-#include <cstdlib>
-#include <cstring>
 #include <mutex>
 #include <utility>
 #include <vector>
@@ -389,11 +387,4 @@ const char *WaylandScreenReader::Name(State state) {
         return "no-picture";
     }
     return "unknown";
-}
-
-bool InWaylandSession() {
-    const char *display = std::getenv("WAYLAND_DISPLAY");
-    const char *type = std::getenv("XDG_SESSION_TYPE");
-    return (display != nullptr && display[0] != '\0') ||
-           (type != nullptr && std::strcmp(type, "wayland") == 0);
 }

@@ -153,9 +153,6 @@ inline ReaderState::Kind WaylandScreenReader::KindOf(State state) {
     return ReaderState::Unavailable;
 }
 
-// True when this process runs inside a Wayland session.
-bool InWaylandSession();
-
 // The backend is also built as a module, kalvor-wayland.so, so that a program on X11 never maps
 // PipeWire: the program loads it only when it reads through the portal, and reaches the reader
 // through its virtual functions alone. The module's one export makes a reader; the caller owns it.

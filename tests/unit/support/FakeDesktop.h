@@ -23,6 +23,7 @@ class FakeDesktop final : public Desktop {
     std::vector<ScreenRect> screens{{0, 0, 1920, 1080}};
     std::string settingsFolder = "config/kalvor";
     std::string decimalSeparator = ".";
+    double twipsPerPixel = 15.0; // 96 DPI
 
     int desktopQueries = 0;
     int pointerReads = 0;
@@ -87,6 +88,7 @@ class FakeDesktop final : public Desktop {
         return settingsFolder;
     }
     std::string DecimalSeparator() override { return decimalSeparator; }
+    double TwipsPerPixel() override { return twipsPerPixel; }
     void Say(const std::string &message) override { said.push_back(message); }
 
   private:

@@ -107,8 +107,19 @@ int Controls() {
         std::string state;
         if (cls == "Button")
             state = " check=" + std::to_string(SendMessageW(child, BM_GETCHECK, 0, 0));
-        if (cls == "ComboBox")
-            state = " index=" + std::to_string(SendMessageW(child, CB_GETCURSEL, 0, 0));
+        if (cls == "ComboBox") {
+            state = " index=" + std::to_string(SendMessageW(child, CB_GETCURSEL, 0, 0)) + " items=";
+            const LRESULT count = SendMessageW(child, CB_GETCOUNT, 0, 0);
+            for (LRESULT i = 0; i < count; ++i) {
+                wchar_t item[256] = {};
+                if (SendMessageW(child, CB_GETLBTEXTLEN, static_cast<WPARAM>(i), 0) < 256)
+                    SendMessageW(child, CB_GETLBTEXT, static_cast<WPARAM>(i),
+                                 reinterpret_cast<LPARAM>(item));
+                if (i > 0)
+                    state += '/';
+                state += Narrow(item);
+            }
+        }
         if (cls == "ScrollBar") {
             SCROLLINFO info{};
             info.cbSize = sizeof info;

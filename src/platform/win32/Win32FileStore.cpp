@@ -24,17 +24,7 @@ struct Handle {
 };
 
 std::string Reason(const char *what, DWORD error) {
-    wchar_t *text = nullptr;
-    FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                       FORMAT_MESSAGE_IGNORE_INSERTS,
-                   nullptr, error, 0, reinterpret_cast<wchar_t *>(&text), 0, nullptr);
-    std::wstring message = text ? text : L"";
-    LocalFree(text);
-    while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r' ||
-                                message.back() == L'.' || message.back() == L' '))
-        message.pop_back();
-    return std::string(what) + ": " + (message.empty() ? "" : Narrow(message) + " ") + "(error " +
-           std::to_string(error) + ")";
+    return std::string(what) + ": " + SystemMessage(error);
 }
 
 bool WriteAll(HANDLE file, const std::string &bytes) {

@@ -70,6 +70,23 @@ for test in "$BUILD"/tests/win32/tst_*.exe; do
     fi
 done
 
+# The settings written to a full disk: a small tmpfs in a mount namespace, seen only by a
+# wineserver started inside it (a fresh one, over the server folder of the prefix).
+full_disk=$("$ROOT/tests/on-small-disk.sh" bash -c '
+    server=${TMPDIR:-/tmp}/$(cat "$WINEPREFIX/wineserver" 2>/dev/null)
+    [ -f "$WINEPREFIX/wineserver" ] || server=/tmp/.wine-$(id -u)
+    mkdir -p "$server" && mount -t tmpfs -o mode=700 tmpfs "$server" || exit 77
+    KALVOR_SMALL_DISK="Z:${KALVOR_SMALL_DISK//\//\\}" wine "$1" "full disk" </dev/null 2>&1
+    status=$?
+    wineserver -k
+    exit $status' _ "$BUILD/tests/win32/tst_win32_profile.exe" 2>&1 | tr -d '\r')
+case $? in
+0) expect "a full disk keeps the old settings file whole" "$(echo "$full_disk" | tail -n 1)" \
+    "1 passed, 0 failed" ;;
+77) echo "    skip a full disk: $(echo "$full_disk" | tail -n 1)" ;;
+*) fail "a full disk keeps the old settings file whole" && echo "$full_disk" | sed 's/^/      /' ;;
+esac
+
 step "kalvor.exe end to end"
 APP=$WORK/portable
 mkdir -p "$APP"
@@ -200,6 +217,49 @@ for name in "Café" "設定🎨"; do
         "$at $(tr -d '\r' <"$WORK/$name/Kalvor.ini" | grep -c '^Left=3000$')" "100 50 1"
 done
 
+# A settings file it may not write: a close says so in a message box once the window has gone
+# (its notice goes with the window), an ended session does not wait on one.
+mkdir -p "$WORK/unsaved"
+cp "$BUILD/kalvor.exe" "$WORK/unsaved/"
+printf '[Output]\r\nType=1\r\n' >"$WORK/unsaved/Kalvor.ini"
+chmod a-w "$WORK/unsaved/Kalvor.ini"
+unsaved="Kalvor: settings not saved to $(winepath -w "$WORK/unsaved/Kalvor.ini" 2>/dev/null): it is read-only"
+wine "$WORK/unsaved/kalvor.exe" </dev/null >"$WORK/unsaved.log" 2>&1 &
+probe wait-window 30 >/dev/null
+probe close >/dev/null
+expect "a close that cannot save: a message box after the window has gone, and standard error" \
+    "$(probe message-box 10) | $(sleep 0.5; tr -d '\r' <"$WORK/unsaved.log")" \
+    "message $unsaved | ${unsaved/Kalvor:/kalvor:}"
+wine "$WORK/unsaved/kalvor.exe" </dev/null >"$WORK/unsaved.log" 2>&1 &
+probe wait-window 30 >/dev/null
+probe end-session >/dev/null
+expect "the session's end: no message box, standard error only" \
+    "$(probe message-box 2) | $(tr -d '\r' <"$WORK/unsaved.log")" "message none | ${unsaved/Kalvor:/kalvor:}"
+
+# A file the Linux program wrote (UTF-8, no byte-order mark, a Japanese comment), LF or CRLF,
+# on a Japanese system (code page 932): read as it is, and saved with only the values changed.
+if japanese_locale "$WORK/locale"; then
+    mkdir -p "$WORK/japanese"
+    cp "$BUILD/kalvor.exe" "$WORK/japanese/"
+    linux_file='; Linux で書いた設定\n[Position]\nLeft=1500\nTop=750\n[Output]\nUpperCase=0\nType=2\n[Loupe]\nVisible=0\nZoom=8\nSample=1\n'
+    for ends in '\n' '\r\n'; do
+        # shellcheck disable=SC2059
+        printf "${linux_file//\\n/$ends}" >"$WORK/japanese/Kalvor.ini"
+        LOCPATH="$WORK/locale" LC_ALL=ja_JP.UTF-8 wine "$WORK/japanese/kalvor.exe" </dev/null \
+            >>"$WORK/kalvor.log" 2>&1 &
+        probe wait-window 30 >/dev/null
+        at=$(probe controls | field frame | cut -d' ' -f1-2)
+        probe move 200 60 >/dev/null
+        probe close >/dev/null
+        # shellcheck disable=SC2059
+        expect "code page 932, a UTF-8 file with $( [ "$ends" = '\n' ] && echo LF || echo CRLF): read, and saved byte for byte" \
+            "$at $(od -An -tx1 "$WORK/japanese/Kalvor.ini" | tr -d ' \n')" \
+            "100 50 $(printf "${linux_file//\\n/$ends}" | sed 's/Left=1500/Left=3000/; s/Top=750/Top=900/' | od -An -tx1 | tr -d ' \n')"
+    done
+else
+    echo "    skip code page 932: no ja_JP.UTF-8 locale can be made here"
+fi
+
 # A program folder nobody may write in (as under Program Files): the settings go to
 # %APPDATA%\Kalvor, here of a user whose name is not ASCII. Root writes anyway where the mode
 # forbids it, so for root the folder is made immutable.
@@ -277,6 +337,25 @@ expect "bad --format values: exit 2 and the reason, no crash" \
     "$(refused --format);$(refused --format hexx);$(refused --format=)" \
     "2||kalvor: --format takes html, hex, rgb, ... not '';2||kalvor: --format takes html, hex, rgb, ... not 'hexx';2||kalvor: --format takes html, hex, rgb, ... not ''"
 expect "--version" "$(kalvor_cli --version)" "0|kalvor $(sed -n 's/^project(Kalvor VERSION \([0-9.]*\).*/\1/p' "$ROOT/CMakeLists.txt")|"
+# Redirected to NUL from a console's command line: the text goes there, not to that console.
+exe=$(winepath -w "$APP/kalvor.exe" 2>/dev/null)
+# A terminal of its own (script) gives cmd a console, which the program could attach to.
+in_console() {
+    script -qec "wine cmd /c '$1'" /dev/null </dev/null 2>&1 | tr -d '\r' |
+        sed 's/\x1b\[[0-9;?]*[a-zA-Z]//g' | tr '\n' '~'
+}
+expect "in a console: --version shows; --version >NUL, --print >NUL, misuse 2>NUL show nothing" \
+    "$(in_console "$exe --version" | cut -c1-7);$(in_console "$exe --version > NUL");$(in_console "$exe --print > NUL");$(in_console "$exe --capture --upper 2>NUL")" \
+    "kalvor ;;;"
+# The code not written (a full disk, standard output closed): exit 1 and why. Called with its
+# standard output redirected, it answers on 3.
+unwritten() {
+    wine "$APP/kalvor.exe" --print </dev/null 2>"$WORK/cli.err"
+    echo "$?|$(tr -d '\r' <"$WORK/cli.err" | cut -d: -f1-2)" >&3
+}
+expect "--print to a full disk, or with standard output closed: exit 1, and why" \
+    "$(unwritten 3>&1 >/dev/full);$(unwritten 3>&1 >&-)" \
+    "1|kalvor: cannot write the code;1|kalvor: cannot write the code"
 
 # Two copies: the first started takes --capture; the second takes over when it quits.
 start_kalvor

@@ -3,7 +3,8 @@
 WINDOWS_BUILD_PACKAGES=(cmake ninja-build g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
                         nsis zip doctest-dev)
 WINDOWS_TEST_PACKAGES=(wine wine64 xvfb xdotool xclip x11-xserver-utils x11-utils imagemagick
-                       fonts-ipafont-gothic g++ unzip liblcms2-utils colord-data)
+                       fonts-ipafont-gothic g++ unzip liblcms2-utils colord-data
+                       locales)
 
 # windows_build DIR: kalvor.exe, its tests and the probe, cross-built in DIR.
 windows_build() {
@@ -39,4 +40,13 @@ windows_package() {
     step "Making the installer $(basename "$WINDOWS_INSTALLER")"
     makensis -V2 -DVERSION="$version" -DSTAGE="$stage" -DOUTFILE="$WINDOWS_INSTALLER" \
         "$ROOT/packaging/windows/kalvor.nsi"
+}
+
+# japanese_locale DIR: true when ja_JP.UTF-8 (code page 932 under wine) can be used, made in DIR
+# for LOCPATH when the system has none.
+japanese_locale() {
+    mkdir -p "$1"
+    locale -a 2>/dev/null | grep -qix 'ja_JP.utf-\?8' && return 0
+    [ -d "$1/ja_JP.UTF-8" ] || localedef -i ja_JP -f UTF-8 "$1/ja_JP.UTF-8" >/dev/null 2>&1
+    [ -d "$1/ja_JP.UTF-8" ]
 }

@@ -59,6 +59,10 @@ class FenwoMain {
     // runs Form_QueryUnload, which saves the settings in one write.
     void Form_Load();
     void Form_QueryUnload(int &Cancel, int UnloadMode);
+    // Why the last close could not save the settings, for the front-end to tell once the window
+    // has gone (a notice beside the window goes with it); empty when it saved, or when the
+    // session was ending (UnloadMode 2): nobody would see it then.
+    const std::string &CloseSaveProblem() const { return closeSaveProblem_; }
     // The window was moved to (x, y), or its state changed, by the user or the window manager.
     void Form_Moved(int x, int y);
     void Form_StateChanged(int windowState);
@@ -134,6 +138,7 @@ class FenwoMain {
     History history_;
     std::uint64_t captureRequests_ = 0;
     std::set<std::string> toldProblems_;
+    std::string closeSaveProblem_;
     LoupeSettings loupe_;
     PixelSquare square_; // the last read around the pointer: what the sample and loupe show
     PixelSquare shownSquare_;

@@ -100,7 +100,6 @@ void FenwoMain::RestoreOutputFormat() {
 
 void FenwoMain::Form_QueryUnload(int &Cancel, int UnloadMode) {
     (void)Cancel;
-    (void)UnloadMode;
     std::vector<IniEntry> entries;
     if (windowState_ == 0 && positionKnown_) {
         const std::string separator = desktop_.DecimalSeparator();
@@ -113,5 +112,6 @@ void FenwoMain::Form_QueryUnload(int &Cancel, int UnloadMode) {
         entries.push_back(std::move(entry));
     for (IniEntry &entry : ColourEntries(space_))
         entries.push_back(std::move(entry));
-    settings_.WriteIni(entries);
+    const bool saved = settings_.WriteIni(entries);
+    closeSaveProblem_ = saved || UnloadMode == 2 ? std::string() : settings_.LastProblem();
 }

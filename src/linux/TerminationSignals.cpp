@@ -11,6 +11,7 @@
 namespace {
 
 int signalPipe[2] = {-1, -1};
+bool closedBySignal = false;
 
 // Only what is safe inside a signal handler: hand the signal over to the event loop. The
 // write end never blocks: with bytes already waiting, one more changes nothing.
@@ -35,6 +36,7 @@ void CloseOnTerminationSignals(QWidget &window) {
         char bytes[64];
         while (::read(signalPipe[0], bytes, sizeof bytes) > 0) {
         }
+        closedBySignal = true;
         window.close();
     });
     struct sigaction action = {};
@@ -47,4 +49,8 @@ void CloseOnTerminationSignals(QWidget &window) {
             continue;
         ::sigaction(signal, &action, nullptr);
     }
+}
+
+bool ClosedByTerminationSignal() {
+    return closedBySignal;
 }

@@ -6,3 +6,5 @@ class QWidget;
 // a session saves the settings too. A signal the parent set to be ignored (nohup) stays
 // ignored.
 void CloseOnTerminationSignals(QWidget &window);
+// Whether one of them closed it: the session is ending, and nobody waits for a dialog.
+bool ClosedByTerminationSignal();

@@ -15,6 +15,7 @@
 #include "qt/Say.h"
 
 #include <QApplication>
+#include <QMessageBox>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -113,6 +114,12 @@ int main(int argc, char *argv[]) {
     window.show();
     const int status = QApplication::exec();
     openWindow = nullptr;
+    // A notice beside the window went with it: what the close could not save is told where it
+    // is seen, unless the session is ending.
+    if (const std::string &problem = core.CloseSaveProblem();
+        !problem.empty() && !ClosedByTerminationSignal())
+        QMessageBox::warning(nullptr, QStringLiteral("Kalvor"),
+                             QString::fromStdString("Kalvor: " + problem));
     // Qt's Wayland platform can wait for ever on its event thread while it takes the display
     // down, long after the settings were saved: a native Wayland window leaves that to the
     // process's end. Everything of ours above still closes first.

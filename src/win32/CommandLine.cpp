@@ -3,13 +3,14 @@
 #include "core/loupe/LoupeSettings.h"
 #include "core/sampling/ColourUnderPointer.h"
 #include "core/settings/ColourSetting.h"
+#include "core/settings/IniFileProfile.h"
 #include "core/settings/IniMod.h"
 #include "core/settings/OutputOptions.h"
 #include "platform/win32/CaptureChannel.h"
 #include "platform/win32/MscmsProfileEngine.h"
-#include "platform/win32/PrivateProfile.h"
 #include "platform/win32/SettingsFolder.h"
 #include "platform/win32/Text.h"
+#include "platform/win32/Win32FileStore.h"
 #include "platform/win32/Win32Screen.h"
 
 #include <windows.h>
@@ -23,17 +24,8 @@ constexpr HelpWords WindowsHelpWords = {"", "",
                                         "              the one that started first.",
                                         ""};
 
-// A console handle not of this process's console is of no use to a windowed program; the
-// starting program's console is, once attached.
-HANDLE Stream(DWORD which) {
-    const HANDLE given = GetStdHandle(which);
-    if (given && given != INVALID_HANDLE_VALUE) {
-        const DWORD type = GetFileType(given);
-        DWORD mode = 0;
-        if (type == FILE_TYPE_DISK || type == FILE_TYPE_PIPE ||
-            (type == FILE_TYPE_CHAR && GetConsoleMode(given, &mode)))
-            return given;
-    }
+// The console of the program that started this one, attached on first use.
+HANDLE ParentConsole() {
     static const HANDLE console = [] {
         if (!AttachConsole(ATTACH_PARENT_PROCESS) && GetLastError() != ERROR_ACCESS_DENIED)
             return INVALID_HANDLE_VALUE; // ERROR_ACCESS_DENIED: attached already
@@ -43,16 +35,35 @@ HANDLE Stream(DWORD which) {
     return console;
 }
 
-void Write(DWORD which, std::string_view text) {
+// The handle the caller gave, whatever it names (a file, a pipe, NUL or another device); the
+// parent's console only when there is none. A windowed program may be handed its parent's
+// console handle without being attached to that console: such a handle reads as a device that
+// is no console until this process attaches, and is then written through the console.
+HANDLE Stream(DWORD which) {
+    const HANDLE given = GetStdHandle(which);
+    if (!given || given == INVALID_HANDLE_VALUE)
+        return ParentConsole();
+    DWORD mode = 0;
+    if (GetFileType(given) != FILE_TYPE_CHAR || GetConsoleMode(given, &mode))
+        return given;
+    const HANDLE console = ParentConsole();
+    return console != INVALID_HANDLE_VALUE && GetConsoleMode(given, &mode) ? console : given;
+}
+
+// Empty when the whole text was written, otherwise why not.
+std::string Write(DWORD which, std::string_view text) {
     const HANDLE stream = Stream(which);
     if (!stream || stream == INVALID_HANDLE_VALUE)
-        return;
+        return "there is no standard output or console";
     DWORD mode = 0;
     DWORD written = 0;
     if (GetConsoleMode(stream, &mode)) {
         const std::wstring wide = Widen(text);
-        WriteConsoleW(stream, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
-        return;
+        if (!WriteConsoleW(stream, wide.data(), static_cast<DWORD>(wide.size()), &written,
+                           nullptr) ||
+            written != wide.size())
+            return SystemMessage(GetLastError());
+        return {};
     }
     // Files and pipes get Windows line ends, as a console program's text output would.
     std::string lines;
@@ -61,7 +72,10 @@ void Write(DWORD which, std::string_view text) {
             lines += '\r';
         lines += c;
     }
-    WriteFile(stream, lines.data(), static_cast<DWORD>(lines.size()), &written, nullptr);
+    if (!WriteFile(stream, lines.data(), static_cast<DWORD>(lines.size()), &written, nullptr) ||
+        written != lines.size())
+        return SystemMessage(GetLastError());
+    return {};
 }
 
 int Fail(const std::string &why) {
@@ -86,8 +100,8 @@ std::vector<std::string> ArgumentsOfThisProcess() {
     return arguments;
 }
 
-void WriteOut(std::string_view text) {
-    Write(STD_OUTPUT_HANDLE, text);
+std::string WriteOut(std::string_view text) {
+    return Write(STD_OUTPUT_HANDLE, text);
 }
 
 void WriteError(std::string_view text) {
@@ -100,9 +114,10 @@ int CaptureInRunningCopy() {
 }
 
 int PrintColourUnderPointer(const CommandOptions &command) {
-    PrivateProfile profile;
+    Win32FileStore files;
+    IniFileProfile profile(files);
     IniMod settings(profile);
-    settings.SetIniPath(SettingsFolderOfThisProgram(false) + "\\Kalvor.ini");
+    settings.SetIniPath(FileIn(SettingsFolderOfThisProgram(false), "Kalvor.ini"));
     Win32Screen screen(false);
     MscmsProfileEngine engine;
     const std::optional<ColourSpace> asked =
@@ -116,8 +131,9 @@ int PrintColourUnderPointer(const CommandOptions &command) {
     if (!read.warning.empty())
         WriteError("kalvor: " + read.warning + "\n");
     const ColourValue pixel = read.colour;
-    WriteOut(
+    // A full disk or a closed output: the caller must not take an unwritten code for a printed one.
+    const std::string problem = WriteOut(
         PrintedCode(settings, static_cast<ColourValue>(pixel), command.format, command.upperCase) +
         "\n");
-    return 0;
+    return problem.empty() ? 0 : Fail("cannot write the code: " + problem);
 }

@@ -10,9 +10,10 @@ CommandOptions ParseWin32CommandLine(const std::vector<std::string> &arguments);
 // This process's arguments, in UTF-8.
 std::vector<std::string> ArgumentsOfThisProcess();
 
-// kalvor.exe is a windowed program: its standard output and error are the file or pipe it was
-// given, else the console of the program that started it, else nowhere. Text is UTF-8.
-void WriteOut(std::string_view text);
+// kalvor.exe is a windowed program: its standard output and error are the handles it was given
+// (a file, a pipe, NUL), else the console of the program that started it, else nowhere. Text is
+// UTF-8. WriteOut tells why the text was not written whole, empty when it was.
+std::string WriteOut(std::string_view text);
 void WriteError(std::string_view text);
 
 // What `kalvor --capture` and `kalvor --print` do, without a window; each returns the exit

@@ -1,7 +1,9 @@
 // kalvor.exe: the window's logic on the Windows desktop.
+#include "core/settings/IniFileProfile.h"
 #include "core/settings/IniMod.h"
 #include "platform/win32/MscmsProfileEngine.h"
-#include "platform/win32/PrivateProfile.h"
+#include "platform/win32/Text.h"
+#include "platform/win32/Win32FileStore.h"
 #include "platform/win32/Win32Screen.h"
 #include "win32/CommandLine.h"
 #include "win32/FenwoMainWindow.h"
@@ -69,7 +71,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     Win32Desktop desktop(screen);
     if (!screen.HookInstalled())
         desktop.Say("no keyboard hook: a Space tap between two ticks may be missed");
-    PrivateProfile profile;
+    // The settings file through the program's own reader and writer: a file another system
+    // wrote reads the same whatever the code page, and a save replaces it whole.
+    Win32FileStore files;
+    IniFileProfile profile(files);
     IniMod settings(profile);
 
     // The program owns the window's logic; the window shows it and hands it every event.
@@ -98,5 +103,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
         DispatchMessageW(&message);
     }
     desktop.ShowNoticesWith(nullptr);
+    // The notice went with the window: what the close could not save is told where it is seen.
+    if (const std::string &problem = core.CloseSaveProblem(); !problem.empty())
+        MessageBoxW(nullptr, Widen("Kalvor: " + problem).c_str(), L"Kalvor",
+                    MB_OK | MB_ICONWARNING | MB_SETFOREGROUND);
     return static_cast<int>(message.wParam);
 }

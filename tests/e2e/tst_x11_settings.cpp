@@ -10,9 +10,12 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <csignal>
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <xcb/xcb.h>
 
 using x11test::GeometryOf;
 using x11test::KalvorWindow;
@@ -68,6 +71,34 @@ class X11SettingsTest : public QObject {
         ::kill(static_cast<pid_t>(kalvor.processId()), signal);
         return kalvor.waitForFinished(10000) && kalvor.exitStatus() == QProcess::NormalExit &&
                kalvor.exitCode() == 0;
+    }
+
+    // Asks the window to close, as a window manager's close box does.
+    static bool AskToClose(const QString &id) {
+        xcb_connection_t *connection = xcb_connect(nullptr, nullptr);
+        const auto atom = [connection](const char *name) {
+            xcb_intern_atom_reply_t *reply = xcb_intern_atom_reply(
+                connection,
+                xcb_intern_atom(connection, 0, static_cast<uint16_t>(std::strlen(name)), name),
+                nullptr);
+            const xcb_atom_t found = reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
+            std::free(reply);
+            return found;
+        };
+        xcb_client_message_event_t event{};
+        event.response_type = XCB_CLIENT_MESSAGE;
+        event.format = 32;
+        event.window = id.toUInt();
+        event.type = atom("WM_PROTOCOLS");
+        event.data.data32[0] = atom("WM_DELETE_WINDOW");
+        const bool sent = !xcb_connection_has_error(connection) && event.type != XCB_ATOM_NONE;
+        if (sent) {
+            xcb_send_event(connection, 0, event.window, XCB_EVENT_MASK_NO_EVENT,
+                           reinterpret_cast<const char *>(&event));
+            xcb_flush(connection);
+        }
+        xcb_disconnect(connection);
+        return sent;
     }
 
     QByteArray Settings() const { return files::Contents(ini); }
@@ -264,6 +295,28 @@ class X11SettingsTest : public QObject {
         const QByteArray said = kalvor.readAllStandardError();
         QCOMPARE(said.count("settings not saved"), 1);
         QVERIFY2(said.contains(QFile::encodeName(ini)), said);
+
+        // Closed by its close box, not by the session's end: a dialog once the window has gone.
+        QProcess closed;
+        const QString id = Start(closed);
+        const auto shown = [&id] {
+            const QString windows = QString::fromLatin1(
+                Output("xdotool", {"search", "--onlyvisible", "--name", "^Kalvor$"}));
+            return windows.contains(id) ? QString() : windows.trimmed();
+        };
+        // Asked again while the window stays: a request that comes before the window has settled
+        // is not always heard.
+        QVERIFY2(QTest::qWaitFor(
+                     [&] {
+                         return AskToClose(id) &&
+                                QTest::qWaitFor([&] { return !shown().isEmpty(); }, 3000);
+                     },
+                     15000),
+                 "no dialog after the window closed");
+        QCOMPARE(closed.state(), QProcess::Running);
+        closed.kill();
+        closed.waitForFinished(10000);
+        QVERIFY(closed.readAllStandardError().contains("settings not saved"));
         QVERIFY(QDir(ini).removeRecursively());
     }
 };

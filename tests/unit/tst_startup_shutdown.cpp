@@ -49,6 +49,15 @@ TEST_CASE("each window reads, writes and tells through its own settings") {
     CHECK_EQ(b.files.replaceCalls, 1);
     CHECK(a.desktop.said.empty());
     CHECK_EQ(b.desktop.said.size(), size_t{1});
+    // What a close could not save is kept for after the window has gone, unless the session ends.
+    CHECK_EQ(a.w.CloseSaveProblem(), "");
+    CHECK(!b.desktop.said.empty() && b.w.CloseSaveProblem() == b.desktop.said[0]);
+    int cancel = 0;
+    b.w.Form_QueryUnload(cancel, 2);
+    CHECK_EQ(b.w.CloseSaveProblem(), "");
+    b.files.diskFull = false;
+    b.Close();
+    CHECK_EQ(b.w.CloseSaveProblem(), "");
 }
 
 // printed: what --print writes of the same colour from the same file, by the window's rules

@@ -36,6 +36,28 @@ TEST_CASE("settings go beside the program when it can write there, else to roami
     }
 }
 
+TEST_CASE("the settings file's path is absolute wherever the program is, a drive's root too") {
+    struct Row {
+        const char *program;
+        const char *folder;
+        const char *file;
+    };
+    const Row rows[] = {
+        {"C:\\Tools\\Kalvor\\kalvor.exe", "C:\\Tools\\Kalvor", "C:\\Tools\\Kalvor\\Kalvor.ini"},
+        {"E:\\kalvor.exe", "E:\\",
+         "E:\\Kalvor.ini"}, // not "E:Kalvor.ini", the drive's current folder
+        {"\\\\?\\E:\\kalvor.exe", "\\\\?\\E:\\", "\\\\?\\E:\\Kalvor.ini"},
+        {"\\\\server\\share\\kalvor.exe", "\\\\server\\share", "\\\\server\\share\\Kalvor.ini"},
+    };
+    for (const Row &row : rows) {
+        CHECK_EQ(FolderOf(row.program), std::string(row.folder));
+        CHECK_EQ(FileIn(row.folder, "Kalvor.ini"), std::string(row.file));               // --print
+        CHECK_EQ((fs::path(row.folder) / "Kalvor.ini").string(), std::string(row.file)); // window
+    }
+    const SettingsPlaces atRoot{"E:\\", "F:\\", [](const std::string &) { return false; }};
+    CHECK_EQ(ChooseSettingsFolder(atRoot), std::string("F:\\Kalvor"));
+}
+
 TEST_CASE("a folder is usable when a file can be made in it, whatever script names it") {
     // Wide paths throughout: the narrow forms would read the names in the ANSI code page.
     const fs::path base = fs::temp_directory_path() / "kalvor-folders";

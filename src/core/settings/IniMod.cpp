@@ -43,10 +43,11 @@ void IniMod::WriteIni(const std::string &section, const std::string &key,
 
 bool IniMod::WriteIni(const std::vector<IniEntry> &entries) {
     const std::string problem = profile_.Put(iniPath_, entries);
+    lastProblem_ = problem.empty() ? problem : "settings not saved to " + iniPath_ + ": " + problem;
     if (problem.empty())
         return true;
     if (reporter_ && !reported_ && !iniPath_.empty())
-        reporter_("settings not saved to " + iniPath_ + ": " + problem);
+        reporter_(lastProblem_);
     reported_ = true;
     return false;
 }

@@ -45,11 +45,14 @@ class IniMod {
 
     // Several keys in one replacement of the file. False when they were not stored.
     bool WriteIni(const std::vector<IniEntry> &entries);
+    // Why the last write failed, as the reporter is told it; empty after one that succeeded.
+    const std::string &LastProblem() const { return lastProblem_; }
 
   private:
     Profile &profile_;
     std::string iniPath_;
     std::function<void(const std::string &)> reporter_;
+    std::string lastProblem_;
     bool reported_ = false;
     int passes_ = 0;
 };

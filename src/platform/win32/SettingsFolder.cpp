@@ -11,14 +11,30 @@ std::string ChooseSettingsFolder(const SettingsPlaces &places) {
         return places.programFolder;
     if (places.roamingFolder.empty())
         return places.programFolder;
-    return places.roamingFolder + "\\Kalvor";
+    return FileIn(places.roamingFolder, "Kalvor");
+}
+
+std::string FolderOf(const std::string &file) {
+    const size_t slash = file.find_last_of("\\/");
+    if (slash == std::string::npos)
+        return ".";
+    const bool drive = slash == 2 && file[1] == ':';
+    const bool longDrive = slash == 6 && file.compare(0, 4, "\\\\?\\") == 0 && file[5] == ':';
+    const bool root = slash == 0 || drive || longDrive;
+    return file.substr(0, root ? slash + 1 : slash);
+}
+
+std::string FileIn(const std::string &folder, const std::string &name) {
+    if (folder.empty() || folder.back() == '\\' || folder.back() == '/')
+        return folder + name;
+    return folder + "\\" + name;
 }
 
 bool FolderIsUsable(const std::string &folder) {
     if (folder.empty())
         return false;
     const std::wstring probe =
-        Widen(folder) + L"\\.kalvor-write-probe-" + std::to_wstring(GetCurrentProcessId());
+        Widen(FileIn(folder, ".kalvor-write-probe-" + std::to_string(GetCurrentProcessId())));
     const HANDLE file = CreateFileW(
         probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
         FILE_ATTRIBUTE_TEMPORARY | FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
@@ -39,8 +55,7 @@ std::string SettingsFolderOfThisProgram(bool create) {
         }
         path.resize(path.size() * 2);
     }
-    const size_t slash = path.find_last_of(L"\\/");
-    const std::wstring programFolder = slash == std::wstring::npos ? L"." : path.substr(0, slash);
+    const std::string programFolder = FolderOf(Narrow(path));
 
     std::wstring roaming;
     PWSTR known = nullptr;
@@ -49,9 +64,9 @@ std::string SettingsFolderOfThisProgram(bool create) {
     CoTaskMemFree(known);
 
     const std::string chosen =
-        ChooseSettingsFolder({Narrow(programFolder), Narrow(roaming),
+        ChooseSettingsFolder({programFolder, Narrow(roaming),
                               [](const std::string &folder) { return FolderIsUsable(folder); }});
-    if (create && chosen != Narrow(programFolder))
+    if (create && chosen != programFolder)
         CreateDirectoryW(Widen(chosen).c_str(), nullptr); // already there is fine too
     return chosen;
 }

@@ -8,6 +8,9 @@
 std::wstring Widen(std::string_view utf8);
 std::string Narrow(std::wstring_view wide);
 
+// What the system says of an error code, in UTF-8, with the code.
+std::string SystemMessage(unsigned long error);
+
 // The text in the ANSI code page, for programs that paste only that; characters it lacks
 // become what the system puts for them. Never for a path or a settings value.
 std::string ToAnsiCodePage(std::string_view utf8);

@@ -12,6 +12,8 @@
 //   capture N                N capture requests to the running copy, back to back; the answers
 //   hold-clipboard MS        keeps the clipboard open for MS milliseconds, as a busy program
 //   notice                   the message a kalvor.exe shows beside its window, if any
+//   message-box SECONDS      the text of a message box titled "Kalvor", waited for that long;
+//                            then closes it
 //   wait-window SECONDS      waits until the window shows
 //   focus-window SECONDS     a window of its own that holds the keyboard focus meanwhile
 //   close-focus              closes that window, which then tells the Space presses it had
@@ -308,6 +310,19 @@ int Notice() {
     EnumWindows(AddNotice, reinterpret_cast<LPARAM>(&text));
     Print("notice " + text);
     return text.empty() ? 1 : 0;
+}
+
+int MessageBoxText(int seconds) {
+    for (int tenth = 0; tenth <= seconds * 10; ++tenth) {
+        if (HWND box = FindWindowW(L"#32770", L"Kalvor")) {
+            Print("message " + TextOf(GetDlgItem(box, 0xFFFF)));
+            PostMessageW(box, WM_COMMAND, IDOK, 0);
+            return 0;
+        }
+        Sleep(100);
+    }
+    Print("message none");
+    return 1;
 }
 
 int spaceDowns = 0;
@@ -627,6 +642,8 @@ int wmain(int argc, wchar_t **argv) {
         return HoldClipboard(static_cast<DWORD>(number(2)));
     if (command == L"notice")
         return Notice();
+    if (command == L"message-box")
+        return MessageBoxText(static_cast<int>(number(2)));
     if (command == L"wait-window")
         return WaitWindow(static_cast<int>(number(2)));
     if (command == L"focus-window")

@@ -24,7 +24,7 @@ ensure_packages() {
 }
 
 BUILD_PACKAGES=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-svg-dev libx11-dev
-                libxi-dev libgl-dev fonts-ipafont-gothic
+                libxi-dev libxrandr-dev libgl-dev fonts-ipafont-gothic
                 libpipewire-0.3-dev libsystemd-dev libwayland-dev wayland-protocols qt6-wayland)
 TEST_PACKAGES=(xvfb xdotool xclip x11-xserver-utils x11-apps xauth desktop-file-utils appstream
                dpkg-dev file groff-base)

@@ -110,6 +110,7 @@ class FenwoMain {
     void SetLoupe(const LoupeSettings &loupe);
     int SquareReach() const;
     void ReadSquare(ScreenPoint centre);
+    void KeepHeldSquare();
     void ShowLoupe();
 
     WindowView &view_;
@@ -126,7 +127,7 @@ class FenwoMain {
     std::uint64_t captureRequests_ = 0;
     std::set<std::string> toldProblems_;
     LoupeSettings loupe_;
-    PixelSquare square_; // the last read around the pointer: what the sample and loupe show
+    PixelSquare square_; // the last read around the pointer, or what was kept at the hold
     PixelSquare shownSquare_;
     LoupeSettings shownLoupe_;
 

@@ -29,6 +29,7 @@ class FakeDesktop final : public Desktop {
     int pixelReads = 0;
     int keyQueries = 0;
     std::vector<ScreenPoint> pixelsAt;
+    std::vector<int> squareReaches; // of every square read, in order
     std::vector<std::uintptr_t> pixelDesktops;
     struct Clip {
         std::string text;
@@ -57,6 +58,10 @@ class FakeDesktop final : public Desktop {
         pixelsAt.push_back(at);
         pixelDesktops.push_back(onDesktop);
         return paint ? paint(at) : pixel;
+    }
+    PixelSquare ReadSquare(std::uintptr_t onDesktop, ScreenPoint centre, int reach) override {
+        squareReaches.push_back(reach);
+        return Desktop::ReadSquare(onDesktop, centre, reach);
     }
     std::uint16_t GetAsyncKeyState(int virtualKey) override {
         Note("GetAsyncKeyState");

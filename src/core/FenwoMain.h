@@ -121,6 +121,7 @@ class FenwoMain {
     void SetLoupe(const LoupeSettings &loupe);
     int SquareReach() const;
     void ReadSquare(ScreenPoint centre);
+    void KeepHeldSquare();
     void ShowLoupe();
     void ShowSample();
     void SetColourSpace(ColourSpace space);
@@ -140,7 +141,7 @@ class FenwoMain {
     std::set<std::string> toldProblems_;
     std::string closeSaveProblem_;
     LoupeSettings loupe_;
-    PixelSquare square_; // the last read around the pointer: what the sample and loupe show
+    PixelSquare square_; // the last read around the pointer, or what was kept at the hold
     PixelSquare shownSquare_;
     ColourSpace space_ = ColourSpace::Device;
     ProfileConversion conversion_;

@@ -28,9 +28,9 @@ void FenwoMain::SetLoupe(const LoupeSettings &loupe) {
         view_.ShowLoupePanel(loupe_.visible);
         shownLoupe_.zoom = 0; // no zoom: a panel shown again is drawn afresh
     }
-    // What the loupe now needs is read around the same pixel: held, that is the held one,
-    // whose colour stays as it was.
-    if (!square_.pixels.empty() && square_.reach < SquareReach())
+    // Held, the loupe draws from what was kept at the hold; else what it now needs is read
+    // around the same pixel.
+    if (!held_ && !square_.pixels.empty() && square_.reach < SquareReach())
         ReadSquare(square_.centre);
     ShowLoupe();
 }
@@ -43,6 +43,16 @@ int FenwoMain::SquareReach() const {
 
 void FenwoMain::ReadSquare(ScreenPoint centre) {
     square_ = desktop_.ReadSquare(desktopWnd_, centre, SquareReach());
+}
+
+// The widest loupe's pixels around a colour as it is held, read once: a loupe shown or zoomed
+// out later draws from them, whatever the screen does meanwhile. The pixels the colour came
+// from stay as they were read.
+void FenwoMain::KeepHeldSquare() {
+    if (square_.pixels.empty())
+        return;
+    const int reach = std::max(LoupeReach(LoupeSettings::MinZoom), loupe_.sample / 2);
+    square_ = Widened(desktop_.ReadSquare(desktopWnd_, square_.centre, reach), square_);
 }
 
 void FenwoMain::ShowLoupe() {

@@ -71,6 +71,8 @@ void FenwoMain::ReaderStateChanged() {
 
 void FenwoMain::SetHold(bool held) {
     held_ = held;
+    if (held_)
+        KeepHeldSquare(); // before the view hears of it: a paused reader reads nothing
     view_.ShowHold(held_);
     view_.SetTimerInterval(TimerInterval());
 }

@@ -43,7 +43,7 @@ if [ -n "$deb" ]; then
     (cd "$work/unpacked" && find . -type f -o -type l | sed 's|^\./||' | sort) >"$work/packaged"
     check "the package holds every installed file, and only those" diff "$work/installed" "$work/packaged"
     depends=$(dpkg-deb -f "$deb" Depends)
-    for library in libqt6widgets6 libqt6gui6 libqt6core6 libx11-6 libxi6 libxcb1 fonts-ipafont-gothic; do
+    for library in libqt6widgets6 libqt6gui6 libqt6core6 libx11-6 libxi6 libxrandr2 libxcb1 fonts-ipafont-gothic; do
         check "package depends on $library" grep -q "$library" <<<"$depends"
     done
     recommends=$(dpkg-deb -f "$deb" Recommends)

@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
@@ -145,6 +146,47 @@ class X11SamplingTest : public QObject {
         QVERIFY(screen->GetCursorPos() == ScreenPoint({5, 5}));
         if (depth >= 24)
             QCOMPARE(screen->GetPixel(root, {5, 5}), 0x00302010);
+    }
+
+    // The output off, nothing pins the screen's size, and no monitor is left (then the whole
+    // root counts as one): Xvfb's screen then changes size by xrandr --fb up to its start size.
+    void aScreenThatChangesSizeIsFollowed() {
+        const auto restore = qScopeGuard([] { Run("xrandr", {"--output", "screen", "--auto"}); });
+        QVERIFY(Run("xsetroot", {"-solid", "#102030"}));
+        const std::uintptr_t root = screen->GetDesktopWindow();
+        QVERIFY(Run("xrandr", {"--output", "screen", "--off", "--fb", "320x240"}));
+        const PixelSquare edge = screen->ReadSquare(root, {319, 100}, 1);
+        for (int dy = -1; dy <= 1; ++dy)
+            for (int dx = -1; dx <= 1; ++dx)
+                QCOMPARE(edge.At(dx, dy) == CLR_INVALID, dx == 1);
+        const auto small = X11Screen::Open(qEnvironmentVariable("DISPLAY").toStdString());
+        QVERIFY(
+            Run("xrandr", {"--fb", QStringLiteral("%1x%2").arg(size.width()).arg(size.height())}));
+        QVERIFY(small->GetPixel(root, {size.width() - 1, size.height() - 1}) != CLR_INVALID);
+    }
+
+    void pixelsOnNoMonitorAreUnread() {
+        const auto restore = qScopeGuard([] {
+            Run("xrandr", {"--delmonitor", "left"});
+            Run("xrandr", {"--delmonitor", "right"});
+            Run("xrandr", {"--output", "screen", "--auto"});
+        });
+        QVERIFY(Run("xsetroot", {"-solid", "#102030"}));
+        const std::uintptr_t root = screen->GetDesktopWindow();
+        QVERIFY(Run("xrandr", {"--output", "screen", "--off", "--fb",
+                               QStringLiteral("%1x%2").arg(size.width()).arg(size.height())}));
+        QVERIFY(Run("xrandr", {"--setmonitor", "left", "200/50x240/50+0+0", "none"}));
+        QVERIFY(Run("xrandr", {"--setmonitor", "right", "300/50x100/50+200+0", "none"}));
+        // Where the two meet: only the corner below the shorter one lies on neither.
+        const PixelSquare corner = screen->ReadSquare(root, {199, 99}, 1);
+        for (int dy = -1; dy <= 1; ++dy)
+            for (int dx = -1; dx <= 1; ++dx)
+                QCOMPARE(corner.At(dx, dy) == CLR_INVALID, dx == 1 && dy == 1);
+        QCOMPARE(screen->GetPixel(root, {100, 300}), CLR_INVALID);
+        QCOMPARE(screen->GetPixel(root, {size.width() - 1, 0}), CLR_INVALID);
+        QVERIFY(Run("xrandr", {"--delmonitor", "right"}));
+        QVERIFY(Run("xrandr", {"--delmonitor", "left"}));
+        QVERIFY(screen->GetPixel(root, {size.width() - 1, 0}) != CLR_INVALID);
     }
 
     void aWindowUnmappedUnderThePointer() {

@@ -218,21 +218,45 @@ TEST_CASE("the window reads only its sample while the loupe is hidden, the squar
     CHECK_EQ(t.view.loupes.back(),
              DrawLoupe(SquareOf({10, 10}, LoupeReach(8), Checkerboard), 8, 3));
 
-    // Held, the loupe stays on the held pixels: a closer zoom reads nothing, a wider one reads
-    // around the held pixel, wherever the pointer went.
+    // Held, the loupe stays on the pixels as they were at the hold, at every zoom, wherever the
+    // pointer went and whatever the screen shows since: nothing more is read.
     t.Tick(true);
     t.desktop.pointer = ScreenPoint{500, 500};
-    t.w.Picture5_MouseWheel(1);
-    CHECK_EQ(t.view.loupes.back().position, "10, 10");
-    t.w.PreviewMenu_Click(102);
-    CHECK_EQ(t.desktop.pixelsAt.back(), (ScreenPoint{10 + LoupeReach(2), 10 + LoupeReach(2)}));
-    CHECK_EQ(t.view.loupes.back(),
-             DrawLoupe(SquareOf({10, 10}, LoupeReach(2), Checkerboard), 2, 3));
+    t.desktop.paint = Coordinates;
+    const int heldReads = t.desktop.pixelReads;
+    t.w.Picture5_MouseWheel(LoupeSettings::MaxZoom);
+    for (int zoom = LoupeSettings::MaxZoom; zoom >= LoupeSettings::MinZoom; --zoom) {
+        CHECK_EQ(t.view.loupes.back(),
+                 DrawLoupe(SquareOf({10, 10}, LoupeReach(zoom), Checkerboard), zoom, 3));
+        t.w.Picture5_MouseWheel(-1);
+    }
+    CHECK_EQ(t.desktop.pixelReads, heldReads);
     CHECK_EQ(t.view.preview, RGB(142, 146, 142));
 
     t.w.PreviewMenu_Click(1);
     CHECK_EQ(t.view.loupePanels, (std::vector<bool>{true, false}));
     CHECK_EQ(t.w.ClientAreaHeight(), ClientHeight);
+}
+
+TEST_CASE("a colour held with the loupe hidden keeps the pixels the loupe shows later") {
+    Window t;
+    t.w.Form_Load();
+    t.desktop.paint = Checkerboard;
+    t.Tick();
+    t.desktop.paint = Coordinates; // between the tick and the click
+    t.w.Check1_Click();
+    t.desktop.paint = [](ScreenPoint) { return RGB(0, 0, 0); };
+    t.w.PreviewMenu_Click(1);   // ルーペ
+    t.w.PreviewMenu_Click(102); // 2 倍, the widest
+    // Around the colour as the click held it, and the colour's own pixel as the tick read it.
+    PixelSquare held = SquareOf({10, 20}, LoupeReach(2), Coordinates);
+    held.pixels[held.pixels.size() / 2] = Checkerboard({10, 20});
+    CHECK_EQ(t.view.loupes.back(), DrawLoupe(held, 2, 1));
+    t.w.PreviewMenu_Click(1);
+    t.w.Check1_Click();
+    const int reads = t.desktop.pixelReads;
+    t.Tick(); // sampling with the loupe hidden reads the sample alone again
+    CHECK_EQ(t.desktop.pixelReads - reads, 1);
 }
 
 TEST_CASE("[Loupe] is restored at start and written after the four older keys at close") {

@@ -67,7 +67,8 @@ TEST_CASE("Space kept down flips the hold at every tick") {
         CHECK_EQ(t.w.Held(), tick % 2 == 1);
         CHECK_EQ(t.view.interval, tick % 2 ? 200 : 50);
     }
-    CHECK_EQ(t.desktop.pixelReads, 3); // only the ticks that began sampling read
+    // The ticks that began sampling read their sample; each hold, once, what the loupe may show.
+    CHECK_EQ(t.desktop.squareReaches, (std::vector<int>{0, HeldReach, 0, HeldReach, 0, HeldReach}));
 }
 
 TEST_CASE("a press before start-up does not count; a key still down does") {
@@ -89,7 +90,7 @@ TEST_CASE("clicks on the preview and its frame toggle the hold and capture nothi
     Window t;
     t.w.Form_Load();
     t.Tick();
-    const int reads = t.desktop.pixelReads;
+    t.desktop.squareReaches.clear();
     const struct {
         void (FenwoMain::*click)();
         bool held;
@@ -103,7 +104,7 @@ TEST_CASE("clicks on the preview and its frame toggle the hold and capture nothi
         CHECK_EQ(t.view.held, c.held);
         CHECK_EQ(t.view.interval, c.held ? 200 : 50);
     }
-    CHECK_EQ(t.desktop.pixelReads, reads);
+    CHECK_EQ(t.desktop.squareReaches, (std::vector<int>{HeldReach, HeldReach}));
     t.w.Picture1_Click();
     t.Tick(true); // Space ends a hold made by a click, capturing nothing
     CHECK(!t.w.Held());

@@ -51,7 +51,7 @@ TEST_CASE("each window reads, writes and tells through its own settings") {
     CHECK_EQ(b.desktop.said.size(), size_t{1});
     // What a close could not save is kept for after the window has gone, unless the session ends.
     CHECK_EQ(a.w.CloseSaveProblem(), "");
-    CHECK(!b.desktop.said.empty() && b.w.CloseSaveProblem() == b.desktop.said[0]);
+    CHECK((!b.desktop.said.empty() && b.w.CloseSaveProblem() == b.desktop.said[0]));
     int cancel = 0;
     b.w.Form_QueryUnload(cancel, 2);
     CHECK_EQ(b.w.CloseSaveProblem(), "");

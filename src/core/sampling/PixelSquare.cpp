@@ -1,5 +1,6 @@
 #include "core/sampling/PixelSquare.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 ColourValue PixelSquare::At(int dx, int dy) const {
@@ -12,6 +13,15 @@ ColourValue PixelSquare::At(int dx, int dy) const {
 PixelSquare UnreadSquare(ScreenPoint centre, int reach) {
     const auto side = static_cast<std::size_t>(2 * reach + 1);
     return {centre, reach, std::vector<ColourValue>(side * side, CLR_INVALID)};
+}
+
+PixelSquare Widened(PixelSquare wide, const PixelSquare &inner) {
+    const int reach = std::min(inner.reach, wide.reach);
+    for (int dy = -reach; dy <= reach; ++dy)
+        for (int dx = -reach; dx <= reach; ++dx)
+            wide.pixels[static_cast<std::size_t>((dy + wide.reach) * wide.Side() + dx +
+                                                 wide.reach)] = inner.At(dx, dy);
+    return wide;
 }
 
 ColourValue AverageOf(const PixelSquare &square, int sampleSide) {

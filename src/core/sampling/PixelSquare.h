@@ -29,6 +29,10 @@ struct PixelSquare {
 // A square of every pixel unread: what reads give where nothing can be read.
 PixelSquare UnreadSquare(ScreenPoint centre, int reach);
 
+// `wide` with the pixels of `inner` in their places: a wider read around a square already
+// shown keeps what was shown.
+PixelSquare Widened(PixelSquare wide, const PixelSquare &inner);
+
 // The rounded mean of each channel over the sample (side 1, 3 or 5) at the square's centre.
 // Pixels beyond the screen count for nothing; an unread centre gives CLR_INVALID, as a
 // one-pixel read would.

@@ -7,6 +7,7 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XInput2.h>
+#include <X11/extensions/Xrandr.h>
 #include <X11/keysym.h>
 #include <xcb/xcb.h>
 
@@ -66,14 +67,42 @@ int SelectRawKeyEvents(Display *display, Window root) {
     return opcode;
 }
 
+// A part of the root, its right and bottom edges excluded.
+struct Area {
+    int left = 0;
+    int top = 0;
+    int right = 0;
+    int bottom = 0;
+
+    bool Contains(int x, int y) const { return x >= left && x < right && y >= top && y < bottom; }
+};
+
+// RandR's first event number, or -1 when the server has no RandR. Monitors need RandR 1.5.
+int FollowRandR(Display *display, Window root, bool &monitorsKnown) {
+    int firstEvent = 0;
+    int firstError = 0;
+    int major = 0;
+    int minor = 0;
+    monitorsKnown = false;
+    if (!XRRQueryExtension(display, &firstEvent, &firstError) ||
+        !XRRQueryVersion(display, &major, &minor))
+        return -1;
+    monitorsKnown = major > 1 || (major == 1 && minor >= 5);
+    XRRSelectInput(display, root, RRScreenChangeNotifyMask);
+    return firstEvent;
+}
+
 } // namespace
 
 struct X11Screen::Connection {
     Display *display = nullptr;
     Window root = 0;
     Colormap colormap = 0;
-    int width = 0; // the root window's size: what lies beyond it cannot be read
+    int width = 0; // the root window's size now: what lies beyond it cannot be read
     int height = 0;
+    int randrEvent = -1;
+    bool monitorsKnown = false;
+    std::vector<Area> monitors; // none known: the whole root counts as one
     bool trueColour = false;
     PixelMasks masks{};
     KeyCode space = 0;
@@ -88,11 +117,53 @@ struct X11Screen::Connection {
         }
     }
 
-    void DrainKeyEvents() {
+    // The root's size and the monitors on it, asked again when they changed.
+    void ReadLayout() {
+        Window r = 0;
+        int x = 0;
+        int y = 0;
+        unsigned w = 0;
+        unsigned h = 0;
+        unsigned border = 0;
+        unsigned depth = 0;
+        if (XGetGeometry(display, root, &r, &x, &y, &w, &h, &border, &depth)) {
+            width = static_cast<int>(w);
+            height = static_cast<int>(h);
+        }
+        monitors.clear();
+        if (!monitorsKnown)
+            return;
+        int count = 0;
+        XRRMonitorInfo *info = XRRGetMonitors(display, root, True, &count);
+        for (int i = 0; i < count; ++i)
+            monitors.push_back(
+                {info[i].x, info[i].y, info[i].x + info[i].width, info[i].y + info[i].height});
+        if (info)
+            XRRFreeMonitors(info);
+    }
+
+    bool OnAMonitor(int x, int y) const {
+        return monitors.empty() || std::any_of(monitors.begin(), monitors.end(),
+                                               [x, y](const Area &m) { return m.Contains(x, y); });
+    }
+
+    // Key presses for the latch; a screen that changed size (RandR) or monitors (announced as
+    // a configure of the root) is read again.
+    void DrainEvents() {
+        bool changed = false;
         while (XPending(display) > 0) {
             XEvent event;
             XNextEvent(display, &event);
             profiles->Notice(event);
+            if (randrEvent >= 0 && event.type == randrEvent + RRScreenChangeNotify) {
+                XRRUpdateConfiguration(&event);
+                changed = true;
+                continue;
+            }
+            if (event.type == ConfigureNotify) {
+                changed = true;
+                continue;
+            }
             XGenericEventCookie &cookie = event.xcookie;
             if (cookie.type != GenericEvent || cookie.extension != xiOpcode ||
                 !XGetEventData(display, &cookie))
@@ -106,6 +177,8 @@ struct X11Screen::Connection {
             }
             XFreeEventData(display, &cookie);
         }
+        if (changed)
+            ReadLayout();
     }
 };
 
@@ -119,8 +192,9 @@ std::unique_ptr<X11Screen> X11Screen::Open(const std::string &displayName) {
     const int screen = DefaultScreen(display);
     x->root = RootWindow(display, screen);
     x->colormap = DefaultColormap(display, screen);
-    x->width = DisplayWidth(display, screen);
-    x->height = DisplayHeight(display, screen);
+    x->randrEvent = FollowRandR(display, x->root, x->monitorsKnown);
+    XSelectInput(display, x->root, StructureNotifyMask);
+    x->ReadLayout();
     const Visual *visual = DefaultVisual(display, screen);
     // Only TrueColor pixels hold intensities; DirectColor ones index a colour map per
     // channel, so they are looked up like those of the other classes.
@@ -187,23 +261,29 @@ ColourValue X11Screen::GetPixel(std::uintptr_t desktop, ScreenPoint at) {
     return ReadSquare(desktop, at, 0).Centre();
 }
 
-// One image request for the part of the square on the screen; the rest stays unread.
+// One image request for the part of the square on the screen; the rest stays unread, and so
+// does every pixel on no monitor.
 PixelSquare X11Screen::ReadSquare(std::uintptr_t desktop, ScreenPoint centre, int reach) {
+    x_->DrainEvents();
     PixelSquare square = UnreadSquare(centre, reach);
     const X11Profiles::Found profile = x_->profiles->At(centre);
     square.monitor = profile.monitor;
     square.profile = profile.profile;
-    // The protocol carries 16-bit coordinates: a larger one would wrap onto another pixel.
-    const int left = std::max(centre.x - reach, 0);
-    const int top = std::max(centre.y - reach, 0);
-    const int right = std::min({centre.x + reach + 1, x_->width, 32768});
-    const int bottom = std::min({centre.y + reach + 1, x_->height, 32768});
-    if (left >= right || top >= bottom)
-        return square;
-    const auto width = static_cast<unsigned>(right - left);
-    const auto height = static_cast<unsigned>(bottom - top);
-    XImage *image = XGetImage(x_->display, static_cast<Drawable>(desktop), left, top, width, height,
-                              AllPlanes, ZPixmap);
+    Area area;
+    XImage *image = nullptr;
+    for (int attempt = 0; attempt < 2 && !image; ++attempt) {
+        if (attempt > 0)
+            x_->ReadLayout(); // it shrank since the last event
+        // The protocol carries 16-bit coordinates: a larger one would wrap onto another pixel.
+        area = {std::max(centre.x - reach, 0), std::max(centre.y - reach, 0),
+                std::min({centre.x + reach + 1, x_->width, 32768}),
+                std::min({centre.y + reach + 1, x_->height, 32768})};
+        if (area.left >= area.right || area.top >= area.bottom)
+            return square;
+        image = XGetImage(x_->display, static_cast<Drawable>(desktop), area.left, area.top,
+                          static_cast<unsigned>(area.right - area.left),
+                          static_cast<unsigned>(area.bottom - area.top), AllPlanes, ZPixmap);
+    }
     if (!image)
         return square;
     const auto slot = [&](int x, int y) -> ColourValue & {
@@ -212,24 +292,25 @@ PixelSquare X11Screen::ReadSquare(std::uintptr_t desktop, ScreenPoint centre, in
     };
     const PixelDecoder decoder(x_->masks);
     std::vector<XColor> looked; // pixels of a visual that indexes a colour map
-    for (int y = top; y < bottom; ++y)
-        for (int x = left; x < right; ++x) {
-            const unsigned long pixel = XGetPixel(image, x - left, y - top);
-            if (x_->trueColour)
+    std::vector<ColourValue *> lookedSlots;
+    for (int y = area.top; y < area.bottom; ++y)
+        for (int x = area.left; x < area.right; ++x) {
+            if (!x_->OnAMonitor(x, y))
+                continue;
+            const unsigned long pixel = XGetPixel(image, x - area.left, y - area.top);
+            if (x_->trueColour) {
                 slot(x, y) = decoder.Decode(static_cast<std::uint32_t>(pixel));
-            else
+            } else {
                 looked.push_back(XColor{pixel, 0, 0, 0, 0, 0});
+                lookedSlots.push_back(&slot(x, y));
+            }
         }
     XDestroyImage(image);
     if (looked.empty())
         return square;
     XQueryColors(x_->display, x_->colormap, looked.data(), static_cast<int>(looked.size()));
-    std::size_t next = 0;
-    for (int y = top; y < bottom; ++y)
-        for (int x = left; x < right; ++x) {
-            const XColor &colour = looked[next++];
-            slot(x, y) = RGB(colour.red >> 8u, colour.green >> 8u, colour.blue >> 8u);
-        }
+    for (std::size_t i = 0; i < looked.size(); ++i)
+        *lookedSlots[i] = RGB(looked[i].red >> 8u, looked[i].green >> 8u, looked[i].blue >> 8u);
     return square;
 }
 
@@ -238,6 +319,6 @@ std::uint16_t X11Screen::GetAsyncKeyState(int virtualKey) {
         return 0;
     if (x_->xiOpcode < 0)
         return KeyDownInKeymap(x_->display, x_->space) ? KeyDownNow : 0;
-    x_->DrainKeyEvents();
+    x_->DrainEvents();
     return x_->spaceState.Query();
 }

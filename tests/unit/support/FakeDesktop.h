@@ -30,6 +30,7 @@ class FakeDesktop final : public Desktop {
     int pixelReads = 0;
     int keyQueries = 0;
     std::vector<ScreenPoint> pixelsAt;
+    std::vector<int> squareReaches; // of every square read, in order
     std::vector<std::uintptr_t> pixelDesktops;
     struct Clip {
         std::string text;
@@ -63,6 +64,7 @@ class FakeDesktop final : public Desktop {
         return paint ? paint(at) : pixel;
     }
     PixelSquare ReadSquare(std::uintptr_t onDesktop, ScreenPoint centre, int reach) override {
+        squareReaches.push_back(reach);
         PixelSquare square = Desktop::ReadSquare(onDesktop, centre, reach);
         square.monitor = monitor;
         square.profile = profile;

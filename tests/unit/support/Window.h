@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/FenwoMain.h"
+#include "core/loupe/LoupePicture.h"
 #include "core/settings/IniFileProfile.h"
 #include "core/settings/IniMod.h"
 #include "support/FakeDesktop.h"
@@ -10,6 +11,9 @@
 
 #include <filesystem>
 #include <string>
+
+// What a hold reads once around the colour: the widest loupe's square.
+inline const int HeldReach = LoupeReach(LoupeSettings::MinZoom);
 
 // The window's logic between a scripted desktop, a recording view and settings in memory.
 struct Window {

@@ -16,7 +16,7 @@ struct SilentWindow : WindowView, Desktop {
     void ShowUpperCase(int) override {}
     void ShowFormat(int) override {}
     void ShowReadProblem(const std::string &) override {}
-    void ShowHistory(const History &) override {}
+    void ShowHistory(const History &, const StripScroll &) override {}
     void ShowLoupePanel(bool) override {}
     void ShowLoupe(const LoupePicture &) override {}
     void SelectWholeText(TextField) override {}

@@ -3,8 +3,8 @@
 
 #include "core/colour/CodeFormats.h"
 
-FenwoMain::FenwoMain(WindowView &view, Desktop &desktop, IniMod &settings)
-    : view_(view), desktop_(desktop), settings_(settings) {}
+FenwoMain::FenwoMain(WindowView &view, Desktop &desktop, IniMod &settings, FileStore *files)
+    : view_(view), desktop_(desktop), settings_(settings), files_(files) {}
 
 void FenwoMain::ShowColor(ColourValue colour) {
     preview_ = colour;

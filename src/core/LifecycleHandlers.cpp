@@ -65,6 +65,7 @@ void FenwoMain::Form_Load() {
         RestorePosition();
         RestoreUpperCase();
         RestoreOutputFormat();
+        RestoreHistory();
     }
     view_.UseJapaneseFont();
 }
@@ -110,5 +111,7 @@ void FenwoMain::Form_QueryUnload(int &Cancel, int UnloadMode) {
     entries.push_back({"Output", "Type", std::to_string(listIndex_)});
     for (IniEntry &entry : LoupeEntries(loupe_))
         entries.push_back(std::move(entry));
+    if (files_) // a copy that cannot keep the history leaves the key to those that can
+        entries.push_back({"History", "Keep", keep_ ? "1" : "0"});
     settings_.WriteIni(entries);
 }

@@ -73,7 +73,7 @@ CommandLine ParseCommandLine(const QStringList &arguments) {
         return QtFlags.contains(name) && !valueAttached ? 0 : -1;
     };
     const CommandOptions options = ParseOptions(words, qt);
-    static_assert(int(CommandLine::Print) == int(CommandOptions::Print));
+    static_assert(int(CommandLine::Contrast) == int(CommandOptions::Contrast));
     CommandLine run;
     run.action = static_cast<CommandLine::Action>(options.action);
     run.message = QString::fromStdString(options.message);
@@ -84,5 +84,8 @@ CommandLine ParseCommandLine(const QStringList &arguments) {
     run.format = options.format;
     run.upperCase = options.upperCase;
     run.average = options.average;
+    run.paletteWord = options.paletteWord;
+    run.text = options.text;
+    run.ground = options.ground;
     return run;
 }

@@ -64,7 +64,7 @@ class FenwoMainWindow final : public QWidget, public WindowView {
     void ShowUpperCase(int value) override;
     void ShowFormat(int listIndex) override;
     void ShowReadProblem(const std::string &problem) override;
-    void ShowHistory(const History &history) override;
+    void ShowHistory(const History &history, const StripScroll &strip) override;
     void ShowLoupePanel(bool visible) override;
     void ShowLoupe(const LoupePicture &picture) override;
     void SelectWholeText(TextField field) override;
@@ -73,6 +73,8 @@ class FenwoMainWindow final : public QWidget, public WindowView {
     void SetWindowTopmost() override;
     void MoveWindow(int x, int y) override;
     void UseJapaneseFont() override;
+    bool AskYesNo(const std::string &question) override;
+    std::optional<SaveChoice> AskSavePath(std::span<const PaletteFormat> types) override;
 
     // The window's own state, as the settings file keeps it: 0 normal, 1 minimised, 2 maximised.
     int WindowState() const;
@@ -92,6 +94,7 @@ class FenwoMainWindow final : public QWidget, public WindowView {
     void ConnectHandlers();
     TextBox *Box(TextField field) const;
     void ShowPreviewMenu(const QPoint &at);
+    void ShowStripMenu(qint64 index, const QPoint &at);
 
     FenwoMain *core_ = nullptr;
     bool loaded_ = false;

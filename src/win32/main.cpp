@@ -1,4 +1,5 @@
 // kalvor.exe: the window's logic on the Windows desktop.
+#include "core/colour/Contrast.h"
 #include "core/settings/IniMod.h"
 #include "platform/win32/PrivateProfile.h"
 #include "platform/win32/Win32Screen.h"
@@ -57,6 +58,12 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
         return CaptureInRunningCopy();
     case CommandOptions::Print:
         return PrintColourUnderPointer(command);
+    case CommandOptions::Contrast:
+        WriteOut(ContrastReport(command.text, command.ground));
+        return 0;
+    case CommandOptions::History:
+        WriteError("kalvor: --history cannot reach the window on Windows yet\n");
+        return 1;
     case CommandOptions::Run:
         break;
     }

@@ -237,12 +237,12 @@ class WindowTest : public QObject {
         QCOMPARE(w.HScroll1->maximum(), 6);
         QCOMPARE(w.HScroll1->value(), 0);
         w.HScroll1->setValue(3);
-        QCOMPARE(w.Core().Swatches().StripLeft(), 2 - 51);
+        QCOMPARE(w.Core().Strip().StripLeft(), 2 - 51);
         w.HScroll1->setSliderDown(true);
         w.HScroll1->setValue(4);
-        QCOMPARE(w.Core().Swatches().StripLeft(), -48);
+        QCOMPARE(w.Core().Strip().StripLeft(), -48);
         w.HScroll1->setSliderDown(false); // the drag ends where it is
-        QCOMPARE(w.Core().Swatches().StripLeft(), 2 - 68);
+        QCOMPARE(w.Core().Strip().StripLeft(), 2 - 68);
         QTest::mouseClick(w.Picture4, Qt::LeftButton, {}, QPoint(2 + 8, 8));
         QCOMPARE(w.Picture1->BackColor(), 0x40);
         QCOMPARE(StripPixel(w, 2 + 8, 8), qRgb(0x40, 0, 0));

@@ -1,18 +1,15 @@
 #pragma once
 
 #include "core/loupe/LoupeSettings.h"
+#include "core/window/MenuEntry.h"
 
 #include <string>
 #include <string_view>
 #include <vector>
 
 // The preview's right-click menu: the loupe on or off, its zoom, and the sample's size. Both
-// front-ends show these entries as they come and hand the chosen command back.
-struct MenuEntry {
-    int command = 0;  // what FenwoMain::PreviewMenu_Click takes; 0 for a separator
-    std::string text; // UTF-8
-    bool checked = false;
-};
+// front-ends show these entries as they come and hand the chosen command back to
+// FenwoMain::PreviewMenu_Click.
 
 std::vector<MenuEntry> LoupeMenu(const LoupeSettings &loupe);
 

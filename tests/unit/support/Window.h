@@ -17,13 +17,17 @@ struct Window {
     MemoryFileStore files;
     IniFileProfile profile{files};
     IniMod settings{profile};
-    FenwoMain w{view, desktop, settings};
+    FenwoMain w{view, desktop, settings, &files};
 
     std::string IniPath() const {
         return (std::filesystem::path(desktop.settingsFolder) / "Kalvor.ini").string();
     }
     std::string Ini() const { return files.Bytes(IniPath()); }
     void StoreIni(const std::string &bytes) { files.Put(IniPath(), bytes); }
+    std::string PalettePath() const {
+        return (std::filesystem::path(desktop.settingsFolder) / "Kalvor.gpl").string();
+    }
+    std::string Palette() const { return files.Bytes(PalettePath()); }
 
     void Close() {
         int cancel = 0;

@@ -14,7 +14,11 @@
 #include <QSignalBlocker>
 #include <QTimer>
 
-FenwoMainWindow::FenwoMainWindow(QWidget *parent) : QWidget(parent) {}
+FenwoMainWindow::FenwoMainWindow(QWidget *parent) : QWidget(parent) {
+    // The picker is seldom the active window: the user works in another while it samples, and
+    // the swatches' tips must show all the same.
+    setAttribute(Qt::WA_AlwaysShowToolTips);
+}
 
 void FenwoMainWindow::Attach(FenwoMain &core) {
     core_ = &core;

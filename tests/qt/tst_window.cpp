@@ -14,11 +14,13 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
+#include <QHelpEvent>
 #include <QLabel>
 #include <QMimeData>
 #include <QScrollBar>
 #include <QTest>
 #include <QTimer>
+#include <QToolTip>
 #include <memory>
 #include <thread>
 
@@ -246,6 +248,24 @@ class WindowTest : public QObject {
         QTest::mouseClick(w.Picture4, Qt::LeftButton, {}, QPoint(2 + 8, 8));
         QCOMPARE(w.Picture1->BackColor(), 0x40);
         QCOMPARE(StripPixel(w, 2 + 8, 8), qRgb(0x40, 0, 0));
+    }
+
+    void aSwatchTipGivesTheContrastWithTheHeldColour() {
+        FenwoMainWindow &w = Shown();
+        Capture(0xFFFFFF);
+        const auto tipAt = [&w](QPoint at) {
+            QHelpEvent help(QEvent::ToolTip, at, w.Picture4->mapToGlobal(at));
+            QApplication::sendEvent(w.Picture4, &help);
+            return QToolTip::isVisible() ? QToolTip::text() : QString();
+        };
+        QCOMPARE(tipAt(QPoint(8, 8)), QStringLiteral("#FFFFFF"));
+        screen.pixel = 0x767676;
+        screen.PressSpaceOnce();
+        w.Core().Timer1_Timer(); // held
+        QVERIFY(tipAt(QPoint(8, 8))
+                    .startsWith(QStringLiteral(
+                        "#FFFFFF\n#767676 の文字と: 4.54:1  AA 合格  AAA 不合格\nAPCA Lc ")));
+        QVERIFY(w.testAttribute(Qt::WA_AlwaysShowToolTips));
     }
 
     void aFailedReadShowsAHatchEverywhere() {

@@ -350,6 +350,11 @@ class CommandLineActionsTest : public QObject {
         QVERIFY2(none.err.contains("no colours in"), none.err);
         QVERIFY(files::Put(kept, "GIMP Palette\n1 2 3\tMine\n"));
         QCOMPARE(Kalvor({"--history", "--format", "rgb"}).out, QByteArray("1,2,3\n"));
+        // Binary to a terminal is refused; to a pipe it goes.
+        QCOMPARE(Kalvor({"--history", "--format", "ase"}).out.left(4), QByteArray("ASEF"));
+        const QByteArray onTerminal =
+            Output("script", {"-qc", program + " --history --format ase", "/dev/null"}, 10000);
+        QVERIFY2(onTerminal.contains("is binary") && !onTerminal.contains("ASEF"), onTerminal);
         QFile::remove(ini);
         QFile::remove(kept);
     }

@@ -117,8 +117,9 @@ void FenwoMain::KeepHistory(bool keep) {
     keep_ = keep;
     if (!keep_)
         return;
+    // A file this window wrote already holds the strip: turned off and on again, nothing doubles.
     if (const FileStore::Contents kept = files_->Load(palettePath_);
-        kept.state == FileStore::State::Readable) {
+        kept.state == FileStore::State::Readable && kept.bytes != keptPalette_) {
         keptPalette_ = kept.bytes;
         History joined = ReadGimpPalette(keptPalette_);
         for (const HistoryColour &entry : history_.Colours())

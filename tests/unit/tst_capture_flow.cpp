@@ -227,6 +227,9 @@ TEST_CASE("not kept: the palette is neither read nor written, and a full disk is
     CHECK_EQ(t.desktop.said.size(), 1u);
     t.files.diskFull = false;
     t.Capture(0x0000FF);
+    t.w.StripMenu_Click(KeepHistory, -1); // off, and on again: the strip stays as it is
+    t.w.StripMenu_Click(KeepHistory, -1);
+    CHECK_EQ(t.view.strip.count, 3);
     CHECK_EQ(t.Palette(), KeptHeader + "1 2 3\tOld\n  0 255   0\t#00FF00\n255   0   0\t#FF0000\n");
 }
 

@@ -251,7 +251,7 @@ class CommandLineActionsTest : public QObject {
     // The strip's menu by keys: right-click at, then keys.
     static bool StripMenu(QPoint at, const QStringList &keys) {
         return Run("xdotool", {"mousemove", QString::number(at.x()), QString::number(at.y()),
-                               "click", "3", "sleep", "0.5", "mousemove", "600", "450"}) &&
+                               "click", "3", "sleep", "1", "mousemove", "600", "450"}) &&
                Run("xdotool", QStringList{"key", "--delay", "100"} + keys);
     }
 

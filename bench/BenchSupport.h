@@ -17,7 +17,7 @@ struct SilentWindow : WindowView, Desktop {
     void ShowFormat(int) override {}
     void ShowReadProblem(const std::string &) override {}
     void ShowColourSource(const std::string &) override {}
-    void ShowHistory(const History &) override {}
+    void ShowHistory(const History &, const StripScroll &) override {}
     void ShowLoupePanel(bool) override {}
     void ShowLoupe(const LoupePicture &) override {}
     void SelectWholeText(TextField) override {}

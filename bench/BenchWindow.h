@@ -7,7 +7,7 @@
 // The program's window and core on a desktop, the settings kept in memory.
 struct BenchWindow {
     explicit BenchWindow(Desktop &desktop, ProfileEngine *engine = nullptr)
-        : core(window, desktop, settings, engine) {
+        : core(window, desktop, settings, nullptr, engine) {
         window.Attach(core);
     }
     MemoryFileStore files;

@@ -3,8 +3,9 @@
 
 #include "core/colour/CodeFormats.h"
 
-FenwoMain::FenwoMain(WindowView &view, Desktop &desktop, IniMod &settings, ProfileEngine *engine)
-    : view_(view), desktop_(desktop), settings_(settings), conversion_(engine) {}
+FenwoMain::FenwoMain(WindowView &view, Desktop &desktop, IniMod &settings, FileStore *files,
+                     ProfileEngine *engine)
+    : view_(view), desktop_(desktop), settings_(settings), files_(files), conversion_(engine) {}
 
 void FenwoMain::ShowColor(ColourValue colour) {
     preview_ = colour;

@@ -1,6 +1,8 @@
 #include "core/CommandLineOptions.h"
 
 #include "core/colour/CodeFormats.h"
+#include "core/colour/Contrast.h"
+#include "core/history/PaletteFormats.h"
 #include "core/loupe/LoupeSettings.h"
 #include "core/settings/ColourSetting.h"
 
@@ -40,6 +42,10 @@ CommandOptions ParseOptions(const std::vector<std::string> &arguments,
     bool printing = false;
     bool capturing = false;
     bool printOption = false;
+    bool history = false;
+    bool contrast = false;
+    std::string formatWord;
+    bool formatGiven = false;
     for (std::size_t i = 1; i < arguments.size(); ++i) {
         const std::string &argument = arguments[i];
         if (argument == "--capture") {
@@ -50,18 +56,31 @@ CommandOptions ParseOptions(const std::vector<std::string> &arguments,
             printing = true;
             continue;
         }
+        if (argument == "--history") {
+            history = true;
+            continue;
+        }
+        if (argument == "--contrast") {
+            if (arguments.size() - i < 3)
+                return refuse("--contrast takes two colours");
+            const auto text = ParseColourArgument(arguments[++i]);
+            const auto ground = ParseColourArgument(arguments[++i]);
+            if (!text || !ground)
+                return refuse("--contrast takes colours as #RRGGBB, RRGGBB or r,g,b, not '" +
+                              arguments[text ? i : i - 1] + "'");
+            run.text = *text;
+            run.ground = *ground;
+            contrast = true;
+            continue;
+        }
         if (argument == "--lower" || argument == "--upper") {
             run.upperCase = argument == "--upper" ? 1 : 0;
             printOption = true;
             continue;
         }
         if (argument == "--format" || argument.starts_with("--format=")) {
-            const std::string value = valueOf("--format", i);
-            const CodeFormat *format = FormatByWord(value);
-            if (!format)
-                return refuse("--format takes " + FormatWords() + ", not '" + value + "'");
-            run.format = format->id;
-            printOption = true;
+            formatWord = valueOf("--format", i);
+            formatGiven = true;
             continue;
         }
         if (argument == "--average" || argument.starts_with("--average=")) {
@@ -99,10 +118,32 @@ CommandOptions ParseOptions(const std::vector<std::string> &arguments,
         }
         return refuse("unknown option '" + argument + "'");
     }
-    if (capturing && (printing || printOption))
+    if (capturing && (printing || printOption || formatGiven))
         return refuse("--capture takes no --print options");
-    if (printOption && !printing)
+    if (int(capturing) + int(printing) + int(history) + int(contrast) > 1)
+        return refuse("--capture, --print, --history and --contrast go alone");
+    if (history && printOption)
+        return refuse("--history takes no --lower, --upper, --average or --space");
+    if (contrast && (printOption || formatGiven))
+        return refuse("--contrast takes no other options");
+    if ((printOption || formatGiven) && !printing && !history)
         return refuse("--format, --lower, --upper, --average and --space go with --print");
+    if (formatGiven && history) {
+        const PaletteFormat *format = PaletteFormatByWord(formatWord);
+        if (!format || formatWord.empty())
+            return refuse("--format with --history takes " + PaletteWords(", ") + ", not '" +
+                          formatWord + "'");
+        run.paletteWord = formatWord;
+    } else if (formatGiven) {
+        const CodeFormat *format = FormatByWord(formatWord);
+        if (!format)
+            return refuse("--format takes " + FormatWords() + ", not '" + formatWord + "'");
+        run.format = format->id;
+    }
+    if (history)
+        run.action = CommandOptions::History;
+    if (contrast)
+        run.action = CommandOptions::Contrast;
     if (capturing)
         run.action = CommandOptions::Capture;
     if (printing)
@@ -116,11 +157,12 @@ std::string UsageText(const HelpWords &words) {
     usage.append(words.displayOption).append("\n       kalvor --print [--format ");
     for (const CodeFormat &format : CodeFormats())
         usage.append(&format == CodeFormats().data() ? "" : "|").append(format.word);
-    return usage.append("] [--lower|--upper] [--average ")
+    usage.append("] [--lower|--upper] [--average ")
         .append(SideWords("|", "|"))
         .append("] [--space device|srgb]")
-        .append(words.displayOption)
-        .append("\n");
+        .append(words.displayOption);
+    usage.append("\n       kalvor --history [--format ").append(PaletteWords("|")).append("]");
+    return usage.append(words.displayOption).append("\n       kalvor --contrast COLOUR COLOUR\n");
 }
 
 std::string HelpText(const HelpWords &words) {
@@ -165,6 +207,18 @@ std::string HelpText(const HelpWords &words) {
                 "                           sRGB: the colour as seen, for web and design\n"
                 "                           work on a wide-gamut or calibrated display;\n"
                 "                           the device value where the display has no\n"
-                "                           profile or hands over sRGB already\n");
+                "                           profile or hands over sRGB already\n"
+                "  --history      print the history of the running Kalvor (the one --capture\n"
+                "                 reaches), else the kept Kalvor.gpl; exit 1 when neither has\n"
+                "                 a colour. With --format: gpl (GIMP palette), css (custom\n"
+                "                 properties), json, ase (Adobe Swatch Exchange, binary: not\n"
+                "                 to a terminal), or a code format above, one code a line;\n"
+                "                 the window's code format by default\n"
+                "                   example: kalvor --history --format gpl > colours.gpl\n"
+                "  --contrast TEXT GROUND\n"
+                "                 print the WCAG 2 contrast ratio of the two colours, whether\n"
+                "                 it passes AA and AAA for normal text, and the APCA Lc of\n"
+                "                 TEXT on GROUND; colours as #RRGGBB, RRGGBB or r,g,b\n"
+                "                   example: kalvor --contrast '#767676' FFFFFF\n");
     return help.append(words.toolkitNote);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/colour/ColourValue.h"
+
 #include <cstddef>
 #include <functional>
 #include <string>
@@ -7,14 +9,19 @@
 #include <vector>
 
 // Kalvor's own options (--help, --version, --capture, --print with --format, --lower,
-// --upper, --average, --space), read by the same rules on every desktop. Texts are UTF-8.
+// --upper, --average, --space, --history with --format, --contrast), read by the same rules on
+// every desktop. Texts are UTF-8.
 struct CommandOptions {
-    enum Action { Run, Help, Version, Misuse, Capture, Print } action = Run;
+    enum Action { Run, Help, Version, Misuse, Capture, Print, History, Contrast } action = Run;
     std::string message; // the help, the version, or why the line was refused and the usage
     int format = -2;     // --format for --print: a list index, or -2 for the stored one
-    int upperCase = -1;  // --upper 1, --lower 0, or -1 for the stored case
-    int average = 0;     // --average for --print: the sample's side, or 0 for the stored one
-    int space = -1;      // --space for --print: 0 device, 1 sRGB, or -1 for the stored one
+    // --format for --history: a word of PaletteFormats(), empty for the window's plain text
+    std::string paletteWord = {};
+    ColourValue text = 0; // --contrast's two colours: the text's, then the ground's
+    ColourValue ground = 0;
+    int upperCase = -1; // --upper 1, --lower 0, or -1 for the stored case
+    int average = 0;    // --average for --print: the sample's side, or 0 for the stored one
+    int space = -1;     // --space for --print: 0 device, 1 sRGB, or -1 for the stored one
 };
 
 // What a front-end adds to the rules: its usage lines, its help after them, its version, and

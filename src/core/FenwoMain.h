@@ -5,15 +5,20 @@
 #include "core/colour/CodeText.h"
 #include "core/colour/ProfileConversion.h"
 #include "core/history/History.h"
+#include "core/history/StripGeometry.h"
 #include "core/loupe/LoupeSettings.h"
 #include "core/sampling/PixelSquare.h"
 #include "core/settings/IniMod.h"
 #include "core/settings/OutputOptions.h"
+#include "core/window/MenuEntry.h"
 #include "core/window/WindowLayout.h"
 
 #include <cstdint>
 #include <set>
 #include <string>
+#include <vector>
+
+class FileStore;
 
 // The window's logic: its state and the handlers of its events. Front-ends draw what it tells
 // its WindowView and forward every event to the handler of the same name; the desktop it reads
@@ -26,9 +31,10 @@ class FenwoMain {
     static constexpr int SamplingPeriod = 50; // ms between ticks while sampling
     static constexpr int HeldPeriod = 200;    // ms between ticks while held
 
-    // engine: the platform's colour engine, for sRGB from the monitors' profiles; without one
-    // the numbers stay device values.
-    FenwoMain(WindowView &view, Desktop &desktop, IniMod &settings,
+    // files: where the kept history ("Kalvor.gpl" beside "Kalvor.ini") and exports are
+    // written; without it nothing is kept or exported. engine: the platform's colour engine,
+    // for sRGB from the monitors' profiles; without one the numbers stay device values.
+    FenwoMain(WindowView &view, Desktop &desktop, IniMod &settings, FileStore *files = nullptr,
               ProfileEngine *engine = nullptr);
     ~FenwoMain();
     FenwoMain(const FenwoMain &) = delete;
@@ -41,6 +47,14 @@ class FenwoMain {
     int UpperCase() const { return upperCase_; }
     int ListIndex() const { return listIndex_; }
     const History &Swatches() const { return history_; }
+    const StripScroll &Strip() const { return strip_; }
+    bool KeepsHistory() const { return keep_; }
+    // The strip's right-click menu over swatch Index (-1: none), and a swatch's tooltip: its
+    // name, and while a colour is held, the contrast between the two.
+    std::vector<MenuEntry> StripMenuAt(std::int64_t Index) const;
+    std::string SwatchTip(std::int64_t Index) const;
+    // The history as a GIMP palette: what `kalvor --history` is answered.
+    std::string HistoryPalette() const;
     int TimerInterval() const { return held_ ? HeldPeriod : SamplingPeriod; }
     std::uintptr_t DesktopWnd() const { return desktopWnd_; }
     const LoupeSettings &Loupe() const { return loupe_; }
@@ -110,6 +124,8 @@ class FenwoMain {
     void HScroll1_Change(int value);
     void HScroll1_Scroll(int value);
     void Picture3_Click(std::int64_t Index);
+    // A command of the strip's right-click menu (StripMenu), given over swatch Index or -1.
+    void StripMenu_Click(int command, std::int64_t Index);
 
   private:
     void SetHold(bool held);
@@ -125,10 +141,18 @@ class FenwoMain {
     void ShowLoupe();
     void ShowSample();
     void SetColourSpace(ColourSpace space);
+    void RestoreHistory();
+    void ShowStrip();
+    void KeepHistory(bool keep);
+    void SaveHistory();
+    void ExportHistory();
+    void RemoveSwatch(std::int64_t Index);
+    void ClearHistory();
 
     WindowView &view_;
     Desktop &desktop_;
     IniMod &settings_;
+    FileStore *files_;
 
     std::uintptr_t desktopWnd_ = 0;
     ColourValue preview_ = COLOR_BTNFACE_REF;
@@ -137,6 +161,10 @@ class FenwoMain {
     int upperCase_ = DesignedUpperCase;
     int listIndex_ = -1;
     History history_;
+    StripScroll strip_;
+    bool keep_ = false;       // the history is kept in palettePath_
+    std::string palettePath_; // "Kalvor.gpl" beside the settings file
+    std::string keptPalette_; // its text as last read or written
     std::uint64_t captureRequests_ = 0;
     std::set<std::string> toldProblems_;
     std::string closeSaveProblem_;

@@ -67,6 +67,7 @@ void FenwoMain::Form_Load() {
         RestorePosition();
         RestoreUpperCase();
         RestoreOutputFormat();
+        RestoreHistory();
     }
     view_.UseJapaneseFont();
 }
@@ -112,6 +113,8 @@ void FenwoMain::Form_QueryUnload(int &Cancel, int UnloadMode) {
         entries.push_back(std::move(entry));
     for (IniEntry &entry : ColourEntries(space_))
         entries.push_back(std::move(entry));
+    if (files_) // a copy that cannot keep the history leaves the key to those that can
+        entries.push_back({"History", "Keep", keep_ ? "1" : "0"});
     const bool saved = settings_.WriteIni(entries);
     closeSaveProblem_ = saved || UnloadMode == 2 ? std::string() : settings_.LastProblem();
 }

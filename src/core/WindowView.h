@@ -3,10 +3,15 @@
 #include "core/colour/CodeText.h"
 #include "core/colour/ColourValue.h"
 
+#include <cstddef>
+#include <optional>
+#include <span>
 #include <string>
 
 class History;
+class StripScroll;
 struct LoupePicture;
+struct PaletteFormat;
 
 // What the window shows, as the front-end draws it. Every call states the whole new value of
 // one control; a front-end may skip what it already shows.
@@ -28,7 +33,7 @@ class WindowView {
     // one line added to the preview's tooltip while the screen can be read.
     virtual void ShowColourSource(const std::string &line) = 0;
     // The strip (Picture4 and its swatches) and its scroll bar (HScroll1).
-    virtual void ShowHistory(const History &history) = 0;
+    virtual void ShowHistory(const History &history, const StripScroll &strip) = 0;
 
     // The loupe panel (Picture5, Label4, Label5) shown below the other controls, the client
     // area LoupePanelHeight taller; hidden, the window is as it was. The window's top-left
@@ -50,4 +55,22 @@ class WindowView {
     virtual void MoveWindow(int x, int y) = 0;
     // The labels and the list in the face they were drawn for, with Japanese fallbacks.
     virtual void UseJapaneseFont() = 0;
+
+    // Asks the user question (in the window's language) with "はい" and "いいえ"; true for yes.
+    // A view that cannot ask answers no, so nothing is lost.
+    virtual bool AskYesNo(const std::string &question) {
+        (void)question;
+        return false;
+    }
+    // Where the user wants a file saved, from the desktop's save dialog offering types (each
+    // its label and "*.extension", in order): the path and the index of the type chosen. None
+    // when cancelled, or where the view has no such dialog.
+    struct SaveChoice {
+        std::string path; // UTF-8
+        std::size_t type = 0;
+    };
+    virtual std::optional<SaveChoice> AskSavePath(std::span<const PaletteFormat> types) {
+        (void)types;
+        return std::nullopt;
+    }
 };

@@ -9,8 +9,9 @@
 #include <QTimer>
 
 CaptureService::CaptureService(std::function<void()> request, const QString &displayName,
-                               QObject *parent)
+                               std::function<std::string()> history, QObject *parent)
     : QObject(parent), server_(std::make_unique<CaptureServer>(std::move(request))) {
+    server_->SetHistoryHandler(std::move(history));
     auto *notifiers = new QHash<int, QPointer<QSocketNotifier>>;
     connect(this, &QObject::destroyed, [notifiers] { delete notifiers; });
     server_->SetWatchHandler([this, notifiers](int fd, bool watch) {

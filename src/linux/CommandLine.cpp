@@ -73,7 +73,7 @@ CommandLine ParseCommandLine(const QStringList &arguments) {
         return QtFlags.contains(name) && !valueAttached ? 0 : -1;
     };
     const CommandOptions options = ParseOptions(words, qt);
-    static_assert(int(CommandLine::Print) == int(CommandOptions::Print));
+    static_assert(int(CommandLine::Contrast) == int(CommandOptions::Contrast));
     CommandLine run;
     run.action = static_cast<CommandLine::Action>(options.action);
     run.message = QString::fromStdString(options.message);
@@ -85,5 +85,8 @@ CommandLine ParseCommandLine(const QStringList &arguments) {
     run.upperCase = options.upperCase;
     run.average = options.average;
     run.space = options.space;
+    run.paletteWord = options.paletteWord;
+    run.text = options.text;
+    run.ground = options.ground;
     return run;
 }

@@ -1,8 +1,12 @@
 #include "linux/CommandLineActions.h"
 
+#include "core/colour/CodeText.h"
+#include "core/history/GimpPalette.h"
+#include "core/history/PaletteFormats.h"
 #include "core/loupe/LoupeSettings.h"
 #include "core/sampling/ColourUnderPointer.h"
 #include "core/settings/ColourSetting.h"
+#include "core/settings/FileStore.h"
 #include "core/settings/OutputOptions.h"
 #include "platform/lcms/LcmsProfileEngine.h"
 #include "platform/posix/CaptureChannel.h"
@@ -13,8 +17,10 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <optional>
 #include <thread>
+#include <unistd.h>
 #ifdef KALVOR_WITH_WAYLAND
 #include "platform/wayland/WaylandScreenReader.h"
 #endif
@@ -57,7 +63,52 @@ int Print(const CommandLine &command, ColourValue colour, IniMod &settings) {
     return 0;
 }
 
+// Writes bytes whole to standard output.
+int Emit(const std::string &bytes, const char *what) {
+    errno = 0;
+    if (std::fwrite(bytes.data(), 1, bytes.size(), stdout) != bytes.size() ||
+        std::fflush(stdout) != 0)
+        return Fail(std::string("cannot write the ") + what + ": " +
+                    (errno != 0 ? std::strerror(errno) : "output error"));
+    return 0;
+}
+
 } // namespace
+
+int PrintHistory(const CommandLine &command, const QString &displayName, IniMod &settings,
+                 FileStore &files) {
+    const PaletteFormat &format = *PaletteFormatByWord(command.paletteWord);
+    if (format.binary && isatty(STDOUT_FILENO))
+        return Fail("--format " + std::string(format.word) +
+                    " is binary: send it to a file or a pipe, not the terminal");
+    History history;
+    std::string source;
+    const CaptureChannelPath path = LocateCaptureChannel(displayName.toStdString());
+    const HistoryReply reply = displayName.isEmpty() || !path.error.empty()
+                                   ? HistoryReply{}
+                                   : SendHistoryRequest(path.socket);
+    if (reply.running) {
+        if (!reply.reason.empty())
+            return Fail(reply.reason);
+        history = ReadGimpPalette(reply.palette);
+        source = "the running Kalvor has no colours in its history";
+    } else {
+        const std::string kept =
+            std::filesystem::path(settings.IniPath()).replace_filename("Kalvor.gpl").string();
+        const FileStore::Contents contents = files.Load(kept);
+        history = ReadGimpPalette(contents.bytes);
+        source = "no Kalvor runs on this display, and " +
+                 std::string(contents.state == FileStore::State::Missing ? "there is no "
+                                                                         : "no colours in ") +
+                 kept;
+    }
+    if (history.Empty())
+        return Fail(source);
+    const IniMod::ReadPass pass(settings);
+    const int stored = StoredFormat(settings).value_or(FormatHtml);
+    const CodeStyle style{stored == FormatNone ? FormatHtml : stored, RestoredUpperCase(settings)};
+    return Emit(WritePalette(format, history, style), "history");
+}
 
 int CaptureInRunningCopy(const QString &displayName) {
     if (displayName.isEmpty())

@@ -11,6 +11,12 @@
 // Asks the copy running on displayName to capture, as a Space press would.
 int CaptureInRunningCopy(const QString &displayName);
 
+// Prints the history of the copy running on displayName, else the one kept beside settings'
+// file, in the format the command asks (else the window's plain text).
+class FileStore;
+int PrintHistory(const CommandLine &command, const QString &displayName, IniMod &settings,
+                 FileStore &files);
+
 // Prints the code of the colour under the pointer on displayName, in the format and case the
 // command line asks for, else those of settings (never written).
 int PrintColourUnderPointer(const CommandLine &command, const QString &displayName,

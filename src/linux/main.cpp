@@ -1,3 +1,4 @@
+#include "core/colour/Contrast.h"
 #include "core/settings/IniFileProfile.h"
 #include "core/settings/IniMod.h"
 #include "linux/Backends.h"
@@ -44,6 +45,10 @@ int main(int argc, char *argv[]) {
                    command.action == CommandLine::Misuse ? stderr : stdout);
         return command.action == CommandLine::Misuse ? 2 : 0;
     }
+    if (command.action == CommandLine::Contrast) {
+        std::fputs(ContrastReport(command.text, command.ground).c_str(), stdout);
+        return std::fflush(stdout) == 0 ? 0 : 1;
+    }
 
     DisplayEnvironment environment = ProcessEnvironment(command.display);
     // Named by the display the window would choose, so that both sides meet on one name. The X
@@ -52,6 +57,13 @@ int main(int argc, char *argv[]) {
         CaptureChannelName(ChooseDisplay(environment).x11Display, environment.waylandDisplay);
     if (command.action == CommandLine::Capture)
         return CaptureInRunningCopy(channel);
+    if (command.action == CommandLine::History) {
+        PosixFileStore files;
+        IniFileProfile profile(files);
+        IniMod settings(profile);
+        settings.SetIniPath(NativeSettingsFolder(ProgramFolder()) + "/Kalvor.ini");
+        return PrintHistory(command, channel, settings, files);
+    }
 
     // The first backend that is at home here and opens; KALVOR_BACKEND=x11 or wayland decides
     // by hand.
@@ -101,7 +113,7 @@ int main(int argc, char *argv[]) {
     // The program owns the window's logic; the window shows it and hands it every event.
     FenwoMainWindow window;
     LcmsProfileEngine colours;
-    FenwoMain core(window, desktop, settings, &colours);
+    FenwoMain core(window, desktop, settings, &files, &colours);
     window.Attach(core);
     session->Attach(window, core);
     openWindow = &window;
@@ -110,7 +122,8 @@ int main(int argc, char *argv[]) {
     std::unique_ptr<CaptureService> captures;
     if (!channel.isEmpty())
         captures =
-            std::make_unique<CaptureService>([&session] { session->RequestCapture(); }, channel);
+            std::make_unique<CaptureService>([&session] { session->RequestCapture(); }, channel,
+                                             [&core] { return core.HistoryPalette(); });
     window.show();
     const int status = QApplication::exec();
     openWindow = nullptr;

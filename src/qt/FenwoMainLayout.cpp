@@ -73,7 +73,7 @@ void FenwoMainWindow::CreateControls() {
     Picture1->setFocusPolicy(Qt::StrongFocus);
 
     Picture2 = new QWidget(this);
-    Picture4 = new HistoryStrip(core_->Swatches(), Picture2);
+    Picture4 = new HistoryStrip(*core_, Picture2);
     HScroll1 = new QScrollBar(Qt::Horizontal, Picture2);
     HScroll1->setRange(0, 0);
     HScroll1->setSingleStep(1);

@@ -14,7 +14,11 @@
 #include <QSignalBlocker>
 #include <QTimer>
 
-FenwoMainWindow::FenwoMainWindow(QWidget *parent) : QWidget(parent) {}
+FenwoMainWindow::FenwoMainWindow(QWidget *parent) : QWidget(parent) {
+    // The picker is seldom the active window: the user works in another while it samples, and
+    // the swatches' tips must show all the same.
+    setAttribute(Qt::WA_AlwaysShowToolTips);
+}
 
 void FenwoMainWindow::Attach(FenwoMain &core) {
     core_ = &core;
@@ -51,6 +55,7 @@ void FenwoMainWindow::ConnectHandlers() {
             [this] { core_->HScroll1_Change(HScroll1->value()); });
     connect(Picture4, &HistoryStrip::Click, this,
             [this](qint64 index) { core_->Picture3_Click(index); });
+    connect(Picture4, &HistoryStrip::Menu, this, &FenwoMainWindow::ShowStripMenu);
 }
 
 void FenwoMainWindow::setVisible(bool visible) {
@@ -92,12 +97,12 @@ void FenwoMainWindow::ShowFormat(int listIndex) {
     Combo1->setCurrentIndex(listIndex);
 }
 
-void FenwoMainWindow::ShowHistory(const History &history) {
-    Picture4->Show(history);
+void FenwoMainWindow::ShowHistory(const History &history, const StripScroll &strip) {
+    Picture4->Show(history, strip);
     const QSignalBlocker quiet(HScroll1); // the core already knows the value it set
-    HScroll1->setEnabled(history.ScrollEnabled());
-    HScroll1->setMaximum(history.ScrollMax());
-    HScroll1->setValue(history.ScrollValue());
+    HScroll1->setEnabled(strip.ScrollEnabled());
+    HScroll1->setMaximum(strip.ScrollMax());
+    HScroll1->setValue(strip.ScrollValue());
 }
 
 TextBox *FenwoMainWindow::Box(TextField field) const {

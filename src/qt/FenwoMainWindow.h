@@ -65,7 +65,7 @@ class FenwoMainWindow final : public QWidget, public WindowView {
     void ShowFormat(int listIndex) override;
     void ShowReadProblem(const std::string &problem) override;
     void ShowColourSource(const std::string &line) override;
-    void ShowHistory(const History &history) override;
+    void ShowHistory(const History &history, const StripScroll &strip) override;
     void ShowLoupePanel(bool visible) override;
     void ShowLoupe(const LoupePicture &picture) override;
     void SelectWholeText(TextField field) override;
@@ -74,6 +74,8 @@ class FenwoMainWindow final : public QWidget, public WindowView {
     void SetWindowTopmost() override;
     void MoveWindow(int x, int y) override;
     void UseJapaneseFont() override;
+    bool AskYesNo(const std::string &question) override;
+    std::optional<SaveChoice> AskSavePath(std::span<const PaletteFormat> types) override;
 
     // The window's own state, as the settings file keeps it: 0 normal, 1 minimised, 2 maximised.
     int WindowState() const;
@@ -94,6 +96,7 @@ class FenwoMainWindow final : public QWidget, public WindowView {
     TextBox *Box(TextField field) const;
     void ShowPreviewMenu(const QPoint &at);
     void ShowPreviewTip();
+    void ShowStripMenu(qint64 index, const QPoint &at);
 
     FenwoMain *core_ = nullptr;
     bool loaded_ = false;

@@ -329,7 +329,7 @@ void FenwoMainWindow::ShowFormat(int listIndex) {
     SendMessageW(Combo1, CB_SETCURSEL, static_cast<WPARAM>(listIndex), 0);
 }
 
-void FenwoMainWindow::ShowHistory(const History &history) {
+void FenwoMainWindow::ShowHistory(const History &, const StripScroll &history) {
     SCROLLINFO info{};
     info.cbSize = sizeof info;
     info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS | SIF_DISABLENOSCROLL;
@@ -422,7 +422,7 @@ void FenwoMainWindow::OnScroll(int request) {
     info.cbSize = sizeof info;
     info.fMask = SIF_ALL;
     GetScrollInfo(HScroll1, SB_CTL, &info);
-    const int max = core_->Swatches().ScrollMax();
+    const int max = core_->Strip().ScrollMax();
     int value = info.nPos;
     switch (request) {
     case SB_THUMBTRACK:
@@ -617,7 +617,7 @@ void FenwoMainWindow::PaintStrip(HDC dc, const RECT &area) const {
     const std::int64_t count = history.Count();
     if (count == 0)
         return; // swatch 0 stays hidden until the first capture
-    const std::int64_t stripLeft = history.StripLeft();
+    const std::int64_t stripLeft = core_->Strip().StripLeft();
     const SwatchSpan span =
         SwatchesInView(stripLeft, count, ControlOf(ControlId::Picture4).rect.width);
     for (std::int64_t i = span.first; i <= span.last; ++i) {
@@ -645,8 +645,8 @@ LRESULT CALLBACK FenwoMainWindow::StripProc(HWND window, UINT message, WPARAM wP
             return 0;
         // Picture3_Click: the swatch under the pointer, in the strip's 96-DPI pixels.
         const int x = MulDiv(static_cast<short>(LOWORD(lParam)), 96, static_cast<int>(self->dpi_));
-        const History &history = self->core_->Swatches();
-        const std::int64_t index = SwatchUnder(x, history.StripLeft(), history.Count());
+        const std::int64_t index =
+            SwatchUnder(x, self->core_->Strip().StripLeft(), self->core_->Swatches().Count());
         if (index >= 0)
             self->core_->Picture3_Click(index);
         return 0;

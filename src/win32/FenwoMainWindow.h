@@ -42,7 +42,7 @@ class FenwoMainWindow final : public WindowView {
     void ShowFormat(int listIndex) override;
     void ShowReadProblem(const std::string &problem) override;
     void ShowColourSource(const std::string &line) override;
-    void ShowHistory(const History &history) override;
+    void ShowHistory(const History &history, const StripScroll &strip) override;
     void ShowLoupePanel(bool visible) override;
     void ShowLoupe(const LoupePicture &picture) override;
     void SelectWholeText(TextField box) override;

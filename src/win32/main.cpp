@@ -1,4 +1,5 @@
 // kalvor.exe: the window's logic on the Windows desktop.
+#include "core/colour/Contrast.h"
 #include "core/settings/IniFileProfile.h"
 #include "core/settings/IniMod.h"
 #include "platform/win32/MscmsProfileEngine.h"
@@ -60,6 +61,12 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
         return CaptureInRunningCopy();
     case CommandOptions::Print:
         return PrintColourUnderPointer(command);
+    case CommandOptions::Contrast:
+        WriteOut(ContrastReport(command.text, command.ground));
+        return 0;
+    case CommandOptions::History:
+        WriteError("kalvor: --history cannot reach the window on Windows yet\n");
+        return 1;
     case CommandOptions::Run:
         break;
     }
@@ -80,7 +87,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     // The program owns the window's logic; the window shows it and hands it every event.
     FenwoMainWindow window(instance, desktop);
     MscmsProfileEngine colours;
-    FenwoMain core(window, desktop, settings, &colours);
+    FenwoMain core(window, desktop, settings, nullptr, &colours);
     window.Attach(core);
     window.OnFirstPaint(SignalFirstPaint);
     if (!window.Create()) {

@@ -4,8 +4,10 @@
 #include "support/Files.h"
 #include "support/X11TestTools.h"
 
+#include <QColor>
 #include <QGuiApplication>
 #include <QLocalSocket>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
@@ -25,6 +27,29 @@ struct Ran {
     QByteArray out;
     QByteArray err;
 };
+
+// The colours of a GIMP palette, in order, as "#RRGGBB"; none when it has no header.
+QStringList PaletteColours(const QByteArray &palette) {
+    const QList<QByteArray> lines = palette.split('\n');
+    QStringList colours;
+    if (lines.isEmpty() || !lines.first().startsWith("GIMP Palette"))
+        return colours;
+    static const QRegularExpression line(R"(^\s*(\d+)\s+(\d+)\s+(\d+)(\s|$))");
+    for (const QByteArray &text : lines)
+        if (const auto found = line.match(QString::fromUtf8(text)); found.hasMatch())
+            colours << QColor(found.captured(1).toInt(), found.captured(2).toInt(),
+                              found.captured(3).toInt())
+                           .name()
+                           .toUpper();
+    return colours;
+}
+
+// Keys typed into the window titled title once it shows.
+bool KeysTo(const QString &title, const QStringList &keys) {
+    return Run("xdotool",
+               {"search", "--sync", "--onlyvisible", "--name", title, "windowfocus", "--sync"}) &&
+           Run("xdotool", QStringList{"key", "--delay", "100"} + keys);
+}
 
 QRgb ScreenPixel(QPoint at) {
     return QGuiApplication::primaryScreen()
@@ -221,6 +246,125 @@ class CommandLineActionsTest : public QObject {
         const Ran alone = Kalvor({"--capture"});
         QCOMPARE(alone.code, 1);
         QCOMPARE(alone.err.count('\n'), 1);
+    }
+
+    // The strip's menu by keys: right-click at, then keys.
+    static bool StripMenu(QPoint at, const QStringList &keys) {
+        return Run("xdotool", {"mousemove", QString::number(at.x()), QString::number(at.y()),
+                               "click", "3", "sleep", "1", "mousemove", "600", "450"}) &&
+               Run("xdotool", QStringList{"key", "--delay", "100"} + keys);
+    }
+
+    void historyIsKeptPrintedClearedAndExported() {
+        if (QGuiApplication::primaryScreen()->depth() < 24)
+            QSKIP("reads the window's pixels back exactly: depth 24 only");
+        const QString ini = dir.filePath("Kalvor.ini");
+        const QString kept = dir.filePath("Kalvor.gpl");
+        QFile::remove(ini);
+        QFile::remove(kept);
+        QVERIFY(Run("xdotool", {"mousemove", "600", "450"}));
+        const QPoint swatch0(20 + 16 + 8, 20 + 80 + 8);
+        const QPoint pastSwatches = swatch0 + QPoint(17 * 8, 0);
+        const auto start = [&](QProcess &kalvor) {
+            kalvor.start(program, {});
+            const QString id = kalvor.waitForStarted() ? KalvorWindow() : QString();
+            const bool moved =
+                !id.isEmpty() && Run("xdotool", {"windowmove", "--sync", id, "20", "20"});
+            QTest::qWait(300);
+            return moved;
+        };
+        const auto capture = [&](const QString &colour) {
+            if (!Run("xsetroot", {"-solid", colour}))
+                return false;
+            QTest::qWait(300);
+            return Kalvor({"--capture"}).code == 0 && Kalvor({"--capture"}).code == 0;
+        };
+        const QStringList three{"#1E69D2", "#FF8000", "#336699"};
+        QProcess kalvor;
+        QVERIFY(start(kalvor));
+        for (const QString &colour : three)
+            QVERIFY(capture(colour));
+        QTRY_COMPARE_WITH_TIMEOUT(ScreenPixel(swatch0 + QPoint(34, 0)), 0x336699u, 3000);
+        const Ran printed = Kalvor({"--history", "--format", "gpl"});
+        QCOMPARE(printed.code, 0);
+        QCOMPARE(PaletteColours(printed.out), three);
+        QCOMPARE(Kalvor({"--history"}).out, QByteArray("#1E69D2\n#FF8000\n#336699\n"));
+        QVERIFY(!QFile::exists(kept)); // not kept: nothing written
+
+        // "履歴を保存する", the first entry: the strip is written at once.
+        QVERIFY(StripMenu(swatch0, {"Down", "Return"}));
+        QTRY_COMPARE_WITH_TIMEOUT(PaletteColours(files::Contents(kept)), three, 3000);
+        QVERIFY(End(kalvor));
+        QVERIFY(files::Contents(ini).endsWith("[History]\r\nKeep=1\r\n"));
+
+        // A restart shows the three; a fourth capture adds its line.
+        QVERIFY(start(kalvor));
+        for (int i = 0; i < 3; ++i)
+            QCOMPARE(QColor(ScreenPixel(swatch0 + QPoint(17 * i, 0))).name().toUpper(), three[i]);
+        QVERIFY(capture("#00FF80"));
+        const QStringList four = three + QStringList{"#00FF80"};
+        QTRY_COMPARE_WITH_TIMEOUT(PaletteColours(files::Contents(kept)), four, 3000);
+
+        // "書き出し…" in each type, the path typed into the dialog.
+        const struct {
+            const char *file;
+            QByteArray holds;
+        } exports[] = {
+            {"out.gpl", "255 128   0\t#FF8000\n"},
+            {"out.css", "  --kalvor-4: #00FF80;\n}\n"},
+            {"out.json", "\"hex\": \"#00FF80\", \"red\": 0, \"green\": 255, \"blue\": 128}\n]\n"},
+            // The last colour block: #00FF80 named by its code, 0.0, 1.0 and 128/255.
+            {"out.ase", QByteArray::fromHex("000100000024000800230030003000460046003800300000"
+                                            "52474220000000003f8000003f0080810002")},
+            {"out.txt", "#1E69D2\n#FF8000\n#336699\n#00FF80\n"},
+        };
+        for (const auto &type : exports) {
+            const QString path = dir.filePath(type.file);
+            QVERIFY(StripMenu(pastSwatches, {"Down", "Down", "Return"}));
+            QVERIFY(KeysTo("^書き出し$", {"ctrl+a"}));
+            QVERIFY(Run("xdotool", {"type", "--delay", "20", path}));
+            QVERIFY(Run("xdotool", {"key", "Return"}));
+            QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(path), 5000);
+            QTest::qWait(200);
+            const QByteArray bytes = files::Contents(path);
+            QVERIFY2(bytes.contains(type.holds), type.file);
+        }
+        QVERIFY(files::Contents(dir.filePath("out.ase"))
+                    .startsWith(QByteArray("ASEF\0\1\0\0\0\0\0\4", 12)));
+
+        // "履歴を消去", the last entry: cleared after the yes only.
+        QVERIFY(StripMenu(pastSwatches, {"Down", "Down", "Down", "Return"}));
+        QVERIFY(KeysTo("^確認$", {"Escape"})); // no
+        QTest::qWait(300);
+        QCOMPARE(PaletteColours(files::Contents(kept)), four);
+        QVERIFY(StripMenu(pastSwatches, {"Down", "Down", "Down", "Return"}));
+        QVERIFY(KeysTo("^確認$", {"alt+y"}));
+        QTRY_COMPARE_WITH_TIMEOUT(PaletteColours(files::Contents(kept)), QStringList(), 3000);
+        QVERIFY(files::Contents(kept).startsWith("GIMP Palette\n"));
+        const Ran empty = Kalvor({"--history"});
+        QCOMPARE(empty.code, 1);
+        QCOMPARE(empty.err.count('\n'), 1);
+        QVERIFY(End(kalvor));
+        const Ran none = Kalvor({"--history", "--format", "css"});
+        QCOMPARE(none.code, 1);
+        QVERIFY2(none.err.contains("no colours in"), none.err);
+        QVERIFY(files::Put(kept, "GIMP Palette\n1 2 3\tMine\n"));
+        QCOMPARE(Kalvor({"--history", "--format", "rgb"}).out, QByteArray("1,2,3\n"));
+        // Binary to a terminal is refused; to a pipe it goes.
+        QCOMPARE(Kalvor({"--history", "--format", "ase"}).out.left(4), QByteArray("ASEF"));
+        const QByteArray onTerminal =
+            Output("script", {"-qc", program + " --history --format ase", "/dev/null"}, 10000);
+        QVERIFY2(onTerminal.contains("is binary") && !onTerminal.contains("ASEF"), onTerminal);
+        QFile::remove(ini);
+        QFile::remove(kept);
+    }
+
+    void contrastOfTwoColours() {
+        const Ran ran = Kalvor({"--contrast", "#777777", "255,255,255"});
+        QCOMPARE(ran.code, 0);
+        QVERIFY2(ran.out.startsWith("#777777 on #FFFFFF\nWCAG 2 contrast ratio 4.48:1: AA fail"),
+                 ran.out);
+        QCOMPARE(Kalvor({"--contrast", "#77777", "FFFFFF"}).code, 2);
     }
 
     void captureFindsAWindowOnAnotherQtPlatform() {

@@ -247,7 +247,7 @@ class DisplayFaultsTest : public QObject {
         QVERIFY2(saved.startsWith("[Position]\r\nLeft=") &&
                      saved.endsWith("\r\n[Output]\r\nUpperCase=1\r\nType=0\r\n[Loupe]\r\n"
                                     "Visible=0\r\nZoom=8\r\nSample=1\r\n[Colour]\r\n"
-                                    "Space=0\r\n"),
+                                    "Space=0\r\n[History]\r\nKeep=0\r\n"),
                  saved);
     }
 };

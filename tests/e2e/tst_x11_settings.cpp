@@ -22,9 +22,9 @@ using x11test::KalvorWindow;
 using x11test::Output;
 using x11test::Run;
 
-// What a close writes of a loupe and a colour space never touched, after the older keys.
-const QByteArray LoupeDefaults("[Loupe]\r\nVisible=0\r\nZoom=8\r\nSample=1\r\n"
-                               "[Colour]\r\nSpace=0\r\n");
+// What a close writes after the output options when nothing else was chosen.
+const QByteArray LaterDefaults("[Loupe]\r\nVisible=0\r\nZoom=8\r\nSample=1\r\n"
+                               "[Colour]\r\nSpace=0\r\n[History]\r\nKeep=0\r\n");
 
 class X11SettingsTest : public QObject {
     Q_OBJECT
@@ -129,7 +129,7 @@ class X11SettingsTest : public QObject {
             return;
         QCOMPARE(Settings(), QByteArray("[Position]\r\nLeft=1845\r\nTop=1155\r\n[Output]\r\n"
                                         "UpperCase=1\r\nType=0\r\n") +
-                                 LoupeDefaults);
+                                 LaterDefaults);
 
         QByteArray edited = Settings();
         edited.replace("UpperCase=1", "UpperCase=2").replace("Type=0", "Type=2");
@@ -150,7 +150,7 @@ class X11SettingsTest : public QObject {
             return;
         QCOMPARE(Settings(), QByteArray("[Position]\r\nLeft=450\r\nTop=675\r\n[Output]\r\n"
                                         "UpperCase=1\r\nType=0\r\n") +
-                                 LoupeDefaults);
+                                 LaterDefaults);
     }
 
     void numbersReadBackWhateverLocaleWroteThem() {
@@ -166,7 +166,7 @@ class X11SettingsTest : public QObject {
             QVERIFY(EndBySignal(writer, SIGTERM));
             QCOMPARE(Settings(), QByteArray("[Position]\r\nLeft=-300\r\nTop=1155\r\n[Output]\r\n"
                                             "UpperCase=1\r\nType=0\r\n") +
-                                     LoupeDefaults);
+                                     LaterDefaults);
             QProcess reader;
             const QString again = Start(reader, languages[(i + 1) % languages.size()]);
             QVERIFY2(!again.isEmpty(), "no Kalvor window");
@@ -228,7 +228,7 @@ class X11SettingsTest : public QObject {
         const std::string saved{std::istreambuf_iterator<char>(file), {}};
         QCOMPARE(saved, std::string("[Position]\r\nLeft=450\r\nTop=675\r\n[Output]\r\n"
                                     "UpperCase=1\r\nType=1\r\n") +
-                            LoupeDefaults.toStdString());
+                            LaterDefaults.toStdString());
         QVERIFY(!QFile::exists(dir.filePath("config")));
         std::filesystem::remove_all(folder, error);
     }
@@ -248,7 +248,7 @@ class X11SettingsTest : public QObject {
         QVERIFY(EndBySignal(kalvor, SIGTERM));
         QCOMPARE(Settings(), QByteArray("[Position]\r\nLeft=1500\r\nTop=900\r\n[Output]\r\n"
                                         "UpperCase=1\r\nType=0\r\n") +
-                                 LoupeDefaults);
+                                 LaterDefaults);
     }
 
     void theLoupeKeysSurviveARestart() {
@@ -269,7 +269,8 @@ class X11SettingsTest : public QObject {
         QTest::qWait(300);
         QVERIFY(EndBySignal(kalvor, SIGTERM));
         const QByteArray kept =
-            older + "[Loupe]\r\nVisible=1\r\nZoom=10\r\nSample=3\r\n[Colour]\r\nSpace=0\r\n";
+            older + "[Loupe]\r\nVisible=1\r\nZoom=10\r\nSample=3\r\n[Colour]\r\nSpace=0\r\n"
+                    "[History]\r\nKeep=0\r\n";
         QCOMPARE(Settings(), kept);
 
         // Shown again at once, with blocks of 10 pixels.

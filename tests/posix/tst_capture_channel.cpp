@@ -267,4 +267,34 @@ TEST_CASE("another user cannot reach the channel, even through loosened permissi
     CHECK(refused.Open(squatted.Path()) == State::Closed);
 }
 
+TEST_CASE("--history gets the running copy's palette whole, however long") {
+    TempRuntime runtime;
+    int captures = 0;
+    CaptureServer server([&] { ++captures; });
+    CHECK(server.Open(runtime.Path()) == State::Listening);
+    const auto ask = [&] {
+        auto reply = std::async(std::launch::async,
+                                [&] { return SendHistoryRequest(runtime.Path().socket, 2s); });
+        Pump(server, [&] { return reply.wait_for(0s) == std::future_status::ready; });
+        return reply.get();
+    };
+    const HistoryReply unanswered = ask(); // no history handler: a copy, but no answer
+    CHECK(unanswered.running);
+    CHECK(unanswered.palette.empty());
+    CHECK(!unanswered.reason.empty());
+    std::string palette = "GIMP Palette\n";
+    while (palette.size() < 3'000'000) // past any socket buffer
+        palette += " 30 105 210\t#1E69D2\n";
+    server.SetHistoryHandler([&] { return palette; });
+    const HistoryReply answered = ask();
+    CHECK(answered.running);
+    CHECK(answered.reason.empty());
+    CHECK(answered.palette == palette);
+    CHECK_EQ(captures, 0);
+    server.Close();
+    const HistoryReply none = SendHistoryRequest(runtime.Path().socket, 2s);
+    CHECK(!none.running);
+    CHECK(none.reason.empty());
+}
+
 CHECK_MAIN

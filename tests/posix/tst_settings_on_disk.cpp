@@ -119,7 +119,7 @@ TEST_CASE("a writable file in a folder that is not is rewritten in place") {
     CHECK(::chmod(s.path.c_str(), 0644) == 0);
     CHECK_EQ(write({{"Output", "Type", "3"}}), root ? 1 : 0);
     // A sticky folder that lets everyone in, and root's file: no one else may rename over it.
-    CHECK(::chmod(s.path.c_str(), 0666) == 0 && ::chmod(s.folder.path().c_str(), 01777) == 0);
+    CHECK((::chmod(s.path.c_str(), 0666) == 0 && ::chmod(s.folder.path().c_str(), 01777) == 0));
     CHECK_EQ(write({{"Output", "Type", "4"}}), 0);
     CHECK_EQ(Contents(s.path), "; mine\n[Output]\nType=4\nUpperCase=1\n[Position]\nLeft=900\n");
     CHECK_EQ(std::distance(std::filesystem::directory_iterator(s.folder.path()),

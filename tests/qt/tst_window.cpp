@@ -14,11 +14,13 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
+#include <QHelpEvent>
 #include <QLabel>
 #include <QMimeData>
 #include <QScrollBar>
 #include <QTest>
 #include <QTimer>
+#include <QToolTip>
 #include <memory>
 #include <thread>
 
@@ -251,15 +253,33 @@ class WindowTest : public QObject {
         QCOMPARE(w.HScroll1->maximum(), 6);
         QCOMPARE(w.HScroll1->value(), 0);
         w.HScroll1->setValue(3);
-        QCOMPARE(w.Core().Swatches().StripLeft(), 2 - 51);
+        QCOMPARE(w.Core().Strip().StripLeft(), 2 - 51);
         w.HScroll1->setSliderDown(true);
         w.HScroll1->setValue(4);
-        QCOMPARE(w.Core().Swatches().StripLeft(), -48);
+        QCOMPARE(w.Core().Strip().StripLeft(), -48);
         w.HScroll1->setSliderDown(false); // the drag ends where it is
-        QCOMPARE(w.Core().Swatches().StripLeft(), 2 - 68);
+        QCOMPARE(w.Core().Strip().StripLeft(), 2 - 68);
         QTest::mouseClick(w.Picture4, Qt::LeftButton, {}, QPoint(2 + 8, 8));
         QCOMPARE(w.Picture1->BackColor(), 0x40);
         QCOMPARE(StripPixel(w, 2 + 8, 8), qRgb(0x40, 0, 0));
+    }
+
+    void aSwatchTipGivesTheContrastWithTheHeldColour() {
+        FenwoMainWindow &w = Shown();
+        Capture(0xFFFFFF);
+        const auto tipAt = [&w](QPoint at) {
+            QHelpEvent help(QEvent::ToolTip, at, w.Picture4->mapToGlobal(at));
+            QApplication::sendEvent(w.Picture4, &help);
+            return QToolTip::isVisible() ? QToolTip::text() : QString();
+        };
+        QCOMPARE(tipAt(QPoint(8, 8)), QStringLiteral("#FFFFFF"));
+        screen.pixel = 0x767676;
+        screen.PressSpaceOnce();
+        w.Core().Timer1_Timer(); // held
+        QVERIFY(tipAt(QPoint(8, 8))
+                    .startsWith(QStringLiteral(
+                        "#FFFFFF\n#767676 の文字と: 4.54:1  AA 合格  AAA 不合格\nAPCA Lc ")));
+        QVERIFY(w.testAttribute(Qt::WA_AlwaysShowToolTips));
     }
 
     void aFailedReadShowsAHatchEverywhere() {

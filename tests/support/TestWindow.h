@@ -23,5 +23,5 @@ struct TestWindow {
     IniFileProfile profile{files};
     IniMod settings{profile};
     FenwoMainWindow w;
-    FenwoMain core{w, desktop, settings};
+    FenwoMain core{w, desktop, settings, &files};
 };

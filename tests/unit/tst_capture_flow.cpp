@@ -2,7 +2,11 @@
 #include "Testing.h"
 #include "support/Window.h"
 
+#include "core/colour/Contrast.h"
+
+#include "core/history/PaletteFormats.h"
 #include "core/history/StripGeometry.h"
+#include "core/history/StripMenu.h"
 
 TEST_CASE("a capture appends the colour of that tick and copies text and swatch") {
     Window t;
@@ -136,6 +140,154 @@ TEST_CASE("a long history stays exact at its far end") {
     CHECK_EQ(t.view.preview, count - 14);
     t.w.HScroll1_Change(count); // beyond the end: the scroll bar stops at its maximum
     CHECK_EQ(t.view.strip.scrollValue, count - 14);
+}
+
+namespace {
+const std::string KeptHeader = "GIMP Palette\nName: Kalvor\nColumns: 0\n#\n";
+// The entries' texts, "[x]" before one checked, "-" for one greyed, "|" for a separator.
+std::string Shown(const std::vector<MenuEntry> &entries) {
+    std::string shown;
+    for (const MenuEntry &entry : entries)
+        shown += entry.command == 0 ? "|"
+                                    : std::string(entry.checked ? "[x]" : "") +
+                                          (entry.enabled ? "" : "-") + entry.text + ";";
+    return shown;
+}
+} // namespace
+
+TEST_CASE("the strip's menu: keeping checked when on, removal only over a swatch") {
+    Window t;
+    t.w.Form_Load();
+    CHECK_EQ(Shown(t.w.StripMenuAt(-1)), "履歴を保存する;|-書き出し…;-履歴を消去;");
+    t.Capture(0xD2691E);
+    CHECK_EQ(Shown(t.w.StripMenuAt(0)), "履歴を保存する;|書き出し…;この色を削除;履歴を消去;");
+    CHECK_EQ(Shown(t.w.StripMenuAt(1)), "履歴を保存する;|書き出し…;履歴を消去;");
+    t.w.StripMenu_Click(KeepHistory, -1);
+    CHECK_EQ(Shown(t.w.StripMenuAt(-1)), "[x]履歴を保存する;|書き出し…;履歴を消去;");
+}
+
+TEST_CASE("kept: each capture, removal and clearing rewrites Kalvor.gpl; a restart reads it") {
+    Window t;
+    t.w.Form_Load();
+    t.Capture(0xD2691E); // before keeping: written once keeping starts
+    CHECK_EQ(t.Palette(), "<missing>");
+    t.w.StripMenu_Click(KeepHistory, -1);
+    CHECK_EQ(t.Palette(), KeptHeader + " 30 105 210\t#1E69D2\n");
+    t.w.Combo1_Click(FormatComma);
+    t.Capture(0x00FF00);
+    t.w.Combo1_Click(FormatHtml);
+    t.Capture(0x0000FF);
+    CHECK_EQ(t.Palette(), KeptHeader + " 30 105 210\t#1E69D2\n  0 255   0\t0,255,0\n"
+                                       "255   0   0\t#FF0000\n");
+    t.Close();
+    CHECK(t.Ini().ends_with("[History]\r\nKeep=1\r\n"));
+
+    Window again;
+    again.files = t.files;
+    again.w.Form_Load();
+    CHECK_EQ(again.view.strip.count, 3);
+    CHECK_EQ(again.w.Swatches().At(1), (HistoryColour{0x00FF00, "0,255,0"}));
+    CHECK_EQ(again.w.SwatchTip(1), "0,255,0");
+    again.Capture(0x808080);
+    CHECK_EQ(again.Palette(), t.Palette() + "128 128 128\t#808080\n");
+    again.w.StripMenu_Click(RemoveSwatch, 0);
+    CHECK_EQ(again.view.strip.count, 3);
+    CHECK(again.view.questions.empty()); // removing one asks nothing
+    CHECK_EQ(again.Palette(), KeptHeader + "  0 255   0\t0,255,0\n255   0   0\t#FF0000\n"
+                                           "128 128 128\t#808080\n");
+    again.w.StripMenu_Click(ClearHistory, -1); // the user says no
+    CHECK_EQ(again.view.questions, std::vector<std::string>{"履歴をすべて消去しますか？"});
+    CHECK_EQ(again.view.strip.count, 3);
+    again.view.yes = true;
+    again.w.StripMenu_Click(ClearHistory, -1);
+    CHECK_EQ(again.view.strip.count, 0);
+    CHECK_EQ(again.Palette(), KeptHeader);
+}
+
+TEST_CASE("not kept: the palette is neither read nor written, and a full disk is told") {
+    Window t;
+    t.files.Put(t.PalettePath(), KeptHeader + "1 2 3\tOld\n");
+    t.StoreIni("[History]\nKeep=0\n");
+    t.w.Form_Load();
+    CHECK_EQ(t.view.strip.count, 0);
+    t.Capture(0xD2691E);
+    t.w.StripMenu_Click(RemoveSwatch, 0);
+    CHECK_EQ(t.Palette(), KeptHeader + "1 2 3\tOld\n");
+    CHECK_EQ(t.files.replaceCalls, 0);
+    t.Close();
+    CHECK_EQ(t.Ini(), "[History]\nKeep=0\n[Position]\nLeft=0\nTop=0\n[Output]\nUpperCase=1\n"
+                      "Type=0\n[Loupe]\nVisible=0\nZoom=8\nSample=1\n[Colour]\nSpace=0\n");
+    // Turned on, the kept colours come first in the strip.
+    t.Capture(0x00FF00);
+    t.files.diskFull = true;
+    t.w.StripMenu_Click(KeepHistory, -1);
+    CHECK(t.w.KeepsHistory());
+    CHECK_EQ(t.view.strip.count, 2);
+    CHECK_EQ(t.w.Swatches().At(0).name, "Old");
+    CHECK_EQ(t.desktop.said.size(), 1u);
+    t.files.diskFull = false;
+    t.Capture(0x0000FF);
+    t.w.StripMenu_Click(KeepHistory, -1); // off, and on again: the strip stays as it is
+    t.w.StripMenu_Click(KeepHistory, -1);
+    CHECK_EQ(t.view.strip.count, 3);
+    CHECK_EQ(t.Palette(), KeptHeader + "1 2 3\tOld\n  0 255   0\t#00FF00\n255   0   0\t#FF0000\n");
+}
+
+TEST_CASE("export: the dialog offers the five types and the chosen one is written there") {
+    Window t;
+    t.w.Form_Load();
+    t.w.StripMenu_Click(ExportHistory, -1); // nothing to export: no dialog
+    CHECK(t.view.offeredTypes.empty());
+    t.Capture(0xD2691E);
+    t.w.StripMenu_Click(ExportHistory, -1); // cancelled
+    CHECK_EQ(t.view.offeredTypes, (std::vector<std::string>{"gpl", "css", "json", "ase", "txt"}));
+    CHECK_EQ(t.files.replaceCalls, 0);
+    t.view.saveChoice = WindowView::SaveChoice{"/out/c.css", 1};
+    t.w.StripMenu_Click(ExportHistory, -1);
+    CHECK_EQ(t.files.Bytes("/out/c.css"), ":root {\n  --kalvor-1: #1E69D2;\n}\n");
+    t.w.Check2_Click(); // lower case: the text type follows the window
+    t.view.saveChoice = WindowView::SaveChoice{"/out/c.txt", 4};
+    t.w.StripMenu_Click(ExportHistory, -1);
+    CHECK_EQ(t.files.Bytes("/out/c.txt"), "#1e69d2\n");
+    t.view.saveChoice = WindowView::SaveChoice{"/out/c.x", 5}; // no such type
+    t.w.StripMenu_Click(ExportHistory, -1);
+    CHECK_EQ(t.files.Bytes("/out/c.x"), "<missing>");
+}
+
+TEST_CASE("a swatch's tooltip gives the contrast with the held colour") {
+    Window t;
+    t.w.Form_Load();
+    t.Capture(0xFFFFFF);
+    CHECK_EQ(t.w.SwatchTip(0), "#FFFFFF");
+    CHECK_EQ(t.w.SwatchTip(1), "");
+    t.desktop.pixel = 0x767676;
+    t.Tick(true); // held
+    CHECK_EQ(t.w.SwatchTip(0), "#FFFFFF\n#767676 の文字と: 4.54:1  AA 合格  AAA 不合格\nAPCA Lc " +
+                                   ContrastOf(0x767676, 0xFFFFFF).LightnessText());
+}
+
+TEST_CASE("removing swatches scrolls the strip back as far as it must") {
+    Window t;
+    for (int i = 0; i < 20; ++i) {
+        t.w.ShowColor(i);
+        t.w.AppendSwatch();
+    }
+    t.w.HScroll1_Change(6);
+    t.w.StripMenu_Click(RemoveSwatch, 19);
+    CHECK_EQ(t.view.strip.count, 19);
+    CHECK_EQ(t.view.strip.scrollMax, 5);
+    CHECK_EQ(t.view.strip.scrollValue, 5);
+    CHECK_EQ(t.view.strip.left, 2 - 17 * 5);
+    CHECK_EQ(t.w.Swatches().Swatch(18), 18);
+    for (int i = 0; i < 5; ++i)
+        t.w.StripMenu_Click(RemoveSwatch, 0);
+    CHECK(!t.view.strip.scrollEnabled);
+    CHECK_EQ(t.view.strip.scrollValue, 0);
+    CHECK_EQ(t.view.strip.left, 0);
+    CHECK_EQ(t.view.strip.width, 17 * 14);
+    CHECK_EQ(t.w.Swatches().Swatch(0), 5);
+    t.w.StripMenu_Click(RemoveSwatch, 14); // past the end: nothing
+    CHECK_EQ(t.view.strip.count, 14);
 }
 
 CHECK_MAIN

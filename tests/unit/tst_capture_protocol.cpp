@@ -35,6 +35,44 @@ TEST_CASE("a request is exactly one line; the answer exactly its text") {
     }
 }
 
+TEST_CASE("the history request, and its answer: a length, then exactly that many bytes") {
+    const struct {
+        std::string received;
+        Bytes request; // as ReadChannelRequest reads it
+        bool history;  // the request asks for the history
+        Bytes answer;  // as ReadHistoryAnswer reads it
+        const char *palette;
+    } rows[] = {
+        {"history v1\n", Bytes::Whole, true, Bytes::Wrong, ""},
+        {"capture v1\n", Bytes::Whole, false, Bytes::Wrong, ""},
+        {"hist", Bytes::Partial, true, Bytes::Wrong, ""},
+        {"history v1\nx", Bytes::Wrong, false, Bytes::Wrong, ""},
+        {"history v2\n", Bytes::Wrong, false, Bytes::Wrong, ""},
+        {"pal", Bytes::Partial, false, Bytes::Partial, ""},
+        {"palette 3", Bytes::Partial, false, Bytes::Partial, ""},
+        {"palette 3\nab", Bytes::Wrong, false, Bytes::Partial, ""},
+        {"palette 3\nabc", Bytes::Wrong, false, Bytes::Whole, "abc"},
+        {"palette 0\n", Bytes::Wrong, false, Bytes::Whole, ""},
+        {"palette 3\nabcd", Bytes::Wrong, false, Bytes::Wrong, ""},
+        {"palette \n", Bytes::Wrong, false, Bytes::Wrong, ""},
+        {"palette -3\nabc", Bytes::Wrong, false, Bytes::Wrong, ""},
+        {"palette 3x\nabc", Bytes::Wrong, false, Bytes::Wrong, ""},
+        {"palette 99999999999\n", Bytes::Wrong, false, Bytes::Wrong, ""},
+        {"ok\n", Bytes::Wrong, false, Bytes::Wrong, ""},
+    };
+    for (const auto &row : rows) {
+        const ChannelBytes request = ReadChannelRequest(row.received);
+        CHECK_EQ(int(request.bytes), int(row.request));
+        if (request.bytes == Bytes::Whole)
+            CHECK_EQ(request.request == ChannelRequest::History, row.history);
+        const HistoryBytes answer = ReadHistoryAnswer(row.received);
+        CHECK_EQ(int(answer.bytes), int(row.answer));
+        CHECK_EQ(answer.palette, std::string(row.palette));
+    }
+    const std::string palette = "GIMP Palette\n1 2 3\tCafé\n";
+    CHECK_EQ(ReadHistoryAnswer(HistoryAnswer(palette)).palette, palette);
+}
+
 TEST_CASE("--capture says taken by any copy, else the likeliest reason") {
     const std::string elevated = "the running copy runs as administrator, and Windows lets no "
                                  "program that does not send to it; run kalvor --capture as "

@@ -153,7 +153,7 @@ TEST_CASE("[Colour] Space: 1 is sRGB, anything else device values; written after
     t.Close();
     CHECK_EQ(t.Ini(), "[Position]\nLeft=0\nTop=0\n[Output]\nUpperCase=0\nType=1\n[Loupe]\nVisible="
                       "0\nZoom=8\nSample=1\n"
-                      "[Colour]\nSpace=1\n");
+                      "[Colour]\nSpace=1\n[History]\nKeep=0\n");
 }
 
 TEST_CASE("the window in sRGB: preview, texts, capture and tip converted; the loupe as read") {

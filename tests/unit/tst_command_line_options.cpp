@@ -30,6 +30,8 @@ constexpr auto Version = CommandOptions::Version;
 constexpr auto Misuse = CommandOptions::Misuse;
 constexpr auto Capture = CommandOptions::Capture;
 constexpr auto Print = CommandOptions::Print;
+constexpr auto HistoryOut = CommandOptions::History;
+constexpr auto ContrastOut = CommandOptions::Contrast;
 
 } // namespace
 
@@ -83,6 +85,27 @@ TEST_CASE("every option form, and what is refused with the reason and the usage"
         {{"-"}, Misuse, -2, -1, "unknown option '-'"},
         {{"--print", "file.png"}, Misuse, -2, -1, "unexpected argument 'file.png'"},
         {{""}, Misuse, -2, -1, "unexpected argument ''"},
+        // --history and its formats, --contrast and its colours.
+        {{"--history"}, HistoryOut, -2, -1, ""},
+        {{"--history", "--format", "ase"}, HistoryOut, -2, -1, ""},
+        {{"--format=oklch", "--history"}, HistoryOut, -2, -1, ""},
+        {{"--history", "--format", "txt"},
+         Misuse,
+         -2,
+         -1,
+         "--format with --history takes gpl, css, json, ase, html, hex, rgb, hsl, hsv, oklch, "
+         "not 'txt'"},
+        {{"--history", "--format="}, Misuse, -2, -1, "not ''"},
+        {{"--print", "--format", "gpl"}, Misuse, -2, -1, "--format takes html"},
+        {{"--history", "--upper"}, Misuse, -2, -1, "--history takes no --lower"},
+        {{"--history", "--print"}, Misuse, -2, -1, "go alone"},
+        {{"--history", "--capture"}, Misuse, -2, -1, "go alone"},
+        {{"--contrast", "#767676", "FFFFFF"}, ContrastOut, -2, -1, ""},
+        {{"--contrast", "#767676"}, Misuse, -2, -1, "--contrast takes two colours"},
+        {{"--contrast", "#76767", "FFFFFF"}, Misuse, -2, -1, "r,g,b, not '#76767'"},
+        {{"--contrast", "000000", "1,2"}, Misuse, -2, -1, "not '1,2'"},
+        {{"--contrast", "0,0,0", "1,1,1", "--format", "hex"}, Misuse, -2, -1, "takes no other"},
+        {{"--contrast", "0,0,0", "1,1,1", "--print"}, Misuse, -2, -1, "go alone"},
     };
     for (const auto &row : rows) {
         std::vector<std::string> arguments{"kalvor"};
@@ -141,6 +164,7 @@ TEST_CASE("the usage and the help name every format with its example, and the sa
              {usage, "\n       kalvor --capture [-d NAME]\n"},
              {usage, " [--format html|hex|rgb|hsl|hsv|oklch] [--lower|--upper] [--average 1|3|5] "
                      "[--space device|srgb] [-d NAME]\n"},
+             {usage, "\n       kalvor --contrast COLOUR COLOUR\n"},
              {help, "\n                   html   #1E69D2\n"},
              {help, "\n                   hex    1E69D2\n"},
              {help, "\n                   rgb    30,105,210\n"},
@@ -152,6 +176,16 @@ TEST_CASE("the usage and the help name every format with its example, and the sa
         CHECK_EQ(text.substr(std::min(text.find(line), text.size()), line.size()), line);
     CHECK(usage.starts_with("Usage: kalvor [--help] [--version] [toolkit]\n"));
     CHECK(help.ends_with("The end.\n"));
+}
+
+TEST_CASE("--history keeps its format's word, --contrast its two colours in order") {
+    const CommandOptions ase = ParseOptions({"kalvor", "--history", "--format=ase"}, Toolkit());
+    CHECK_EQ(ase.paletteWord, std::string("ase"));
+    CHECK_EQ(ParseOptions({"kalvor", "--history"}, Toolkit()).paletteWord, std::string());
+    const CommandOptions two =
+        ParseOptions({"kalvor", "--contrast", "30,105,210", "#ffFFfe"}, Toolkit());
+    CHECK_EQ(two.text, RGB(30, 105, 210));
+    CHECK_EQ(two.ground, RGB(255, 255, 254));
 }
 
 TEST_CASE("a front-end that takes no options of its own refuses them all") {

@@ -268,7 +268,8 @@ TEST_CASE("[Loupe] is restored at start and written after the four older keys at
     CHECK(t.w.Loupe() == (LoupeSettings{true, 12, 5}));
     t.w.Picture5_MouseWheel(-2);
     t.Close();
-    CHECK_EQ(t.Ini(), "[Position]\nLeft=1500\nTop=3000\n[Output]\nUpperCase=0\nType=2\n"
-                      "[Loupe]\nVisible=1\nZoom=10\nSample=5\n[Colour]\nSpace=0\n");
+    CHECK_EQ(t.Ini(),
+             "[Position]\nLeft=1500\nTop=3000\n[Output]\nUpperCase=0\nType=2\n"
+             "[Loupe]\nVisible=1\nZoom=10\nSample=5\n[Colour]\nSpace=0\n[History]\nKeep=0\n");
 }
 CHECK_MAIN

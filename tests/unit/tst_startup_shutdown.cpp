@@ -6,10 +6,11 @@
 #include <vector>
 
 namespace {
-// What a close writes of a loupe and a colour space never touched, after the older keys.
-const std::string LoupeDefaults =
-    "[Loupe]\r\nVisible=0\r\nZoom=8\r\nSample=1\r\n[Colour]\r\nSpace=0\r\n";
-const std::string LfLoupeDefaults = "[Loupe]\nVisible=0\nZoom=8\nSample=1\n[Colour]\nSpace=0\n";
+// What a close writes after the output options when nothing else was chosen.
+const std::string LaterDefaults =
+    "[Loupe]\r\nVisible=0\r\nZoom=8\r\nSample=1\r\n[Colour]\r\nSpace=0\r\n[History]\r\nKeep=0\r\n";
+const std::string LfLaterDefaults =
+    "[Loupe]\nVisible=0\nZoom=8\nSample=1\n[Colour]\nSpace=0\n[History]\nKeep=0\n";
 } // namespace
 
 TEST_CASE("first run without a file") {
@@ -30,7 +31,7 @@ TEST_CASE("first run without a file") {
     t.w.Form_Moved(40, 60);
     t.Close();
     CHECK_EQ(t.Ini(), "[Position]\r\nLeft=600\r\nTop=900\r\n[Output]\r\nUpperCase=1\r\nType=0\r\n" +
-                          LoupeDefaults);
+                          LaterDefaults);
     CHECK_EQ(t.files.replaceCalls, 1);
 }
 
@@ -89,7 +90,7 @@ TEST_CASE("options come back, and go back as they now stand") {
         CHECK_EQ(PrintedCode(t.settings, RGB(15, 0, 0), -1, -1), row.printed);
         t.w.Form_StateChanged(1); // minimised: the position stays out of the file
         t.Close();
-        CHECK_EQ(t.Ini(), std::string("[Output]\r\n") + row.writtenBack + LoupeDefaults);
+        CHECK_EQ(t.Ini(), std::string("[Output]\r\n") + row.writtenBack + LaterDefaults);
     }
 }
 
@@ -101,7 +102,7 @@ TEST_CASE("the stored position comes back, and the moved one is saved") {
     t.w.Form_Moved(47, 63);
     t.Close();
     CHECK_EQ(t.Ini(),
-             "[Position]\nLeft=705\nTop=945\n[Output]\nUpperCase=1\nType=0\n" + LfLoupeDefaults);
+             "[Position]\nLeft=705\nTop=945\n[Output]\nUpperCase=1\nType=0\n" + LfLaterDefaults);
 
     // At 120 DPI a pixel is 12 twips: saved so, and found again.
     Window saved;
@@ -159,7 +160,7 @@ TEST_CASE("closing while minimised or maximised keeps the position saved before"
         t.Close();
         CHECK_EQ(t.Ini(),
                  "[Position]\r\nLeft=600\r\nTop=450\r\n[Output]\r\nUpperCase=1\r\nType=2\r\n" +
-                     LoupeDefaults);
+                     LaterDefaults);
     }
 }
 
@@ -187,7 +188,7 @@ TEST_CASE("where the window's place is unknowable, closes keep the stored positi
     t.Close();
     CHECK_EQ(t.Ini(),
              "[Position]\r\nLeft=6000\r\nTop=3000\r\n[Output]\r\nUpperCase=0\r\nType=0\r\n" +
-                 LoupeDefaults);
+                 LaterDefaults);
 }
 
 CHECK_MAIN

@@ -28,6 +28,29 @@ CaptureBytes ReadCaptureRequest(std::string_view received);
 // On the side of `kalvor --capture`.
 CaptureBytes ReadCaptureAnswer(std::string_view received);
 
+// `kalvor --history` asks the same way for the running copy's history: the client sends
+// exactly HistoryRequest; the copy answers "palette <bytes>\n" and that many bytes of its
+// history as a GIMP palette.
+inline constexpr std::string_view HistoryRequest = "history v1\n";
+// More than this is no answer: a history of about a million colours.
+inline constexpr std::size_t HistoryAnswerMaxBytes = 64u << 20;
+
+enum class ChannelRequest { Capture, History };
+struct ChannelBytes {
+    CaptureBytes bytes;
+    ChannelRequest request; // when Whole
+};
+// On the running copy's side, either request.
+ChannelBytes ReadChannelRequest(std::string_view received);
+
+std::string HistoryAnswer(std::string_view palette);
+// On the side of `kalvor --history`: the palette once Whole.
+struct HistoryBytes {
+    CaptureBytes bytes;
+    std::string palette;
+};
+HistoryBytes ReadHistoryAnswer(std::string_view received);
+
 // How one running copy that was found took the request.
 enum class CaptureOutcome { Taken, Refused, Silent, Blocked };
 

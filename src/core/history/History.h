@@ -2,38 +2,37 @@
 
 #include "core/colour/ColourValue.h"
 
-#include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <string>
 
-// The captured swatches and how the strip stands in its frame. Swatches are only ever
-// appended; the deque grows in blocks, so a long history is never copied.
+// One captured colour and what it is called: its code when captured, or the name a user gave
+// it in a palette editor.
+struct HistoryColour {
+    ColourValue colour = 0;
+    std::string name; // UTF-8
+    bool operator==(const HistoryColour &) const = default;
+};
+
+// The captured colours, oldest first: plain data, whatever shows them. The deque grows in
+// blocks, so a long history is never copied.
 class History {
   public:
-    History();
-
-    std::int64_t Count() const { return static_cast<std::int64_t>(swatches_.size()); }
-    ColourValue Swatch(std::int64_t index) const {
-        return swatches_.at(static_cast<size_t>(index));
+    std::int64_t Count() const { return static_cast<std::int64_t>(colours_.size()); }
+    bool Empty() const { return colours_.empty(); }
+    ColourValue Swatch(std::int64_t index) const { return At(index).colour; }
+    const HistoryColour &At(std::int64_t index) const {
+        return colours_.at(static_cast<std::size_t>(index));
     }
+    const std::deque<HistoryColour> &Colours() const { return colours_; }
 
-    std::int64_t StripLeft() const { return stripLeft_; }
-    std::int64_t StripWidth() const { return stripWidth_; }
-    bool ScrollEnabled() const { return scrollEnabled_; }
-    int ScrollMax() const { return scrollMax_; }
-    int ScrollValue() const { return scrollValue_; }
+    void Append(HistoryColour colour) { colours_.push_back(std::move(colour)); }
+    // Nothing happens for an index outside the history.
+    void Remove(std::int64_t index);
+    void Clear() { colours_.clear(); }
 
-    // Adds a swatch at the right end; the strip widens and, from the 15th, scrolls. Appending
-    // never moves the strip.
-    void Append(ColourValue colour);
-    // The scroll bar settled at value, or its thumb is dragged through it.
-    void ScrollTo(int value, bool dragging);
+    bool operator==(const History &) const = default;
 
   private:
-    std::deque<ColourValue> swatches_;
-    std::int64_t stripLeft_ = 0;
-    std::int64_t stripWidth_;
-    bool scrollEnabled_ = false;
-    int scrollMax_ = 0;
-    int scrollValue_ = 0;
+    std::deque<HistoryColour> colours_;
 };

@@ -46,3 +46,26 @@ SwatchSpan SwatchesInView(std::int64_t stripLeft, std::int64_t count, int frameW
         std::min<std::int64_t>(count - 1, FloorDiv(frameWidth - 1 - stripLeft, SwatchSize));
     return {first, last};
 }
+
+void StripScroll::Fit(std::int64_t count) {
+    stripWidth_ = ::StripWidth(count);
+    const ScrollRange range = ScrollRangeFor(count);
+    if (range.enabled) {
+        scrollEnabled_ = true;
+        scrollMax_ = range.max;
+        if (scrollValue_ > scrollMax_)
+            ScrollTo(scrollMax_, false);
+        return;
+    }
+    if (scrollEnabled_ || scrollValue_ != 0)
+        stripLeft_ = 0;
+    scrollEnabled_ = false;
+    scrollMax_ = 0;
+    scrollValue_ = 0;
+}
+
+void StripScroll::ScrollTo(int value, bool dragging) {
+    scrollValue_ = std::clamp(value, 0, scrollMax_);
+    stripLeft_ =
+        dragging ? StripLeftWhileDragging(scrollValue_) : StripLeftAfterChange(scrollValue_);
+}

@@ -36,3 +36,27 @@ struct SwatchSpan {
     std::int64_t last;
 };
 SwatchSpan SwatchesInView(std::int64_t stripLeft, std::int64_t count, int frameWidth);
+
+// How the strip stands in its frame: its offset and width, and the scroll bar under it.
+class StripScroll {
+  public:
+    std::int64_t StripLeft() const { return stripLeft_; }
+    std::int64_t StripWidth() const { return stripWidth_; }
+    bool ScrollEnabled() const { return scrollEnabled_; }
+    int ScrollMax() const { return scrollMax_; }
+    int ScrollValue() const { return scrollValue_; }
+
+    // The strip now holds count swatches. Growing never moves it; once fewer swatches than
+    // the scrolled-off ones remain, it scrolls back as far as it must, to the start when the
+    // frame holds them all.
+    void Fit(std::int64_t count);
+    // The scroll bar settled at value, or its thumb is dragged through it.
+    void ScrollTo(int value, bool dragging);
+
+  private:
+    std::int64_t stripLeft_ = 0;
+    std::int64_t stripWidth_ = StripDesignWidth;
+    bool scrollEnabled_ = false;
+    int scrollMax_ = 0;
+    int scrollValue_ = 0;
+};

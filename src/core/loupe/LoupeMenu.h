@@ -2,6 +2,7 @@
 
 #include "core/colour/ProfileConversion.h"
 #include "core/loupe/LoupeSettings.h"
+#include "core/window/MenuEntry.h"
 
 #include <optional>
 #include <string>
@@ -9,13 +10,8 @@
 #include <vector>
 
 // The preview's right-click menu: the loupe on or off, its zoom, the sample's size, and what
-// the numbers are (device values or sRGB). Both
-// front-ends show these entries as they come and hand the chosen command back.
-struct MenuEntry {
-    int command = 0;  // what FenwoMain::PreviewMenu_Click takes; 0 for a separator
-    std::string text; // UTF-8
-    bool checked = false;
-};
+// the numbers are (device values or sRGB). Both front-ends show these entries as they come and
+// hand the chosen command back to FenwoMain::PreviewMenu_Click.
 
 std::vector<MenuEntry> LoupeMenu(const LoupeSettings &loupe, ColourSpace space);
 

@@ -310,22 +310,48 @@ bool CaptureServer::Serve(Client &client) {
                                client.buffer.size() - client.used, MSG_DONTWAIT);
         if (n > 0) {
             client.used += static_cast<std::size_t>(n);
-            switch (ReadCaptureRequest({client.buffer.data(), client.used})) {
+            const ChannelBytes request = ReadChannelRequest({client.buffer.data(), client.used});
+            switch (request.bytes) {
             case CaptureBytes::Partial:
                 continue;
             case CaptureBytes::Wrong:
                 return false;
             case CaptureBytes::Whole:
-                if (onRequest_)
-                    onRequest_();
-                send(client.fd, CaptureAnswer.data(), CaptureAnswer.size(),
-                     MSG_DONTWAIT | MSG_NOSIGNAL);
+                Answer(client.fd, request.request);
                 return false;
             }
         }
         if (n < 0 && errno == EINTR)
             continue;
         return n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK); // else closed or failed
+    }
+}
+
+void CaptureServer::Answer(int fd, ChannelRequest request) {
+    if (request == ChannelRequest::Capture) {
+        if (onRequest_)
+            onRequest_();
+        send(fd, CaptureAnswer.data(), CaptureAnswer.size(), MSG_DONTWAIT | MSG_NOSIGNAL);
+        return;
+    }
+    if (!onHistory_)
+        return; // no answer: the client reads the kept file instead
+    const std::string answer = HistoryAnswer(onHistory_());
+    // A long history fills the socket's buffer: wait a little for the client to read on.
+    const Clock::time_point deadline = Clock::now() + options_.clientTimeout;
+    for (std::size_t sent = 0; sent < answer.size();) {
+        const ssize_t n =
+            send(fd, answer.data() + sent, answer.size() - sent, MSG_DONTWAIT | MSG_NOSIGNAL);
+        if (n > 0) {
+            sent += static_cast<std::size_t>(n);
+            continue;
+        }
+        if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)
+            return;
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
+        pollfd entry{fd, POLLOUT, 0};
+        if (left.count() <= 0 || poll(&entry, 1, static_cast<int>(left.count())) < 0)
+            return;
     }
 }
 
@@ -362,49 +388,57 @@ int CaptureServer::MillisecondsToNextSweep() const {
     return static_cast<int>(std::max<std::int64_t>(wait.count(), 0));
 }
 
-CaptureReply SendCaptureRequest(const std::string &socketPath, std::chrono::milliseconds timeout) {
+namespace {
+
+// A connection to the copy listening at socketPath, the request sent, waiting for whatever
+// answers it until timeout: Whole, Wrong (or closed early), or for silence Partial.
+struct Exchange {
+    enum class Met { None, Silent, Refused, Answered, Failed } met = Met::None;
+    std::string answer;
+    std::string problem; // when Failed
+};
+
+template <typename Reader>
+Exchange Exchanged(const std::string &socketPath, std::string_view request,
+                   std::chrono::milliseconds timeout, Reader read) {
+    using Met = Exchange::Met;
     const Clock::time_point deadline = Clock::now() + timeout;
-    CaptureReply reply;
+    Exchange result;
     sockaddr_un address{};
     if (!FillAddress(socketPath, address)) {
-        reply.reason = "no usable socket path for the running copy";
-        return reply;
+        result.met = Met::Failed;
+        result.problem = "no usable socket path for the running copy";
+        return result;
     }
     const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (fd < 0) {
-        reply.reason = ErrnoText("cannot make a socket");
-        return reply;
+        result.met = Met::Failed;
+        result.problem = ErrnoText("cannot make a socket");
+        return result;
     }
     // A running copy whose queue is full makes connect wait; this bounds the wait.
     timeval limit{};
     limit.tv_sec = static_cast<time_t>(timeout.count() / 1000);
     limit.tv_usec = static_cast<suseconds_t>(timeout.count() % 1000 * 1000);
     setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &limit, sizeof limit);
-
-    const auto finish = [&](std::string reason) {
+    const auto finish = [&](Met met, std::string problem = {}) {
         close(fd);
-        reply.reason = std::move(reason);
-        return reply;
-    };
-    // One copy per display: it took the request, or not.
-    const auto outcome = [&](std::vector<CaptureOutcome> found) {
-        close(fd);
-        return SummariseCapture(found, "on this display", timeout);
+        result.met = met;
+        result.problem = std::move(problem);
+        return result;
     };
     if (connect(fd, reinterpret_cast<const sockaddr *>(&address), sizeof address) != 0) {
         if (errno == ENOENT || errno == ECONNREFUSED || errno == ENOTDIR)
-            return outcome({});
+            return finish(Met::None);
         if (errno == EAGAIN || errno == EINPROGRESS || errno == ETIMEDOUT)
-            return outcome({CaptureOutcome::Silent});
-        return finish(ErrnoText("cannot reach the running copy at " + socketPath));
+            return finish(Met::Silent);
+        return finish(Met::Failed, ErrnoText("cannot reach the running copy at " + socketPath));
     }
     if (!PeerIsUser(fd, geteuid()))
-        return finish("refused: " + socketPath + " belongs to another user");
-    if (send(fd, CaptureRequest.data(), CaptureRequest.size(), MSG_NOSIGNAL) !=
-        static_cast<ssize_t>(CaptureRequest.size()))
-        return outcome({CaptureOutcome::Refused});
-
-    std::string answer;
+        return finish(Met::Failed, "refused: " + socketPath + " belongs to another user");
+    if (send(fd, request.data(), request.size(), MSG_NOSIGNAL) !=
+        static_cast<ssize_t>(request.size()))
+        return finish(Met::Refused);
     for (;;) {
         const auto left =
             std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
@@ -413,19 +447,58 @@ CaptureReply SendCaptureRequest(const std::string &socketPath, std::chrono::mill
         if (ready < 0 && errno == EINTR)
             continue;
         if (ready <= 0)
-            return outcome({CaptureOutcome::Silent});
-        char buffer[8];
-        const ssize_t n = recv(fd, buffer, sizeof buffer, MSG_DONTWAIT);
+            return finish(Met::Silent);
+        std::array<char, 4096> buffer;
+        const ssize_t n = recv(fd, buffer.data(), buffer.size(), MSG_DONTWAIT);
         if (n < 0 && (errno == EINTR || errno == EAGAIN))
             continue;
         if (n <= 0)
-            break;
-        answer.append(buffer, static_cast<std::size_t>(n));
-        const CaptureBytes got = ReadCaptureAnswer(answer);
+            return finish(Met::Refused);
+        result.answer.append(buffer.data(), static_cast<std::size_t>(n));
+        const CaptureBytes got = read(result.answer);
         if (got == CaptureBytes::Whole)
-            return outcome({CaptureOutcome::Taken});
+            return finish(Met::Answered);
         if (got == CaptureBytes::Wrong)
-            break;
+            return finish(Met::Refused);
     }
-    return outcome({CaptureOutcome::Refused});
+}
+
+} // namespace
+
+CaptureReply SendCaptureRequest(const std::string &socketPath, std::chrono::milliseconds timeout) {
+    using Met = Exchange::Met;
+    const Exchange exchange = Exchanged(socketPath, CaptureRequest, timeout, ReadCaptureAnswer);
+    // One copy per display: it took the request, or not.
+    switch (exchange.met) {
+    case Met::None:
+        return SummariseCapture({}, "on this display", timeout);
+    case Met::Silent:
+        return SummariseCapture({CaptureOutcome::Silent}, "on this display", timeout);
+    case Met::Refused:
+        return SummariseCapture({CaptureOutcome::Refused}, "on this display", timeout);
+    case Met::Answered:
+        return SummariseCapture({CaptureOutcome::Taken}, "on this display", timeout);
+    case Met::Failed:
+        break;
+    }
+    return {false, exchange.problem};
+}
+
+HistoryReply SendHistoryRequest(const std::string &socketPath, std::chrono::milliseconds timeout) {
+    using Met = Exchange::Met;
+    const Exchange exchange =
+        Exchanged(socketPath, HistoryRequest, timeout,
+                  [](std::string_view received) { return ReadHistoryAnswer(received).bytes; });
+    HistoryReply reply;
+    reply.running = exchange.met != Met::None;
+    if (exchange.met == Met::Answered)
+        reply.palette = ReadHistoryAnswer(exchange.answer).palette;
+    else if (exchange.met == Met::Failed)
+        reply.reason = exchange.problem;
+    else if (reply.running)
+        reply.reason = SummariseCapture({exchange.met == Met::Silent ? CaptureOutcome::Silent
+                                                                     : CaptureOutcome::Refused},
+                                        "on this display", timeout)
+                           .reason;
+    return reply;
 }

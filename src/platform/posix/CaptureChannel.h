@@ -71,6 +71,10 @@ class CaptureServer {
     State CurrentState() const { return state_; }
 
     void SetWatchHandler(WatchHandler onWatch) { onWatch_ = std::move(onWatch); }
+    // What `kalvor --history` is answered: the history as a GIMP palette. Without one the
+    // history request gets no answer.
+    using HistoryHandler = std::function<std::string()>;
+    void SetHistoryHandler(HistoryHandler onHistory) { onHistory_ = std::move(onHistory); }
     // The listening socket and the clients still being read: watch them for reading.
     std::vector<int> WatchedFds() const;
     // One of WatchedFds() can be read. Never blocks; an unknown fd is ignored.
@@ -88,8 +92,10 @@ class CaptureServer {
     // False when the client is finished with (answered or dropped) and must be closed.
     bool Serve(Client &client);
     void Drop(std::size_t index);
+    void Answer(int fd, ChannelRequest request);
 
     RequestHandler onRequest_;
+    HistoryHandler onHistory_;
     WatchHandler onWatch_;
     CaptureServerOptions options_;
     CaptureChannelPath path_;
@@ -102,4 +108,13 @@ class CaptureServer {
 // What `kalvor --capture` does: asks the copy listening at socketPath and waits for its answer
 // for at most timeout in all.
 CaptureReply SendCaptureRequest(const std::string &socketPath,
+                                std::chrono::milliseconds timeout = CaptureReplyTimeout);
+
+// What `kalvor --history` gets from the copy listening at socketPath.
+struct HistoryReply {
+    bool running = false; // a copy listens there
+    std::string palette;  // its history as a GIMP palette, when it answered
+    std::string reason;   // one line for standard error when a running copy did not answer
+};
+HistoryReply SendHistoryRequest(const std::string &socketPath,
                                 std::chrono::milliseconds timeout = CaptureReplyTimeout);

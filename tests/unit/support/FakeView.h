@@ -2,9 +2,12 @@
 
 #include "core/WindowView.h"
 #include "core/history/History.h"
+#include "core/history/PaletteFormats.h"
+#include "core/history/StripGeometry.h"
 #include "core/loupe/LoupePicture.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -35,6 +38,10 @@ class FakeView final : public WindowView {
     std::vector<std::string> sources;      // every ShowColourSource, in order
     std::vector<bool> loupePanels;         // every ShowLoupePanel, in order
     std::vector<LoupePicture> loupes;      // every ShowLoupe, in order
+    std::vector<std::string> questions;    // every AskYesNo, in order
+    bool yes = false;                      // what AskYesNo answers
+    std::vector<std::string> offeredTypes; // the extensions AskSavePath offered
+    std::optional<SaveChoice> saveChoice;  // what AskSavePath answers
 
     int previewCalls = 0;
     int holdCalls = 0;
@@ -63,10 +70,19 @@ class FakeView final : public WindowView {
     }
     void ShowReadProblem(const std::string &problem) override { readProblems.push_back(problem); }
     void ShowColourSource(const std::string &line) override { sources.push_back(line); }
-    void ShowHistory(const History &history) override {
-        strip = {history.Count(),         history.StripLeft(), history.StripWidth(),
-                 history.ScrollEnabled(), history.ScrollMax(), history.ScrollValue()};
+    void ShowHistory(const History &history, const StripScroll &shown) override {
+        strip = {history.Count(),       shown.StripLeft(), shown.StripWidth(),
+                 shown.ScrollEnabled(), shown.ScrollMax(), shown.ScrollValue()};
         ++historyCalls;
+    }
+    bool AskYesNo(const std::string &question) override {
+        questions.push_back(question);
+        return yes;
+    }
+    std::optional<SaveChoice> AskSavePath(std::span<const PaletteFormat> types) override {
+        for (const PaletteFormat &type : types)
+            offeredTypes.push_back(std::string(type.extension));
+        return saveChoice;
     }
     void ShowLoupePanel(bool visible) override { loupePanels.push_back(visible); }
     void ShowLoupe(const LoupePicture &picture) override { loupes.push_back(picture); }

@@ -23,13 +23,17 @@ struct Window {
     IniFileProfile profile{files};
     IniMod settings{profile};
     FakeEngine engine;
-    FenwoMain w{view, desktop, settings, &engine};
+    FenwoMain w{view, desktop, settings, &files, &engine};
 
     std::string IniPath() const {
         return (std::filesystem::path(desktop.settingsFolder) / "Kalvor.ini").string();
     }
     std::string Ini() const { return files.Bytes(IniPath()); }
     void StoreIni(const std::string &bytes) { files.Put(IniPath(), bytes); }
+    std::string PalettePath() const {
+        return (std::filesystem::path(desktop.settingsFolder) / "Kalvor.gpl").string();
+    }
+    std::string Palette() const { return files.Bytes(PalettePath()); }
 
     void Close() {
         int cancel = 0;

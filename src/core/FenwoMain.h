@@ -4,6 +4,7 @@
 #include "core/WindowView.h"
 #include "core/colour/CodeText.h"
 #include "core/history/History.h"
+#include "core/loupe/LoupePicture.h"
 #include "core/loupe/LoupeSettings.h"
 #include "core/sampling/PixelSquare.h"
 #include "core/settings/IniMod.h"
@@ -90,6 +91,9 @@ class FenwoMain {
     // (LoupeMenu), or turned the wheel over the loupe by steps (positive: closer).
     void PreviewMenu_Click(int command);
     void Picture5_MouseWheel(int steps);
+    // The loupe's picture box is side device pixels wide (at 96 DPI LoupeViewSize): the
+    // picture is drawn at that size, so no block is stretched.
+    void Picture5_Resize(int side);
 
     // Capture: the swatch append, then the clipboard.
     void AppendSwatch();
@@ -129,6 +133,7 @@ class FenwoMain {
     PixelSquare square_; // the last read around the pointer: what the sample and loupe show
     PixelSquare shownSquare_;
     LoupeSettings shownLoupe_;
+    int loupeSide_ = LoupeViewSize; // Picture5's side in device pixels
 
     int left_ = 0; // the frame's top-left corner, in window coordinates
     int top_ = 0;

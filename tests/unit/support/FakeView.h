@@ -34,6 +34,7 @@ class FakeView final : public WindowView {
     std::vector<std::string> readProblems; // every ShowReadProblem, in order
     std::vector<bool> loupePanels;         // every ShowLoupePanel, in order
     std::vector<LoupePicture> loupes;      // every ShowLoupe, in order
+    FrameSize frame;                       // what WindowFrame answers
 
     int previewCalls = 0;
     int holdCalls = 0;
@@ -48,6 +49,7 @@ class FakeView final : public WindowView {
         ++previewCalls;
     }
     void ShowTexts(const ColourTexts &shown) override { texts = shown; }
+    FrameSize WindowFrame() const override { return frame; }
     void ShowHold(bool shown) override {
         held = shown;
         ++holdCalls;

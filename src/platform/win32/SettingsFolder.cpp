@@ -7,7 +7,7 @@
 #include <shlobj.h>
 
 std::string ChooseSettingsFolder(const SettingsPlaces &places) {
-    if (places.usable(places.programFolder))
+    if (!places.installed && places.usable(places.programFolder))
         return places.programFolder;
     if (places.roamingFolder.empty())
         return places.programFolder;
@@ -28,6 +28,38 @@ bool FolderIsUsable(const std::string &folder) {
     return true;
 }
 
+namespace {
+
+std::wstring KnownFolder(REFKNOWNFOLDERID id) {
+    std::wstring path;
+    PWSTR known = nullptr;
+    if (SUCCEEDED(SHGetKnownFolderPath(id, 0, nullptr, &known)))
+        path = known;
+    CoTaskMemFree(known);
+    return path;
+}
+
+// Whether path is folder or inside it, spelt either case.
+bool Within(const std::wstring &path, const std::wstring &folder) {
+    if (folder.empty() || path.size() < folder.size() ||
+        CompareStringOrdinal(path.c_str(), static_cast<int>(folder.size()), folder.c_str(),
+                             static_cast<int>(folder.size()), TRUE) != CSTR_EQUAL)
+        return false;
+    return path.size() == folder.size() || path[folder.size()] == L'\\' || folder.back() == L'\\';
+}
+
+} // namespace
+
+bool IsInstalledCopy(const std::string &folder) {
+    const std::wstring wide = Widen(folder);
+    if (GetFileAttributesW((wide + L"\\uninstall.exe").c_str()) != INVALID_FILE_ATTRIBUTES)
+        return true;
+    for (REFKNOWNFOLDERID id : {FOLDERID_ProgramFiles, FOLDERID_ProgramFilesX86})
+        if (Within(wide, KnownFolder(id)))
+            return true;
+    return false;
+}
+
 std::string SettingsFolderOfThisProgram(bool create) {
     std::wstring path(MAX_PATH, L'\0');
     for (;;) {
@@ -42,15 +74,11 @@ std::string SettingsFolderOfThisProgram(bool create) {
     const size_t slash = path.find_last_of(L"\\/");
     const std::wstring programFolder = slash == std::wstring::npos ? L"." : path.substr(0, slash);
 
-    std::wstring roaming;
-    PWSTR known = nullptr;
-    if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_RoamingAppData, 0, nullptr, &known)))
-        roaming = known;
-    CoTaskMemFree(known);
-
+    const std::wstring roaming = KnownFolder(FOLDERID_RoamingAppData);
     const std::string chosen =
         ChooseSettingsFolder({Narrow(programFolder), Narrow(roaming),
-                              [](const std::string &folder) { return FolderIsUsable(folder); }});
+                              [](const std::string &folder) { return FolderIsUsable(folder); },
+                              IsInstalledCopy(Narrow(programFolder))});
     if (create && chosen != Narrow(programFolder))
         CreateDirectoryW(Widen(chosen).c_str(), nullptr); // already there is fine too
     return chosen;

@@ -393,9 +393,9 @@ wait "$holder"
 kalvor_cli --capture >/dev/null
 xsetroot -solid '#1E69D2'
 garbage=$(probe channel-garbage)
-expect "what is no request is refused at once and captures nothing" \
+expect "what is no request, or a request from no sender, is refused at once and captures nothing" \
     "$(echo "$garbage" | field answers) $(sleep 0.4; held "$first") $(held "$second")" \
-    "0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0"
+    "0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0"
 echo "    garbage to both channels answered in $(echo "$garbage" | field ms) ms"
 probe close "$first" >/dev/null
 sleep 0.6
@@ -523,20 +523,72 @@ expect "after a restart: the panel, its zoom and sample, the window where it was
     "$(echo "$state" | field client) $(echo "$state" | field frame) $(probe loupe 600 400 3) $(echo "$state" | sed -n 's/.*Static 136 164 .*text=//p')" \
     "274 268 $fx $fy $fw $fh match 1521/1521 hatched 0/0 3 倍  3×3 平均"
 probe close >/dev/null
+
+# At 150% and 125%: every block the same whole number of the monitor's pixels; and a place off
+# every monitor restored wholly on the screen, by the frame's size at that DPI.
+for dpi_zoom_blocks in "144 5 529" "120 3 1521"; do
+    read -r dpi zoom blocks <<<"$dpi_zoom_blocks"
+    wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f </dev/null >/dev/null 2>&1
+    printf '[Position]\r\nLeft=99000\r\nTop=99000\r\n[Loupe]\r\nVisible=1\r\nZoom=%s\r\nSample=1\r\n' \
+        "$zoom" >"$APP/Kalvor.ini"
+    start_kalvor
+    xdotool mousemove 300 200
+    sleep 0.5
+    read -r fx fy fw fh <<<"$(probe controls | field frame)"
+    expect "at $dpi DPI: the loupe's blocks all one size; restored wholly on the screen" \
+        "$(probe loupe 300 200 "$zoom") $fx,$fy $((fx + fw)),$((fy + fh))" \
+        "match $blocks/$blocks hatched 0/0 $((1024 - fw)),$((768 - fh)) 1024,768"
+    probe close >/dev/null
+done
+wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 96 /f </dev/null >/dev/null 2>&1
 probe close-pattern >/dev/null
 wait "$pattern"
 
 step "The installer"
 wine "$WINDOWS_INSTALLER" /S </dev/null >/dev/null 2>&1
+installer_status=$?
 installed="$WINEPREFIX/drive_c/Program Files/Kalvor"
 menu=$(find "$WINEPREFIX/drive_c" -path '*Start Menu/Programs/Kalvor/Kalvor.lnk' 2>/dev/null | head -n 1)
 expect "installs kalvor.exe, licence, uninstaller and a Start-menu entry" \
-    "$(ls "$installed" 2>/dev/null | tr '\n' ' ')$([ -n "$menu" ] && echo menu)" \
-    "LICENSE.txt README.txt kalvor.exe uninstall.exe menu"
+    "$installer_status $(ls "$installed" 2>/dev/null | tr '\n' ' ')$([ -n "$menu" ] && echo menu)" \
+    "0 LICENSE.txt README.txt kalvor.exe uninstall.exe menu"
+# Run as wine runs everything, as an administrator: the program's folder could be written.
+start_installed() {
+    wine "$installed/kalvor.exe" </dev/null >>"$WORK/kalvor.log" 2>&1 &
+    probe wait-window 30 >/dev/null
+}
+start_installed
+probe move 210 70 >/dev/null
+probe close >/dev/null
+expect "the installed copy keeps its settings in %APPDATA%\\Kalvor, none beside it" \
+    "$(find "$WINEPREFIX/drive_c/users" -path '*/AppData/Roaming/Kalvor/Kalvor.ini' -exec grep -l '^Left=3150' {} + | wc -l) $(ls "$installed" | grep -ci '\.ini$')" \
+    "1 0"
+start_installed
+wine "$WINDOWS_INSTALLER" /S </dev/null >/dev/null 2>&1
+installer_status=$?
+expect "a reinstall closes the running copy, then replaces the program" \
+    "$installer_status $(probe windows | wc -l) $(cmp -s "$BUILD/kalvor.exe" "$installed/kalvor.exe" && echo same)" \
+    "0 0 same"
+uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Kalvor'
+probe hold-file "$(winepath -w "$installed/kalvor.exe")" 120000 >"$WORK/hold.log" &
+holder=$!
+for _ in $(seq 300); do grep -q held "$WORK/hold.log" && break; sleep 0.1; done
+echo "    the probe: $(tr -d '\r' <"$WORK/hold.log")"
+# _?= runs the uninstaller in place, so that its exit status is its own; it takes no quotes, so
+# the folder by its short name, without spaces.
+wine "$installed/uninstall.exe" /S "_?=$(winepath -s "$(winepath -w "$installed")")" </dev/null >/dev/null 2>&1
+uninstaller_status=$?
+expect "a program still held (another user's copy): the uninstaller refuses, exit 2, nothing removed" \
+    "$uninstaller_status $(ls "$installed" | tr '\n' ' ')$(wine reg query "$uninstall_key" /v DisplayName </dev/null 2>/dev/null | grep -c DisplayName)" \
+    "2 LICENSE.txt README.txt kalvor.exe uninstall.exe 1"
+wine taskkill /f /im kalvor_probe.exe </dev/null >/dev/null 2>&1 # lets go of the program
+wait "$holder"
+start_installed
 wine "$installed/uninstall.exe" /S </dev/null >/dev/null 2>&1
 # The uninstaller runs on from a copy of itself in the temporary folder: wait for all of it.
 for _ in $(seq 50); do [ -e "$installed" ] || [ -e "$menu" ] || break; sleep 0.2; done
-expect "the uninstaller removes it all" "$(ls -A "$installed" 2>/dev/null)$([ -e "$menu" ] && echo menu)" ""
+expect "the uninstaller closes the running copy and removes it all" \
+    "$(probe windows | wc -l) $(ls -A "$installed" 2>/dev/null)$([ -e "$menu" ] && echo menu)" "0 "
 expect "the zip holds the program, README and licence" \
     "$(unzip -Z1 "$WINDOWS_ZIP" | tr '\n' ' ')" "Kalvor/kalvor.exe Kalvor/README.txt Kalvor/LICENSE.txt "
 

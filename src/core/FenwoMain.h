@@ -6,6 +6,7 @@
 #include "core/colour/ProfileConversion.h"
 #include "core/history/History.h"
 #include "core/history/StripGeometry.h"
+#include "core/loupe/LoupePicture.h"
 #include "core/loupe/LoupeSettings.h"
 #include "core/sampling/PixelSquare.h"
 #include "core/settings/IniMod.h"
@@ -115,6 +116,9 @@ class FenwoMain {
     // (LoupeMenu), or turned the wheel over the loupe by steps (positive: closer).
     void PreviewMenu_Click(int command);
     void Picture5_MouseWheel(int steps);
+    // The loupe's picture box is side device pixels wide (at 96 DPI LoupeViewSize): the
+    // picture is drawn at that size, so no block is stretched.
+    void Picture5_Resize(int side);
 
     // Capture: the swatch append, then the clipboard.
     void AppendSwatch();
@@ -176,6 +180,7 @@ class FenwoMain {
     bool previewFromRead_ = false; // the preview shows square_'s sample, not a pick or a swatch
     std::string shownSource_;      // the preview's tooltip line on what the numbers are
     LoupeSettings shownLoupe_;
+    int loupeSide_ = LoupeViewSize; // Picture5's side in device pixels
 
     int left_ = 0; // the frame's top-left corner, in window coordinates
     int top_ = 0;

@@ -83,9 +83,12 @@ void FenwoMain::RestorePosition() {
     const auto y = TwipsToPixels(*top, desktop_.TwipsPerPixel());
     if (!x || !y)
         return;
-    const ScreenRect frame{*x, *y, ScaleWidth + 2 * BorderWidth,
-                           ClientAreaHeight() + TitleBarHeight + BorderWidth};
-    const ScreenPoint at = ReachablePosition(frame, TitleBarHeight, desktop_.Screens());
+    FrameSize size = view_.WindowFrame();
+    if (size.width <= 0 || size.height <= 0)
+        size = {ScaleWidth + 2 * BorderWidth, ClientAreaHeight() + TitleBarHeight + BorderWidth,
+                TitleBarHeight};
+    const ScreenRect frame{*x, *y, size.width, size.height};
+    const ScreenPoint at = ReachablePosition(frame, size.titleHeight, desktop_.Screens());
     view_.MoveWindow(at.x, at.y);
     Form_Moved(at.x, at.y);
 }

@@ -21,6 +21,14 @@ void FenwoMain::Picture5_MouseWheel(int steps) {
     SetLoupe(ZoomedBy(loupe_, steps));
 }
 
+void FenwoMain::Picture5_Resize(int side) {
+    if (side <= 0 || side == loupeSide_)
+        return;
+    loupeSide_ = side;
+    shownLoupe_.zoom = 0; // drawn afresh at the new size
+    ShowLoupe();
+}
+
 void FenwoMain::SetLoupe(const LoupeSettings &loupe) {
     const LoupeSettings before = loupe_;
     loupe_ = loupe;
@@ -60,5 +68,5 @@ void FenwoMain::ShowLoupe() {
         return;
     shownSquare_ = square_;
     shownLoupe_ = loupe_;
-    view_.ShowLoupe(DrawLoupe(square_, loupe_.zoom, loupe_.sample));
+    view_.ShowLoupe(DrawLoupe(square_, loupe_.zoom, loupe_.sample, loupeSide_));
 }

@@ -2,6 +2,7 @@
 
 #include "core/colour/CodeText.h"
 #include "core/colour/ColourValue.h"
+#include "core/window/ScreenGeometry.h"
 
 #include <cstddef>
 #include <optional>
@@ -53,6 +54,9 @@ class WindowView {
     virtual void SetWindowTopmost() = 0;
     // Top-left corner of the window's frame, in window coordinates.
     virtual void MoveWindow(int x, int y) = 0;
+    // The frame as it is at the window's DPI with the panels now shown; all 0 where it is not
+    // known before the window manager frames the window.
+    virtual FrameSize WindowFrame() const { return {}; }
     // The labels and the list in the face they were drawn for, with Japanese fallbacks.
     virtual void UseJapaneseFont() = 0;
 

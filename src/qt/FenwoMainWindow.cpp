@@ -35,6 +35,10 @@ void FenwoMainWindow::ConnectHandlers() {
     connect(Picture1, &PictureBox::Menu, this, &FenwoMainWindow::ShowPreviewMenu);
     connect(Picture5, &LoupeBox::Wheel, this,
             [this](int steps) { core_->Picture5_MouseWheel(steps); });
+    // Queued: it comes while the core hands a picture over or while the box paints.
+    connect(
+        Picture5, &LoupeBox::SideChanged, this, [this](int side) { core_->Picture5_Resize(side); },
+        Qt::QueuedConnection);
     connect(Check2, &OptionBox::Click, this, [this] { core_->Check2_Click(); });
     connect(Combo1, &DropDownList::Click, this, [this](int index) { core_->Combo1_Click(index); });
     for (int i = 0; i < 3; ++i) {

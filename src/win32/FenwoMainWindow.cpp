@@ -246,6 +246,7 @@ void FenwoMainWindow::Layout() {
     // The closed list is as high as its row: its selection field plus the border.
     SendMessageW(Combo1, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1),
                  Scale(ControlOf(ControlId::Combo1).rect.height) - 6);
+    panel_.Placed();
 }
 
 void FenwoMainWindow::MakeFonts() {

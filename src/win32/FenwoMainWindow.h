@@ -50,6 +50,10 @@ class FenwoMainWindow final : public WindowView {
     void SetTimerInterval(int milliseconds) override;
     void SetWindowTopmost() override;
     void MoveWindow(int x, int y) override;
+    FrameSize WindowFrame() const override {
+        const RECT frame = Frame();
+        return {frame.right - frame.left, frame.bottom - frame.top, -frame.top};
+    }
     void UseJapaneseFont() override;
 
   private:

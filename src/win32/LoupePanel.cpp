@@ -45,6 +45,7 @@ void LoupePanel::Draw(const LoupePicture &picture) {
     const std::uint32_t faceDib = static_cast<std::uint32_t>(GetRValue(face)) << 16 |
                                   static_cast<std::uint32_t>(GetGValue(face)) << 8 |
                                   GetBValue(face);
+    side_ = picture.side;
     pixels_.resize(picture.pixels.size());
     for (std::size_t i = 0; i < picture.pixels.size(); ++i)
         pixels_[i] = (picture.pixels[i] >> 24) == 0 ? faceDib : picture.pixels[i] & 0xFFFFFF;
@@ -66,16 +67,22 @@ bool LoupePanel::Wheel(WPARAM wParam, LPARAM lParam) {
     return true;
 }
 
-// Nearest neighbour at any scale: each screen pixel stays a sharp block.
+void LoupePanel::Placed() {
+    RECT area{};
+    if (picture_ && core_ && GetClientRect(picture_, &area))
+        core_->Picture5_Resize(area.right - area.left);
+}
+
+// One to one once the core has drawn for the box's size; nearest neighbour until then.
 void LoupePanel::Paint(HDC dc, const RECT &area) const {
-    if (pixels_.size() != static_cast<std::size_t>(LoupeViewSize * LoupeViewSize)) {
+    if (side_ <= 0 || pixels_.size() != static_cast<std::size_t>(side_) * side_) {
         FillRect(dc, &area, GetSysColorBrush(COLOR_BTNFACE));
         return;
     }
-    BITMAPINFO info = TopDownDib(LoupeViewSize, LoupeViewSize);
+    BITMAPINFO info = TopDownDib(side_, side_);
     SetStretchBltMode(dc, COLORONCOLOR);
     StretchDIBits(dc, area.left, area.top, area.right - area.left, area.bottom - area.top, 0, 0,
-                  LoupeViewSize, LoupeViewSize, pixels_.data(), &info, DIB_RGB_COLORS, SRCCOPY);
+                  side_, side_, pixels_.data(), &info, DIB_RGB_COLORS, SRCCOPY);
 }
 
 LRESULT CALLBACK LoupePanel::PictureProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

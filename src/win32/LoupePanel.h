@@ -22,6 +22,9 @@ class LoupePanel {
     void Attach(HWND picture, HWND position, HWND scale, FenwoMain &core);
     void Show(bool visible);
     void Draw(const LoupePicture &picture);
+    // The window placed the controls (at start, at a new DPI): the picture's size goes to the
+    // core, which draws at the monitor's pixels.
+    void Placed();
     // A wheel message the window got: true when the pointer was over the picture and the turn
     // went to the core, in whole notches.
     bool Wheel(WPARAM wParam, LPARAM lParam);
@@ -35,6 +38,7 @@ class LoupePanel {
     HWND position_ = nullptr;           // Label4: "x, y" of the centre, in native pixels
     HWND scale_ = nullptr;              // Label5: "8 倍  3×3 平均"
     std::vector<std::uint32_t> pixels_; // the picture as a DIB: 0x00RRGGBB, the face filled in
+    int side_ = 0;                      // its side in pixels
     int wheel_ = 0;                     // the turn not yet a whole notch
 };
 

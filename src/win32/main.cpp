@@ -90,6 +90,11 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     FenwoMain core(window, desktop, settings, nullptr, &colours);
     window.Attach(core);
     window.OnFirstPaint(SignalFirstPaint);
+    // Listening before the window exists: a `kalvor --capture` sent the moment it shows is
+    // kept until the first tick takes it.
+    CaptureChannel channel([&core] { core.RequestCapture(); });
+    std::string channelProblem;
+    channel.Open(&channelProblem);
     if (!window.Create()) {
         desktop.Say("the window could not be created");
         return 1;
@@ -97,9 +102,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     // From now on what the program has to say shows beside the window too.
     Notice notice(window.Handle());
     desktop.ShowNoticesWith([&notice](const std::string &message) { notice.Show(message); });
-    CaptureChannel channel([&core] { core.RequestCapture(); });
-    if (std::string problem; channel.Open(&problem) == CaptureChannel::State::Closed)
-        desktop.Say("kalvor --capture cannot reach this window: " + problem);
+    if (channel.CurrentState() == CaptureChannel::State::Closed)
+        desktop.Say("kalvor --capture cannot reach this window: " + channelProblem);
     window.Show(showCommand);
 
     MSG message;

@@ -1,6 +1,8 @@
 // The real X11 layer against a live X server (run under with-xvfb.sh): exact pixels, the
 // pointer in native coordinates, and Space seen whatever client has the focus.
+#include "core/loupe/LoupePicture.h"
 #include "platform/x11/X11Screen.h"
+#include "qt/LoupeBox.h"
 #include "qt/PictureBox.h"
 #include "qt/ToggleFrame.h"
 #include "support/TestWindow.h"
@@ -101,16 +103,24 @@ class X11SamplingTest : public QObject {
         }
     }
 
-    void theNativePixelUnderThePointer() {
-        // A one-pixel checkerboard: any neighbour read by mistake shows the other colour.
+  private:
+    // A one-pixel checkerboard of red and blue.
+    bool CheckerRoot() {
         QTemporaryDir dir;
         const QString bitmap = dir.filePath("checker.xbm");
         QFile file(bitmap);
-        QVERIFY(file.open(QIODevice::WriteOnly));
+        if (!file.open(QIODevice::WriteOnly))
+            return false;
         file.write("#define checker_width 2\n#define checker_height 2\n"
                    "static char checker_bits[] = {\n   0x01, 0x02};\n");
         file.close();
-        QVERIFY(Run("xsetroot", {"-bitmap", bitmap, "-fg", "#FF0000", "-bg", "#0000FF"}));
+        return Run("xsetroot", {"-bitmap", bitmap, "-fg", "#FF0000", "-bg", "#0000FF"});
+    }
+
+  private slots:
+    void theNativePixelUnderThePointer() {
+        // Any neighbour read by mistake shows the other colour.
+        QVERIFY(CheckerRoot());
         TestWindow t(*screen);
         FenwoMainWindow &w = t.w;
         w.Core().Form_Load();
@@ -126,6 +136,36 @@ class X11SamplingTest : public QObject {
             QVERIFY2(got == expected, qPrintable(Hex(got) + " at " + QString::number(at.x()) + "," +
                                                  QString::number(at.y())));
         }
+    }
+
+    // Under QT_SCALE_FACTOR=1.5 as well: drawn at the screen's pixels, never stretched.
+    void theLoupesBlocksAreAllOneSize() {
+        QVERIFY(CheckerRoot());
+        TestWindow t(*screen);
+        FenwoMainWindow &w = t.w;
+        w.move(20, 20);
+        w.show(); // Form_Load first
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        w.Core().PreviewMenu_Click(1);   // ルーペ
+        w.Core().PreviewMenu_Click(103); // 3 倍
+        QVERIFY(Run("xdotool", {"mousemove", "580", "455"}));
+        w.Core().Timer1_Timer();
+        QTest::qWait(50); // the box's size, as it is told to the core, comes queued
+        const QImage shown = w.Picture5->grab().toImage();
+        const int side = qRound(LoupeViewSize * w.Picture5->devicePixelRatioF());
+        QCOMPARE(shown.width(), side);
+        const int reach = LoupeReach(3);
+        const int block = LoupeBlock(3, side);
+        const int origin = (side - (2 * reach + 1) * block) / 2;
+        const int y = origin + block - 1;
+        QList<int> runs{1};
+        for (int x = origin + 1; x < origin + (2 * reach + 1) * block; ++x) {
+            if (shown.pixel(x, y) == shown.pixel(x - 1, y))
+                ++runs.back();
+            else
+                runs.append(1);
+        }
+        QCOMPARE(runs, QList<int>(2 * reach + 1, block));
     }
 
     void readsOffTheScreenFailWithoutHarm() {

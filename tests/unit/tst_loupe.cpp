@@ -31,7 +31,7 @@ PixelSquare SquareOf(ScreenPoint centre, int reach, ColourValue (*paint)(ScreenP
 }
 
 std::uint32_t PixelOf(const LoupePicture &picture, int x, int y) {
-    return picture.pixels[static_cast<std::size_t>(y * LoupeViewSize + x)];
+    return picture.pixels[static_cast<std::size_t>(y * picture.side + x)];
 }
 
 // The colours of one block's pixels, as the picture draws them.
@@ -100,6 +100,34 @@ TEST_CASE("the loupe draws each pixel as a block, the centre in the middle, unre
             PixelOf(picture, (LoupeViewSize - (2 * reach + 1) * zoom) / 2 + (reach + 1) * zoom,
                     LoupeViewSize / 2 + zoom);
         CHECK_EQ(corner != Opaque(Coordinates({1, 1})), zoom >= 6);
+    }
+}
+
+TEST_CASE("at 125% and 150% the blocks are all one whole size, as many as at 96 DPI") {
+    struct Row {
+        int zoom, side, block;
+    } rows[] = {{5, 150, 6},  {5, 180, 7}, {3, 150, 3},  {3, 180, 4},
+                {8, 180, 12}, {2, 150, 2}, {16, 150, 20}};
+    for (const Row &row : rows) {
+        const int reach = LoupeReach(row.zoom);
+        const LoupePicture picture =
+            DrawLoupe(SquareOf({300, 300}, reach, Coordinates), row.zoom, 1, row.side);
+        CHECK_EQ(picture.side, row.side);
+        CHECK_EQ(picture.pixels.size(), static_cast<std::size_t>(row.side * row.side));
+        CHECK_EQ(LoupeBlock(row.zoom, row.side), row.block);
+        // Along the last row of the top blocks, every pixel is its block's but the grid's.
+        const int origin = (row.side - (2 * reach + 1) * row.block) / 2;
+        const int y = origin + row.block - 1;
+        int wrong = 0;
+        for (int x = origin; x < origin + (2 * reach + 1) * row.block; ++x) {
+            const int column = (x - origin) / row.block;
+            if (row.zoom < 6 || (x - origin) % row.block != 0)
+                wrong += PixelOf(picture, x, y) !=
+                         Opaque(Coordinates({300 - reach + column, 300 - reach}));
+        }
+        CHECK_EQ(wrong, 0);
+        if (origin > 0) // the face around the blocks
+            CHECK_EQ(PixelOf(picture, origin - 1, y), 0u);
     }
 }
 
@@ -232,6 +260,11 @@ TEST_CASE("the window reads only its sample while the loupe is hidden, the squar
     }
     CHECK_EQ(t.desktop.pixelReads, heldReads);
     CHECK_EQ(t.view.preview, RGB(142, 146, 142));
+
+    // On a monitor at 150%: drawn again at once, at its pixels.
+    t.w.Picture5_Resize(180);
+    CHECK_EQ(t.view.loupes.back(),
+             DrawLoupe(SquareOf({10, 10}, LoupeReach(2), Checkerboard), 2, 3, 180));
 
     t.w.PreviewMenu_Click(1);
     CHECK_EQ(t.view.loupePanels, (std::vector<bool>{true, false}));

@@ -122,6 +122,7 @@ TEST_CASE("positions that move nothing, and one moved onto the nearest screen") 
     const struct {
         const char *stored;
         std::vector<ScreenPoint> moves;
+        FrameSize frame = {}; // the window's, where it knows it
     } rows[] = {
         {"[Position]\nLeft=900\nTop=abc\n", {}},
         {"[Position]\nLeft=\nTop=900\n", {}},
@@ -137,9 +138,15 @@ TEST_CASE("positions that move nothing, and one moved onto the nearest screen") 
         {"[Position]\nLeft=+900\nTop=450\n", {{60, 30}}},
         // Far below, with the loupe's panel: the whole frame, 140 + 128 + 24 + 6 high, lifted.
         {"[Position]\nLeft=600\nTop=99999\n[Loupe]\nVisible=1\n", {{40, 1080 - 298}}},
+        // At 144 DPI with the loupe: the frame the window has, not one guessed at 96 DPI.
+        {"[Position]\nLeft=103500\nTop=99000\n[Loupe]\nVisible=1\n",
+         {{1920 - 427, 1080 - 441}},
+         {427, 441, 39}},
+        {"[Position]\nLeft=20\nTop=99000\n[Loupe]\nVisible=1\n", {{1, 1080 - 298}}},
     };
     for (const auto &row : rows) {
         Window t;
+        t.view.frame = row.frame;
         t.StoreIni(row.stored);
         t.w.Form_Load();
         CHECK(t.view.moves == row.moves);

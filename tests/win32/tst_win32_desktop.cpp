@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <future>
 #include <thread>
 
@@ -22,16 +23,20 @@ TEST_CASE("settings go beside the program when it can write there, else to roami
         bool programUsable;
         const char *roaming;
         const char *expected;
+        bool installed = false;
     };
     const Row rows[] = {
         {true, "C:\\Users\\u\\AppData\\Roaming", "C:\\Kalvor"},
+        // Installed, run as administrator: never into the program's folder.
+        {true, "C:\\Users\\u\\AppData\\Roaming", "C:\\Users\\u\\AppData\\Roaming\\Kalvor", true},
         {false, "C:\\Users\\u\\AppData\\Roaming", "C:\\Users\\u\\AppData\\Roaming\\Kalvor"},
         {false, "", "C:\\Kalvor"}, // nowhere better: settings are simply not saved
     };
     for (const Row &row : rows) {
-        const SettingsPlaces places{"C:\\Kalvor", row.roaming, [&](const std::string &folder) {
-                                        return folder == "C:\\Kalvor" && row.programUsable;
-                                    }};
+        const SettingsPlaces places{
+            "C:\\Kalvor", row.roaming,
+            [&](const std::string &folder) { return folder == "C:\\Kalvor" && row.programUsable; },
+            row.installed};
         CHECK_EQ(ChooseSettingsFolder(places), std::string(row.expected));
     }
 }
@@ -71,6 +76,12 @@ TEST_CASE("a folder is usable when a file can be made in it, whatever script nam
     CHECK(fs::is_empty(base / "plain", error)); // the probe file is gone again
     CHECK(!FolderIsUsable(Narrow((base / "missing").wstring())));
     CHECK(FolderIsUsable(Narrow(odd.wstring())));
+    // Installed: the installer's uninstaller beside it, or anywhere under Program Files.
+    CHECK(!IsInstalledCopy(Narrow(odd.wstring())));
+    std::ofstream(odd / "uninstall.exe").put('x');
+    CHECK(IsInstalledCopy(Narrow(odd.wstring())));
+    CHECK(IsInstalledCopy("C:\\PROGRAM FILES\\Kalvor") && IsInstalledCopy("C:\\Program Files"));
+    CHECK(!IsInstalledCopy("C:\\Program Files Kalvor"));
     fs::remove_all(base, error);
 }
 

@@ -32,11 +32,11 @@ std::uint32_t GridOver(ColourValue colour) {
 
 class Canvas {
   public:
-    explicit Canvas(std::vector<std::uint32_t> &pixels) : pixels_(pixels) {}
+    Canvas(std::vector<std::uint32_t> &pixels, int side) : pixels_(pixels), side_(side) {}
 
     void Set(int x, int y, std::uint32_t pixel) {
-        if (x >= 0 && y >= 0 && x < LoupeViewSize && y < LoupeViewSize)
-            pixels_[static_cast<std::size_t>(y * LoupeViewSize + x)] = pixel;
+        if (x >= 0 && y >= 0 && x < side_ && y < side_)
+            pixels_[static_cast<std::size_t>(y * side_ + x)] = pixel;
     }
 
     // A block at (left, top): the colour, or the hatch of a pixel not read; with a grid, its
@@ -53,11 +53,11 @@ class Canvas {
         const std::uint32_t fill = Opaque(colour);
         const std::uint32_t line = grid ? GridOver(colour) : fill;
         const int first = std::max(left, 0);
-        const int past = std::min(left + zoom, LoupeViewSize);
+        const int past = std::min(left + zoom, side_);
         if (first >= past)
             return;
-        for (int y = std::max(top, 0); y < std::min(top + zoom, LoupeViewSize); ++y) {
-            std::uint32_t *row = pixels_.data() + static_cast<std::size_t>(y * LoupeViewSize);
+        for (int y = std::max(top, 0); y < std::min(top + zoom, side_); ++y) {
+            std::uint32_t *row = pixels_.data() + static_cast<std::size_t>(y * side_);
             const std::uint32_t pixel = y == top ? line : fill;
             for (int x = first; x < past; ++x)
                 row[x] = pixel;
@@ -80,6 +80,7 @@ class Canvas {
 
   private:
     std::vector<std::uint32_t> &pixels_;
+    int side_;
 };
 
 } // namespace
@@ -89,20 +90,29 @@ int LoupeReach(int zoom) {
     return (side % 2 == 0 ? side - 1 : side) / 2;
 }
 
-LoupePicture DrawLoupe(const PixelSquare &square, int zoom, int sample) {
+int LoupeBlock(int zoom, int side) {
+    return std::max(1, zoom * side / LoupeViewSize);
+}
+
+// The same blocks at any side: as many as at 96 DPI, each scaled down to whole pixels, so the
+// square read for the loupe is the same on every monitor.
+LoupePicture DrawLoupe(const PixelSquare &square, int zoom, int sample, int side) {
     LoupePicture picture;
-    picture.pixels.assign(static_cast<std::size_t>(LoupeViewSize * LoupeViewSize), Face);
-    Canvas canvas(picture.pixels);
+    side = std::max(side, 1);
+    picture.side = side;
+    picture.pixels.assign(static_cast<std::size_t>(side) * static_cast<std::size_t>(side), Face);
+    Canvas canvas(picture.pixels, side);
     const int reach = LoupeReach(zoom);
-    const int origin = (LoupeViewSize - (2 * reach + 1) * zoom) / 2;
+    const int block = LoupeBlock(zoom, side);
+    const int origin = (side - (2 * reach + 1) * block) / 2;
     const bool grid = zoom >= GridFromZoom;
     for (int dy = -reach; dy <= reach; ++dy)
         for (int dx = -reach; dx <= reach; ++dx)
-            canvas.Block(origin + (dx + reach) * zoom, origin + (dy + reach) * zoom, zoom,
+            canvas.Block(origin + (dx + reach) * block, origin + (dy + reach) * block, block,
                          square.At(dx, dy), grid);
     const int half = sample / 2;
-    const int first = origin + (reach - half) * zoom;
-    const int past = origin + (reach + half + 1) * zoom;
+    const int first = origin + (reach - half) * block;
+    const int past = origin + (reach + half + 1) * block;
     const ColourValue centre = square.Centre();
     canvas.Outline(first, first, past, past, centre == CLR_INVALID || Light(centre) ? Ink : Paper);
     if (!square.pixels.empty())

@@ -19,3 +19,12 @@ struct ScreenRect {
     int bottom() const { return top + height; }
     bool empty() const { return width <= 0 || height <= 0; }
 };
+
+// A window's frame around its client area, in the units windows are placed in: its outer size
+// and the height of its title bar (with the border above it).
+struct FrameSize {
+    int width = 0;
+    int height = 0;
+    int titleHeight = 0;
+    bool operator==(const FrameSize &) const = default;
+};

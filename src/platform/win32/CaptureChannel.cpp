@@ -3,6 +3,7 @@
 #include <sddl.h>
 
 #include <memory>
+#include <type_traits>
 #include <vector>
 
 namespace {
@@ -36,10 +37,12 @@ const std::wstring &ThisUser() {
     return user;
 }
 
-// Whether the window's process runs as this user in this session.
-bool OursToAsk(HWND window) {
+// Whether the window's process runs as this user in this session: the copy asked, or the one
+// asking (another user's program on this desktop, started with "run as", is neither).
+bool SameUser(HWND window) {
     DWORD pid = 0;
-    GetWindowThreadProcessId(window, &pid);
+    if (!window || !GetWindowThreadProcessId(window, &pid))
+        return false;
     DWORD session = 0;
     DWORD ourSession = 0;
     if (!pid || !ProcessIdToSessionId(pid, &session) ||
@@ -124,7 +127,8 @@ LRESULT CALLBACK CaptureChannel::Proc(HWND window, UINT message, WPARAM wParam, 
     switch (message) {
     case WM_COPYDATA:
         if (self && self->state_ == State::Listening &&
-            IsRequest(reinterpret_cast<const COPYDATASTRUCT *>(lParam))) {
+            IsRequest(reinterpret_cast<const COPYDATASTRUCT *>(lParam)) &&
+            SameUser(reinterpret_cast<HWND>(wParam))) {
             self->onRequest_();
             return CaptureTaken;
         }
@@ -143,14 +147,19 @@ LRESULT CALLBACK CaptureChannel::Proc(HWND window, UINT message, WPARAM wParam, 
 CaptureReply SendCaptureRequest(UINT timeoutMs) {
     COPYDATASTRUCT request{CaptureRequestTag, static_cast<DWORD>(CaptureRequest.size()),
                            const_cast<char *>(CaptureRequest.data())};
+    // The sender named in the message, by which the channel knows whose request it is.
+    const std::unique_ptr<std::remove_pointer_t<HWND>, decltype(&DestroyWindow)> sender(
+        CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr),
+        &DestroyWindow);
     std::vector<CaptureOutcome> outcomes;
     HWND channel = nullptr;
     while ((channel = FindWindowExW(HWND_MESSAGE, channel, CaptureChannelClass, nullptr))) {
-        if (!OursToAsk(channel))
+        if (!SameUser(channel))
             continue;
         DWORD_PTR answer = 0;
-        if (!SendMessageTimeoutW(channel, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&request),
-                                 SMTO_BLOCK | SMTO_ABORTIFHUNG, timeoutMs, &answer)) {
+        if (!SendMessageTimeoutW(channel, WM_COPYDATA, reinterpret_cast<WPARAM>(sender.get()),
+                                 reinterpret_cast<LPARAM>(&request), SMTO_BLOCK | SMTO_ABORTIFHUNG,
+                                 timeoutMs, &answer)) {
             // User Interface Privilege Isolation: a copy run as administrator takes no
             // message from one that is not, and the system says so at once.
             outcomes.push_back(GetLastError() == ERROR_ACCESS_DENIED ? CaptureOutcome::Blocked

@@ -10,9 +10,10 @@
 // The private channel through which `kalvor --capture` asks the running copy to capture, as a
 // Space press would: a message-only window, which only programs on the same desktop (so in
 // the same session) can find or send to. The request (core/capture/CaptureProtocol.h) is one
-// WM_COPYDATA holding exactly the tag below and CaptureRequest, answered with CaptureTaken
-// once the window has it. Anything else sent there (other messages, other data, more or fewer
-// bytes) is answered 0 and reaches nothing.
+// WM_COPYDATA holding exactly the tag below and CaptureRequest, its wParam a window of the
+// sender's, whose process must run as this user; answered with CaptureTaken once the window
+// has it. Anything else sent there (other messages, other data, more or fewer bytes, no sender
+// or another user's) is answered 0 and reaches nothing.
 //
 // Two copies in one session: the copy that opened its channel first holds a per-user named
 // mutex for as long as it runs and alone takes requests; a copy opened later stands by and

@@ -7,7 +7,7 @@
 #include <shlobj.h>
 
 std::string ChooseSettingsFolder(const SettingsPlaces &places) {
-    if (places.usable(places.programFolder))
+    if (!places.installed && places.usable(places.programFolder))
         return places.programFolder;
     if (places.roamingFolder.empty())
         return places.programFolder;
@@ -44,6 +44,39 @@ bool FolderIsUsable(const std::string &folder) {
     return true;
 }
 
+namespace {
+
+std::wstring KnownFolder(REFKNOWNFOLDERID id) {
+    std::wstring path;
+    PWSTR known = nullptr;
+    if (SUCCEEDED(SHGetKnownFolderPath(id, 0, nullptr, &known)))
+        path = known;
+    CoTaskMemFree(known);
+    return path;
+}
+
+// Whether path is folder or inside it, spelt either case.
+bool Within(const std::wstring &path, const std::wstring &folder) {
+    if (folder.empty() || path.size() < folder.size() ||
+        CompareStringOrdinal(path.c_str(), static_cast<int>(folder.size()), folder.c_str(),
+                             static_cast<int>(folder.size()), TRUE) != CSTR_EQUAL)
+        return false;
+    return path.size() == folder.size() || path[folder.size()] == L'\\' || folder.back() == L'\\';
+}
+
+} // namespace
+
+bool IsInstalledCopy(const std::string &folder) {
+    const std::wstring wide = Widen(folder);
+    if (GetFileAttributesW(Widen(FileIn(folder, "uninstall.exe")).c_str()) !=
+        INVALID_FILE_ATTRIBUTES)
+        return true;
+    for (REFKNOWNFOLDERID id : {FOLDERID_ProgramFiles, FOLDERID_ProgramFilesX86})
+        if (Within(wide, KnownFolder(id)))
+            return true;
+    return false;
+}
+
 std::string SettingsFolderOfThisProgram(bool create) {
     std::wstring path(MAX_PATH, L'\0');
     for (;;) {
@@ -57,15 +90,11 @@ std::string SettingsFolderOfThisProgram(bool create) {
     }
     const std::string programFolder = FolderOf(Narrow(path));
 
-    std::wstring roaming;
-    PWSTR known = nullptr;
-    if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_RoamingAppData, 0, nullptr, &known)))
-        roaming = known;
-    CoTaskMemFree(known);
-
+    const std::wstring roaming = KnownFolder(FOLDERID_RoamingAppData);
     const std::string chosen =
         ChooseSettingsFolder({programFolder, Narrow(roaming),
-                              [](const std::string &folder) { return FolderIsUsable(folder); }});
+                              [](const std::string &folder) { return FolderIsUsable(folder); },
+                              IsInstalledCopy(programFolder)});
     if (create && chosen != programFolder)
         CreateDirectoryW(Widen(chosen).c_str(), nullptr); // already there is fine too
     return chosen;

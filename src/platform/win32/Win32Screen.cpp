@@ -115,6 +115,32 @@ BOOL CALLBACK AddMonitor(HMONITOR, HDC, LPRECT monitor, LPARAM data) {
     return TRUE;
 }
 
+struct LayeredSearch {
+    RECT area;
+    bool found = false;
+};
+
+BOOL CALLBACK FindLayered(HWND window, LPARAM data) {
+    auto *search = reinterpret_cast<LayeredSearch *>(data);
+    RECT rect{};
+    RECT common{};
+    if ((GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_LAYERED) && IsWindowVisible(window) &&
+        GetWindowRect(window, &rect) && IntersectRect(&common, &rect, &search->area)) {
+        search->found = true;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// CAPTUREBLT brings layered (translucent) windows into a read where the read would otherwise
+// leave them out, but the system hides the pointer during every such read, so that read a few
+// times a second it flickers. Only a read with a layered window over it asks for them.
+DWORD BlitFor(const RECT &area) {
+    LayeredSearch search{area};
+    EnumWindows(FindLayered, reinterpret_cast<LPARAM>(&search));
+    return search.found ? SRCCOPY | CAPTUREBLT : SRCCOPY;
+}
+
 } // namespace
 
 // The screen's own device context spans the whole virtual screen in screen coordinates, so
@@ -145,10 +171,9 @@ PixelSquare Win32Screen::ReadSquare(std::uintptr_t, ScreenPoint centre, int reac
         RECT on = monitors.parts.front();
         for (const RECT &part : monitors.parts)
             UnionRect(&on, &on, &part);
-        const bool read =
-            BitBlt(memory, on.left - monitors.square.left, on.top - monitors.square.top,
-                   on.right - on.left, on.bottom - on.top, screen, on.left, on.top,
-                   SRCCOPY | CAPTUREBLT) != FALSE;
+        const bool read = BitBlt(memory, on.left - monitors.square.left,
+                                 on.top - monitors.square.top, on.right - on.left,
+                                 on.bottom - on.top, screen, on.left, on.top, BlitFor(on)) != FALSE;
         GdiFlush();
         SelectObject(memory, old);
         const auto *pixels = static_cast<const std::uint32_t *>(bits); // 0x00RRGGBB

@@ -42,6 +42,7 @@ class FakeView final : public WindowView {
     bool yes = false;                      // what AskYesNo answers
     std::vector<std::string> offeredTypes; // the extensions AskSavePath offered
     std::optional<SaveChoice> saveChoice;  // what AskSavePath answers
+    FrameSize frame;                       // what WindowFrame answers
 
     int previewCalls = 0;
     int holdCalls = 0;
@@ -56,6 +57,7 @@ class FakeView final : public WindowView {
         ++previewCalls;
     }
     void ShowTexts(const ColourTexts &shown) override { texts = shown; }
+    FrameSize WindowFrame() const override { return frame; }
     void ShowHold(bool shown) override {
         held = shown;
         ++holdCalls;

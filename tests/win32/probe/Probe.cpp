@@ -7,10 +7,13 @@
 //   close [HWND] | end-session  closes it (or the copy HWND) by its close box, or ends the
 //                            session under it
 //   windows                  every running copy's window and whether it holds, one line each
-//   channel-garbage [BYTES]  sends what is no capture request (one of BYTES, 1 MiB by default)
-//                            to every capture channel; tells the answers and the time taken
+//   channel-garbage [BYTES]  sends what is no capture request (one of BYTES, 1 MiB by default;
+//                            the request from no sender's window) to every capture channel;
+//                            tells the answers and the time taken
 //   capture N                N capture requests to the running copy, back to back; the answers
 //   hold-clipboard MS        keeps the clipboard open for MS milliseconds, as a busy program
+//   hold-file PATH MS        keeps PATH open for MS milliseconds, as a running program its
+//                            executable: nobody may delete or replace it meanwhile
 //   notice                   the message a kalvor.exe shows beside its window, if any
 //   message-box SECONDS      the text of a message box titled "Kalvor", waited for that long;
 //                            then closes it
@@ -23,7 +26,8 @@
 //                            says "shown" once it is on the screen. close-pattern ends it.
 //   pattern-mean X Y SIDE    the pattern's rounded mean over SIDE x SIDE pixels at X, Y: "rrggbb"
 //   loupe X Y ZOOM           reads the shown loupe off the screen: how many blocks show the
-//                            pattern around X, Y, and how many beyond the screen are hatched
+//                            pattern around X, Y, each all of it and all of one size, and how
+//                            many beyond the screen are hatched
 #include "platform/win32/Text.h"
 #include "win32/Win32Desktop.h"
 
@@ -263,6 +267,9 @@ int ChannelGarbage(std::size_t oversize) {
                                 copy.bytes ? const_cast<char *>(copy.bytes->data()) : nullptr};
             send(WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data));
         }
+        // The request itself, but from no window: nobody vouches for the sender's user.
+        COPYDATASTRUCT whole{CaptureRequestTag, static_cast<DWORD>(request.size()), request.data()};
+        send(WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&whole));
         send(WM_USER + 7, CaptureRequestTag, static_cast<LPARAM>(CaptureTaken));
         send(WM_CLOSE, 0, 0);
         PostMessageW(channel, WM_COPYDATA, 0, 0); // the system refuses it: pointers in a post
@@ -295,6 +302,21 @@ int HoldClipboard(DWORD milliseconds) {
     Print("held");
     Sleep(milliseconds);
     CloseClipboard();
+    return 0;
+}
+
+int HoldFile(const wchar_t *path, DWORD milliseconds) {
+    // A program just closed may hold it a moment longer.
+    HANDLE file = INVALID_HANDLE_VALUE;
+    for (int tries = 0; tries < 100 && file == INVALID_HANDLE_VALUE; ++tries, Sleep(100))
+        file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        Print("cannot hold it: error " + std::to_string(GetLastError()));
+        return 1;
+    }
+    Print("held");
+    Sleep(milliseconds);
+    CloseHandle(file);
     return 0;
 }
 
@@ -552,44 +574,54 @@ std::vector<std::uint32_t> ScreenPixels(const RECT &area) {
     return pixels;
 }
 
-// Each block's centre against the pattern at its place; a block beyond the screen must be
-// hatched: the face colour and black lines, never one flat colour.
+// Every pixel of each block but its first row and column (the grid's and the outline's) against
+// the pattern at its place, the blocks being the same whole number of the monitor's pixels; a
+// block beyond the screen must be hatched: the face colour and black lines, never one flat
+// colour.
 int Loupe(int x, int y, int zoom) {
     HWND main = Kalvor();
     HWND picture = main ? FindWindowExW(main, nullptr, L"KalvorLoupe", nullptr) : nullptr;
     RECT area{};
     if (!picture || !IsWindowVisible(picture) || !GetWindowRect(picture, &area) ||
-        area.right - area.left != LoupeViewSize) {
+        area.right - area.left != area.bottom - area.top) {
         Print("no loupe");
         return 1;
     }
+    const int side = area.right - area.left;
     const std::vector<std::uint32_t> shown = ScreenPixels(area);
     const COLORREF faceRef = GetSysColor(COLOR_BTNFACE);
     const std::uint32_t face = static_cast<std::uint32_t>(
         GetRValue(faceRef) << 16 | GetGValue(faceRef) << 8 | GetBValue(faceRef));
     const RECT screen = VirtualScreen();
     const int reach = LoupeReach(zoom);
-    const int origin = (LoupeViewSize - (2 * reach + 1) * zoom) / 2;
+    const int block = LoupeBlock(zoom, side);
+    const int origin = (side - (2 * reach + 1) * block) / 2;
     int on = 0, matching = 0, beyond = 0, hatched = 0;
     std::string firstWrong;
     for (int dy = -reach; dy <= reach; ++dy)
         for (int dx = -reach; dx <= reach; ++dx) {
-            const int left = origin + (dx + reach) * zoom;
-            const int top = origin + (dy + reach) * zoom;
+            const int left = origin + (dx + reach) * block;
+            const int top = origin + (dy + reach) * block;
             const POINT at{x + dx, y + dy};
             const auto pixel = [&](int px, int py) {
-                return shown[static_cast<std::size_t>((top + py) * LoupeViewSize + left + px)];
+                return shown[static_cast<std::size_t>((top + py) * side + left + px)];
             };
-            bool ok = false;
+            bool ok = true;
+            std::uint32_t wrong = 0;
             if (PtInRect(&screen, at)) {
                 ++on;
-                ok = pixel(zoom / 2, zoom / 2) == Pattern(at.x, at.y);
+                for (int py = 1; py < block; ++py)
+                    for (int px = 1; px < block; ++px)
+                        if (pixel(px, py) != Pattern(at.x, at.y) && ok) {
+                            ok = false;
+                            wrong = pixel(px, py);
+                        }
                 matching += ok;
             } else {
                 ++beyond;
                 bool faceSeen = false, inkSeen = false;
-                for (int py = 0; py < zoom; ++py)
-                    for (int px = 0; px < zoom; ++px) {
+                for (int py = 0; py < block; ++py)
+                    for (int px = 0; px < block; ++px) {
                         faceSeen |= pixel(px, py) == face;
                         inkSeen |= pixel(px, py) == 0;
                     }
@@ -599,7 +631,7 @@ int Loupe(int x, int y, int zoom) {
             if (!ok && firstWrong.empty()) {
                 char what[64];
                 std::snprintf(what, sizeof what, " first-wrong %d,%d %06x", dx, dy,
-                              static_cast<unsigned>(pixel(zoom / 2, zoom / 2)));
+                              static_cast<unsigned>(wrong));
                 firstWrong = what;
             }
         }
@@ -640,6 +672,8 @@ int wmain(int argc, wchar_t **argv) {
         return Capture(static_cast<int>(number(2)));
     if (command == L"hold-clipboard")
         return HoldClipboard(static_cast<DWORD>(number(2)));
+    if (command == L"hold-file" && argc > 3)
+        return HoldFile(argv[2], static_cast<DWORD>(number(3)));
     if (command == L"notice")
         return Notice();
     if (command == L"message-box")
@@ -669,7 +703,7 @@ int wmain(int argc, wchar_t **argv) {
     if (command == L"startup" && argc > 3)
         return Startup(argv[2], static_cast<int>(number(3)));
     std::fputs("usage: kalvor_probe controls|clipboard|select-format N|move X Y|close [HWND]|"
-               "end-session|windows|channel-garbage|wait-window S|focus-window "
+               "end-session|windows|channel-garbage|hold-file PATH MS|wait-window S|focus-window "
                "S|close-focus|bare-window|startup CMD RUNS|pattern S|pattern-mean X Y SIDE|"
                "close-pattern|loupe X Y ZOOM\n",
                stderr);

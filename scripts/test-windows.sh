@@ -70,6 +70,23 @@ for test in "$BUILD"/tests/win32/tst_*.exe; do
     fi
 done
 
+# The settings written to a full disk: a small tmpfs in a mount namespace, seen only by a
+# wineserver started inside it (a fresh one, over the server folder of the prefix).
+full_disk=$("$ROOT/tests/on-small-disk.sh" bash -c '
+    server=${TMPDIR:-/tmp}/$(cat "$WINEPREFIX/wineserver" 2>/dev/null)
+    [ -f "$WINEPREFIX/wineserver" ] || server=/tmp/.wine-$(id -u)
+    mkdir -p "$server" && mount -t tmpfs -o mode=700 tmpfs "$server" || exit 77
+    KALVOR_SMALL_DISK="Z:${KALVOR_SMALL_DISK//\//\\}" wine "$1" "full disk" </dev/null 2>&1
+    status=$?
+    wineserver -k
+    exit $status' _ "$BUILD/tests/win32/tst_win32_profile.exe" 2>&1 | tr -d '\r')
+case $? in
+0) expect "a full disk keeps the old settings file whole" "$(echo "$full_disk" | tail -n 1)" \
+    "1 passed, 0 failed" ;;
+77) echo "    skip a full disk: $(echo "$full_disk" | tail -n 1)" ;;
+*) fail "a full disk keeps the old settings file whole" && echo "$full_disk" | sed 's/^/      /' ;;
+esac
+
 step "kalvor.exe end to end"
 APP=$WORK/portable
 mkdir -p "$APP"

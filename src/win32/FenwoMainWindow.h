@@ -3,6 +3,7 @@
 #include "core/FenwoMain.h"
 #include "core/WindowView.h"
 #include "core/window/ControlLookup.h"
+#include "win32/HistoryMenu.h"
 #include "win32/LoupePanel.h"
 
 #include <windows.h>
@@ -50,6 +51,9 @@ class FenwoMainWindow final : public WindowView {
     void SetWindowTopmost() override;
     void MoveWindow(int x, int y) override;
     void UseJapaneseFont() override;
+    // In HistoryMenu.cpp: the strip's menu asks these.
+    bool AskYesNo(const std::string &question) override;
+    std::optional<SaveChoice> AskSavePath(std::span<const PaletteFormat> types) override;
 
   private:
     static LRESULT CALLBACK MainProc(HWND, UINT, WPARAM, LPARAM);
@@ -97,6 +101,7 @@ class FenwoMainWindow final : public WindowView {
     HWND Label5 = nullptr;   // the loupe's zoom and the sample's size
     HWND tooltip_ = nullptr; // Picture1's tooltip
     LoupePanel panel_;       // draws into the three above; hands their events to the core
+    StripInput strip_;       // Picture4's clicks, menu and tooltip, to the core
     static constexpr UINT_PTR Timer1 = 1; // the sampling tick
 
     UINT dpi_ = 96;

@@ -2,6 +2,7 @@
 #include "core/colour/Contrast.h"
 #include "core/settings/IniMod.h"
 #include "platform/win32/PrivateProfile.h"
+#include "platform/win32/Win32FileStore.h"
 #include "platform/win32/Win32Screen.h"
 #include "win32/CommandLine.h"
 #include "win32/FenwoMainWindow.h"
@@ -62,8 +63,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
         WriteOut(ContrastReport(command.text, command.ground));
         return 0;
     case CommandOptions::History:
-        WriteError("kalvor: --history cannot reach the window on Windows yet\n");
-        return 1;
+        return PrintHistory(command);
     case CommandOptions::Run:
         break;
     }
@@ -77,10 +77,11 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
         desktop.Say("no keyboard hook: a Space tap between two ticks may be missed");
     PrivateProfile profile;
     IniMod settings(profile);
+    Win32FileStore files; // the kept history and the exports
 
     // The program owns the window's logic; the window shows it and hands it every event.
     FenwoMainWindow window(instance, desktop);
-    FenwoMain core(window, desktop, settings);
+    FenwoMain core(window, desktop, settings, &files);
     window.Attach(core);
     window.OnFirstPaint(SignalFirstPaint);
     if (!window.Create()) {
@@ -90,7 +91,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     // From now on what the program has to say shows beside the window too.
     Notice notice(window.Handle());
     desktop.ShowNoticesWith([&notice](const std::string &message) { notice.Show(message); });
-    CaptureChannel channel([&core] { core.RequestCapture(); });
+    CaptureChannel channel([&core] { core.RequestCapture(); },
+                           [&core] { return core.HistoryPalette(); });
     if (std::string problem; channel.Open(&problem) == CaptureChannel::State::Closed)
         desktop.Say("kalvor --capture cannot reach this window: " + problem);
     window.Show(showCommand);

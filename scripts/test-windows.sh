@@ -191,7 +191,7 @@ expect "upper case off by a click, comma format chosen" \
 probe move 150 120 >/dev/null
 probe close >/dev/null
 expect "the settings file after the close box" "$(od -An -c "$APP/Kalvor.ini" | tr -s ' ' | tr -d '\n')" \
-    "$(printf '[Position]\r\nLeft=2250\r\nTop=1800\r\n[Output]\r\nUpperCase=0\r\nType=2\r\n[Loupe]\r\nVisible=0\r\nZoom=8\r\nSample=1\r\n[Colour]\r\nSpace=0\r\n' | od -An -c | tr -s ' ' | tr -d '\n')"
+    "$(printf '[Position]\r\nLeft=2250\r\nTop=1800\r\n[Output]\r\nUpperCase=0\r\nType=2\r\n[Loupe]\r\nVisible=0\r\nZoom=8\r\nSample=1\r\n[Colour]\r\nSpace=0\r\n[History]\r\nKeep=0\r\n' | od -An -c | tr -s ' ' | tr -d '\n')"
 
 start_kalvor
 sleep 0.3
@@ -438,6 +438,127 @@ wine reg delete "$mntr" /v AdobeRGB1998.icc /f </dev/null >/dev/null 2>&1
 expect "the profile unregistered: --space srgb gives the device value again" \
     "$(kalvor_cli --print --format html --upper --space srgb)" "0|#8040C8|"
 
+step "The history: --history, kept in Kalvor.gpl, the swatch's tooltip; --contrast"
+KEPT=$WORK/kept
+mkdir -p "$KEPT" && cp "$BUILD/kalvor.exe" "$KEPT/"
+# kept_cli ARGS...: as kalvor_cli, for the copy in $KEPT, its output's lines joined by '~'
+kept_cli() {
+    wine "$KEPT/kalvor.exe" "$@" </dev/null >"$WORK/cli.out" 2>"$WORK/cli.err"
+    echo "$?|$(tr -d '\r' <"$WORK/cli.out" | tr '\n' '~')|$(tr -d '\r' <"$WORK/cli.err" | tr '\n' '~')"
+}
+palette_colours() { grep -E '^ *[0-9]+ +[0-9]+ +[0-9]+' | awk '{printf "%s %s %s;", $1, $2, $3}'; }
+# capture COLOUR: the colour under the pointer held and captured by --capture, then let go
+capture() {
+    xsetroot -solid "$1"
+    sleep 0.3
+    kept_cli --capture >/dev/null
+    sleep 0.4
+    [ "${2:-}" = hold ] || { kept_cli --capture >/dev/null; sleep 0.4; }
+}
+expect "--history with no window and nothing kept: exit 1 and why" \
+    "$(kept_cli --history --format gpl | sed 's/, and there is no .*Kalvor.gpl~$/, and there is no Kalvor.gpl/')" \
+    "1||kalvor: no Kalvor runs in this session, and there is no Kalvor.gpl"
+wine "$KEPT/kalvor.exe" </dev/null >>"$WORK/kalvor.log" 2>&1 &
+probe wait-window 30 >/dev/null
+xdotool mousemove 700 600
+expect "--history of a window with no colours: exit 1 and why" "$(kept_cli --history)" \
+    "1||kalvor: the running Kalvor has no colours in its history~"
+capture '#1E69D2'
+capture '#FFFFFF'
+capture '#0A0B0C'
+expect "three captures: --history --format gpl, a GIMP palette of the three in order" \
+    "$(kept_cli --history --format gpl | cut -d'|' -f1,2 | tr '~' '\n' | sed -n '1,2p' | tr '\n' ' ')$(
+        wine "$KEPT/kalvor.exe" --history --format gpl </dev/null 2>/dev/null | palette_colours)" \
+    "0|GIMP Palette Name: Kalvor 30 105 210;255 255 255;10 11 12;"
+expect "--history: the window's format, one code a line" "$(kept_cli --history)" \
+    "0|#1E69D2~#FFFFFF~#0A0B0C~|"
+wine "$KEPT/kalvor.exe" --history --format ase </dev/null >"$WORK/history.ase" 2>/dev/null
+# 12 bytes of head, then a block of 42 a colour: its type and length, the name's 8 UTF-16
+# units with the zero, "RGB ", three floats and the colour's type.
+expect "--history --format ase to a file: the binary whole, three colour blocks" \
+    "$(head -c 12 "$WORK/history.ase" | od -An -tx1 | tr -d ' \n') $(wc -c <"$WORK/history.ase")" \
+    "415345460001000000000003 138"
+# Exports by the strip's menu, its second entry, one of each type: each as --history writes that
+# format (the plain text: its default).
+origin=$(probe controls | field origin)
+ox=${origin% *}
+oy=${origin#* }
+# strip_menu X KEYS...: the strip's menu at X in the strip, then the keys
+strip_menu() {
+    xdotool mousemove $((ox + 16 + $1)) $((oy + 80 + 8)) click 3
+    shift
+    sleep 0.4
+    xdotool key "$@"
+    sleep 0.4
+}
+mkdir -p "$WORK/exports"
+exports=
+type=0
+for word in gpl css json ase ""; do
+    strip_menu 150 Down Down Return
+    probe save-as "$(winepath -w "$WORK/exports")\\export$type.${word:-txt}" "$type" >/dev/null
+    sleep 0.6
+    wine "$KEPT/kalvor.exe" --history ${word:+--format $word} </dev/null >"$WORK/history.out" 2>/dev/null
+    file=$(ls "$WORK/exports" | grep "^export$type" | head -n 1)
+    if [ -n "$file" ] && cmp -s "$WORK/exports/$file" "$WORK/history.out"; then exports+="$file "; else exports+="($file differs) "; fi
+    type=$((type + 1))
+done
+xdotool mousemove 700 600
+expect "the export dialog writes each type as --history does" "$exports" \
+    "export0.gpl export1.css export2.json export3.ase export4.txt "
+expect "keeping off: nothing written" "$(ls "$KEPT")" "kalvor.exe"
+
+# Keeping on by the strip's menu, its first entry: the file at once, then kept at the close.
+strip_menu 150 Down Return
+expect "keeping on by the strip's menu: Kalvor.gpl holds the three" \
+    "$(palette_colours <"$KEPT/Kalvor.gpl" 2>/dev/null)" "30 105 210;255 255 255;10 11 12;"
+probe close >/dev/null
+expect "[History] Keep=1 after the close" "$(tr -d '\r' <"$KEPT/Kalvor.ini" | grep -A1 '^\[History\]' | tr '\n' ' ')" \
+    "[History] Keep=1 "
+expect "no window: --history reads the kept file" "$(kept_cli --history --format hex)" \
+    "0|1E69D2~FFFFFF~0A0B0C~|"
+wine "$KEPT/kalvor.exe" </dev/null >>"$WORK/kalvor.log" 2>&1 &
+probe wait-window 30 >/dev/null
+xdotool mousemove 700 600
+swatches=
+for i in 0 1 2; do
+    xdotool mousemove $((ox + 18 + 17 * i + 8)) $((oy + 80 + 8)) click 1
+    sleep 0.4
+    swatches+="$(clipboard_text) "
+done
+xdotool mousemove 700 600
+expect "a restart shows the three swatches: each click copies its colour" "$swatches" \
+    "#1E69D2 #FFFFFF #0A0B0C "
+capture '#767676' hold
+expect "a fourth capture adds its line to Kalvor.gpl" \
+    "$(palette_colours <"$KEPT/Kalvor.gpl") $(tail -n 1 "$KEPT/Kalvor.gpl" | tr '\t' ' ')" \
+    "30 105 210;255 255 255;10 11 12;118 118 118; 118 118 118 #767676"
+# Held #767676 over the white swatch: its tooltip tells the contrast.
+xdotool mousemove $((ox + 18 + 17 + 8)) $((oy + 80 + 8))
+sleep 0.3
+xdotool mousemove $((ox + 18 + 17 + 6)) $((oy + 80 + 7))
+sleep 1.5
+expect "the white swatch's tooltip, #767676 held: the contrast" "$(probe notice | tr '\n' '|')" \
+    "notice #FFFFFF|#767676 の文字と: 4.54:1  AA 合格  AAA 不合格|APCA Lc 71.6|"
+strip_menu 10 Down Down Down Return # over the first swatch: its third, "この色を削除"
+expect "removing the first swatch asks nothing; the file follows" \
+    "$(palette_colours <"$KEPT/Kalvor.gpl")" "255 255 255;10 11 12;118 118 118;"
+strip_menu 150 Down Down Down Return # past the swatches: its third, "履歴を消去"
+expect "clearing asks first; no keeps them" \
+    "$(probe question no) $(sleep 0.4; palette_colours <"$KEPT/Kalvor.gpl")" \
+    "question 確認|履歴をすべて消去しますか？|はい(&Y)|いいえ(&N) 255 255 255;10 11 12;118 118 118;"
+strip_menu 150 Down Down Down Return
+expect "yes clears the strip and the file" \
+    "$(probe question yes >/dev/null; sleep 0.4; kept_cli --history; palette_colours <"$KEPT/Kalvor.gpl")" \
+    "1||kalvor: the running Kalvor has no colours in its history~"
+xdotool mousemove 700 600
+probe close >/dev/null
+expect "--history --format ase refuses the console" \
+    "$(script -qec "wine '$KEPT/kalvor.exe' --history --format ase" /dev/null </dev/null 2>&1 | grep -ao 'kalvor: [^[:cntrl:]]*')" \
+    "kalvor: --format ase is binary: send it to a file or a pipe, not the console"
+expect "--contrast #767676 #FFFFFF: 4.54:1, AA" "$(kept_cli --contrast '#767676' '#FFFFFF')" \
+    "0|#767676 on #FFFFFF~WCAG 2 contrast ratio 4.54:1: AA pass, AAA fail (normal text)~APCA Lc 71.6~|"
+
 step "The loupe and the averaged sample, on a pattern that encodes each pixel's place"
 expect "--help tells --average" "$(kalvor_cli --help | grep -c -e '--average 1|3|5\]' -e '--average N ')" "2"
 wine "$PROBE" pattern 300 >"$WORK/pattern.log" 2>/dev/null &
@@ -512,9 +633,9 @@ expect "hidden: 274x140, 128 less, same corner, no panel; shown again as before"
     "$(echo "$hidden" | field client) $(echo "$hidden" | field frame) $(echo "$hidden" | control KalvorLoupe | grep -o 'visible=.') | $(echo "$shown" | field client) $(echo "$shown" | field frame)" \
     "274 140 $fx $fy $fw $((fh - 128)) visible=0 | 274 268 $fx $fy $fw $fh"
 probe close >/dev/null
-expect "at the close, [Loupe] after the four keys as ever" \
+expect "at the close, [Loupe] after the four keys as ever, then [History]" \
     "$(tr -d '\r' <"$APP/Kalvor.ini" | tr '\n' ' ')" \
-    "[Position] Left=$((fx * 15)) Top=$((fy * 15)) [Output] UpperCase=0 Type=1 [Loupe] Visible=1 Zoom=3 Sample=3 [Colour] Space=0 "
+    "[Position] Left=$((fx * 15)) Top=$((fy * 15)) [Output] UpperCase=0 Type=1 [Loupe] Visible=1 Zoom=3 Sample=3 [Colour] Space=0 [History] Keep=0 "
 start_kalvor
 xdotool mousemove 600 400
 sleep 0.5

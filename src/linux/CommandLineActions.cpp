@@ -104,10 +104,7 @@ int PrintHistory(const CommandLine &command, const QString &displayName, IniMod 
     }
     if (history.Empty())
         return Fail(source);
-    const IniMod::ReadPass pass(settings);
-    const int stored = StoredFormat(settings).value_or(FormatHtml);
-    const CodeStyle style{stored == FormatNone ? FormatHtml : stored, RestoredUpperCase(settings)};
-    return Emit(WritePalette(format, history, style), "history");
+    return Emit(WritePalette(format, history, StoredCodeStyle(settings)), "history");
 }
 
 int CaptureInRunningCopy(const QString &displayName) {

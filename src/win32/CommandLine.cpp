@@ -1,5 +1,8 @@
 #include "win32/CommandLine.h"
 
+#include "core/colour/CodeText.h"
+#include "core/history/GimpPalette.h"
+#include "core/history/PaletteFormats.h"
 #include "core/loupe/LoupeSettings.h"
 #include "core/sampling/ColourUnderPointer.h"
 #include "core/settings/ColourSetting.h"
@@ -83,6 +86,28 @@ int Fail(const std::string &why) {
     return 1;
 }
 
+bool StandardOutputIsConsole() {
+    const HANDLE stream = Stream(STD_OUTPUT_HANDLE);
+    DWORD mode = 0;
+    return stream && stream != INVALID_HANDLE_VALUE && GetConsoleMode(stream, &mode);
+}
+
+// A palette on standard output: to a file or a pipe byte for byte, line ends as they are (what
+// the export writes). The exit status.
+int WritePaletteOut(std::string_view bytes) {
+    if (StandardOutputIsConsole()) {
+        WriteOut(bytes);
+        return 0;
+    }
+    const HANDLE stream = Stream(STD_OUTPUT_HANDLE);
+    DWORD written = 0;
+    if (!stream || stream == INVALID_HANDLE_VALUE ||
+        !WriteFile(stream, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
+        written != bytes.size())
+        return Fail("cannot write the history (error " + std::to_string(GetLastError()) + ")");
+    return 0;
+}
+
 } // namespace
 
 CommandOptions ParseWin32CommandLine(const std::vector<std::string> &arguments) {
@@ -136,4 +161,36 @@ int PrintColourUnderPointer(const CommandOptions &command) {
         PrintedCode(settings, static_cast<ColourValue>(pixel), command.format, command.upperCase) +
         "\n");
     return problem.empty() ? 0 : Fail("cannot write the code: " + problem);
+}
+
+int PrintHistory(const CommandOptions &command) {
+    const PaletteFormat &format = *PaletteFormatByWord(command.paletteWord);
+    if (format.binary && StandardOutputIsConsole())
+        return Fail("--format " + std::string(format.word) +
+                    " is binary: send it to a file or a pipe, not the console");
+    const std::string folder = SettingsFolderOfThisProgram(false);
+    History history;
+    std::string none;
+    if (const HistoryReply reply = SendHistoryRequest(); reply.running) {
+        if (!reply.reason.empty())
+            return Fail(reply.reason);
+        history = ReadGimpPalette(reply.palette);
+        none = "the running Kalvor has no colours in its history";
+    } else {
+        const std::string kept = FileIn(folder, "Kalvor.gpl");
+        Win32FileStore files;
+        const FileStore::Contents contents = files.Load(kept);
+        history = ReadGimpPalette(contents.bytes);
+        none = "no Kalvor runs in this session, and " +
+               std::string(contents.state == FileStore::State::Missing ? "there is no "
+                                                                       : "no colours in ") +
+               kept;
+    }
+    if (history.Empty())
+        return Fail(none);
+    Win32FileStore files;
+    IniFileProfile profile(files);
+    IniMod settings(profile);
+    settings.SetIniPath(FileIn(folder, "Kalvor.ini"));
+    return WritePaletteOut(WritePalette(format, history, StoredCodeStyle(settings)));
 }

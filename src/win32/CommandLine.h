@@ -22,3 +22,6 @@ int CaptureInRunningCopy();
 // In the format and case the command line asks for, else those of the settings file (read
 // where the window would read it, never written).
 int PrintColourUnderPointer(const CommandOptions &command);
+// The history of the running copy in this session, else the one kept beside the settings file,
+// in the format the command line asks for (else the window's plain text).
+int PrintHistory(const CommandOptions &command);

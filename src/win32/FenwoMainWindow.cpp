@@ -159,6 +159,7 @@ void FenwoMainWindow::CreateControls() {
     Text2 = Child(window_, L"EDIT", L"", WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE);
     Picture2 = Child(window_, FrameClass, L"", WS_CLIPCHILDREN, WS_EX_CONTROLPARENT);
     Picture4 = Child(Picture2, StripClass, L"", 0);
+    strip_.Attach(Picture4, window_, *core_);
     HScroll1 = Child(Picture2, L"SCROLLBAR", L"", WS_TABSTOP | SBS_HORZ);
     Check1 = Child(window_, L"BUTTON", L"", BS_CHECKBOX | BS_PUSHLIKE);
     Label2 = Child(window_, L"STATIC", CaptionOf(ControlId::Label2).c_str(), SS_CENTER);
@@ -641,18 +642,11 @@ LRESULT CALLBACK FenwoMainWindow::StripProc(HWND window, UINT message, WPARAM wP
         return 0;
     case WM_ERASEBKGND:
         return 1;
-    case WM_LBUTTONUP: {
-        if (!self)
-            return 0;
-        // Picture3_Click: the swatch under the pointer, in the strip's 96-DPI pixels.
-        const int x = MulDiv(static_cast<short>(LOWORD(lParam)), 96, static_cast<int>(self->dpi_));
-        const std::int64_t index =
-            SwatchUnder(x, self->core_->Strip().StripLeft(), self->core_->Swatches().Count());
-        if (index >= 0)
-            self->core_->Picture3_Click(index);
-        return 0;
-    }
-    default:
+    default: {
+        LRESULT result = 0;
+        if (self && self->strip_.Handle(message, wParam, lParam, self->dpi_, &result))
+            return result;
         return DefWindowProcW(window, message, wParam, lParam);
+    }
     }
 }

@@ -3,6 +3,7 @@
 #include "core/FenwoMain.h"
 #include "core/WindowView.h"
 #include "core/window/ControlLookup.h"
+#include "win32/HistoryMenu.h"
 #include "win32/LoupePanel.h"
 
 #include <windows.h>
@@ -55,6 +56,9 @@ class FenwoMainWindow final : public WindowView {
         return {frame.right - frame.left, frame.bottom - frame.top, -frame.top};
     }
     void UseJapaneseFont() override;
+    // In HistoryMenu.cpp: the strip's menu asks these.
+    bool AskYesNo(const std::string &question) override;
+    std::optional<SaveChoice> AskSavePath(std::span<const PaletteFormat> types) override;
 
   private:
     void ShowPreviewTip();
@@ -105,6 +109,7 @@ class FenwoMainWindow final : public WindowView {
     std::string readProblem_;  // the tooltip as last told: why the screen cannot be read,
     std::string colourSource_; // else the preview's tip and what the numbers are
     LoupePanel panel_;         // draws into the three above; hands their events to the core
+    StripInput strip_;         // Picture4's clicks, menu and tooltip, to the core
     static constexpr UINT_PTR Timer1 = 1; // the sampling tick
 
     UINT dpi_ = 96;

@@ -65,8 +65,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
         WriteOut(ContrastReport(command.text, command.ground));
         return 0;
     case CommandOptions::History:
-        WriteError("kalvor: --history cannot reach the window on Windows yet\n");
-        return 1;
+        return PrintHistory(command);
     case CommandOptions::Run:
         break;
     }
@@ -79,7 +78,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     if (!screen.HookInstalled())
         desktop.Say("no keyboard hook: a Space tap between two ticks may be missed");
     // The settings file through the program's own reader and writer: a file another system
-    // wrote reads the same whatever the code page, and a save replaces it whole.
+    // wrote reads the same whatever the code page, and a save replaces it whole. The kept
+    // history and the exports go through the same store.
     Win32FileStore files;
     IniFileProfile profile(files);
     IniMod settings(profile);
@@ -87,12 +87,13 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     // The program owns the window's logic; the window shows it and hands it every event.
     FenwoMainWindow window(instance, desktop);
     MscmsProfileEngine colours;
-    FenwoMain core(window, desktop, settings, nullptr, &colours);
+    FenwoMain core(window, desktop, settings, &files, &colours);
     window.Attach(core);
     window.OnFirstPaint(SignalFirstPaint);
     // Listening before the window exists: a `kalvor --capture` sent the moment it shows is
     // kept until the first tick takes it.
-    CaptureChannel channel([&core] { core.RequestCapture(); });
+    CaptureChannel channel([&core] { core.RequestCapture(); },
+                           [&core] { return core.HistoryPalette(); });
     std::string channelProblem;
     channel.Open(&channelProblem);
     if (!window.Create()) {

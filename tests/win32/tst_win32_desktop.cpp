@@ -80,7 +80,7 @@ TEST_CASE("a folder is usable when a file can be made in it, whatever script nam
     CHECK(!IsInstalledCopy(Narrow(odd.wstring())));
     std::ofstream(odd / "uninstall.exe").put('x');
     CHECK(IsInstalledCopy(Narrow(odd.wstring())));
-    CHECK(IsInstalledCopy("C:\\PROGRAM FILES\\Kalvor") && IsInstalledCopy("C:\\Program Files"));
+    CHECK((IsInstalledCopy("C:\\PROGRAM FILES\\Kalvor") && IsInstalledCopy("C:\\Program Files")));
     CHECK(!IsInstalledCopy("C:\\Program Files Kalvor"));
     fs::remove_all(base, error);
 }

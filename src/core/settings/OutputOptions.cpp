@@ -27,3 +27,9 @@ std::string PrintedCode(IniMod &settings, ColourValue colour, int format, int up
         upperCase = RestoredUpperCase(settings);
     return RenderCode(*chosen, colour, upperCase);
 }
+
+CodeStyle StoredCodeStyle(IniMod &settings) {
+    const IniMod::ReadPass pass(settings);
+    const int format = StoredFormat(settings).value_or(FormatHtml);
+    return {format == FormatNone ? FormatHtml : format, RestoredUpperCase(settings)};
+}

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/colour/ColourValue.h"
+#include "core/history/PaletteFormats.h"
 #include "core/settings/IniMod.h"
 
 #include <optional>
@@ -20,3 +21,6 @@ std::optional<int> StoredFormat(const IniMod &settings);
 // case, or where either is negative, the window's from settings (with no format chosen there,
 // the first entry).
 std::string PrintedCode(IniMod &settings, ColourValue colour, int format, int upperCase);
+
+// The window's code format and case, as the history's plain text is written outside the window.
+CodeStyle StoredCodeStyle(IniMod &settings);

@@ -3,6 +3,7 @@
 #include <sddl.h>
 
 #include <memory>
+#include <string_view>
 #include <type_traits>
 #include <vector>
 
@@ -62,10 +63,46 @@ bool IsRequest(const COPYDATASTRUCT *data) {
                CaptureBytes::Whole;
 }
 
+ChannelRequest RequestIn(const COPYDATASTRUCT *data) {
+    if (!data || data->dwData != CaptureRequestTag || !data->lpData)
+        return ChannelRequest::Capture;
+    const ChannelBytes read =
+        ReadChannelRequest({static_cast<const char *>(data->lpData), data->cbData});
+    return read.bytes == CaptureBytes::Whole ? read.request : ChannelRequest::Capture;
+}
+
+// A reply window a --history client made: its class, and of this user in this session.
+bool IsReplyWindow(HWND window) {
+    wchar_t name[64] = {};
+    return window && GetClassNameW(window, name, 64) &&
+           std::wstring_view(name) == HistoryReplyClass && SameUser(window);
+}
+
+// What the reply window collects while its client waits for the channel's answer.
+struct Awaited {
+    HWND from;          // the channel asked; answers from any other window are not taken
+    std::string answer; // HistoryAnswer's bytes
+    bool given = false;
+};
+
+LRESULT CALLBACK ReplyProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message != WM_COPYDATA)
+        return DefWindowProcW(window, message, wParam, lParam);
+    auto *awaited = reinterpret_cast<Awaited *>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    const auto *data = reinterpret_cast<const COPYDATASTRUCT *>(lParam);
+    if (!awaited || awaited->given || reinterpret_cast<HWND>(wParam) != awaited->from || !data ||
+        data->dwData != HistoryAnswerTag || (data->cbData > 0 && !data->lpData))
+        return 0;
+    awaited->answer.assign(static_cast<const char *>(data->lpData), data->cbData);
+    awaited->given = true;
+    return CaptureTaken;
+}
+
 } // namespace
 
-CaptureChannel::CaptureChannel(std::function<void()> onRequest)
-    : onRequest_(std::move(onRequest)) {}
+CaptureChannel::CaptureChannel(std::function<void()> onRequest,
+                               std::function<std::string()> history)
+    : onRequest_(std::move(onRequest)), history_(std::move(history)) {}
 
 CaptureChannel::~CaptureChannel() {
     if (window_)
@@ -132,6 +169,9 @@ LRESULT CALLBACK CaptureChannel::Proc(HWND window, UINT message, WPARAM wParam, 
             self->onRequest_();
             return CaptureTaken;
         }
+        if (self && self->state_ == State::Listening &&
+            RequestIn(reinterpret_cast<const COPYDATASTRUCT *>(lParam)) == ChannelRequest::History)
+            return self->AnswerHistory(reinterpret_cast<HWND>(wParam));
         return 0;
     case WM_CLOSE: // the channel lives as long as the window; nobody else ends it
         return 0;
@@ -142,6 +182,73 @@ LRESULT CALLBACK CaptureChannel::Proc(HWND window, UINT message, WPARAM wParam, 
     default:
         return DefWindowProcW(window, message, wParam, lParam);
     }
+}
+
+// The answer goes back as a message of its own: a message's result carries no bytes.
+LRESULT CaptureChannel::AnswerHistory(HWND reply) const {
+    if (!history_ || !IsReplyWindow(reply))
+        return 0;
+    const std::string answer = HistoryAnswer(history_());
+    COPYDATASTRUCT data{HistoryAnswerTag, static_cast<DWORD>(answer.size()),
+                        const_cast<char *>(answer.data())};
+    DWORD_PTR result = 0;
+    return SendMessageTimeoutW(reply, WM_COPYDATA, reinterpret_cast<WPARAM>(window_),
+                               reinterpret_cast<LPARAM>(&data), SMTO_BLOCK | SMTO_ABORTIFHUNG,
+                               static_cast<UINT>(CaptureReplyTimeout.count()), &result) &&
+                   static_cast<LRESULT>(result) == CaptureTaken
+               ? CaptureTaken
+               : 0;
+}
+
+HistoryReply SendHistoryRequest(UINT timeoutMs) {
+    const HINSTANCE instance = GetModuleHandleW(nullptr);
+    WNDCLASSEXW cls{};
+    cls.cbSize = sizeof cls;
+    cls.lpfnWndProc = ReplyProc;
+    cls.hInstance = instance;
+    cls.lpszClassName = HistoryReplyClass;
+    if (!RegisterClassExW(&cls) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
+        return {false, {}, "cannot make the window the answer comes to"};
+    HWND reply = CreateWindowExW(0, HistoryReplyClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                 instance, nullptr);
+    if (!reply)
+        return {false, {}, "cannot make the window the answer comes to"};
+    Awaited awaited{};
+    SetWindowLongPtrW(reply, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&awaited));
+    COPYDATASTRUCT request{CaptureRequestTag, static_cast<DWORD>(HistoryRequest.size()),
+                           const_cast<char *>(HistoryRequest.data())};
+    std::vector<CaptureOutcome> outcomes;
+    HistoryReply answered{};
+    HWND channel = nullptr;
+    while ((channel = FindWindowExW(HWND_MESSAGE, channel, CaptureChannelClass, nullptr))) {
+        if (!SameUser(channel))
+            continue;
+        awaited = {channel, {}, false};
+        DWORD_PTR answer = 0;
+        // Not SMTO_BLOCK: the answer is sent to the reply window while this waits.
+        if (!SendMessageTimeoutW(channel, WM_COPYDATA, reinterpret_cast<WPARAM>(reply),
+                                 reinterpret_cast<LPARAM>(&request), SMTO_ABORTIFHUNG, timeoutMs,
+                                 &answer)) {
+            outcomes.push_back(GetLastError() == ERROR_ACCESS_DENIED ? CaptureOutcome::Blocked
+                                                                     : CaptureOutcome::Silent);
+            continue;
+        }
+        const HistoryBytes read = ReadHistoryAnswer(awaited.answer);
+        if (static_cast<LRESULT>(answer) == CaptureTaken && awaited.given &&
+            read.bytes == CaptureBytes::Whole) {
+            answered = {true, read.palette, {}};
+            break;
+        }
+        outcomes.push_back(CaptureOutcome::Refused);
+    }
+    SetWindowLongPtrW(reply, GWLP_USERDATA, 0);
+    DestroyWindow(reply);
+    if (answered.running || outcomes.empty())
+        return answered;
+    return {
+        true,
+        {},
+        SummariseCapture(outcomes, "in this session", std::chrono::milliseconds(timeoutMs)).reason};
 }
 
 CaptureReply SendCaptureRequest(UINT timeoutMs) {

@@ -17,6 +17,10 @@
 //   notice                   the message a kalvor.exe shows beside its window, if any
 //   message-box SECONDS      the text of a message box titled "Kalvor", waited for that long;
 //                            then closes it
+//   question yes|no          waits for the question box a kalvor.exe asks; tells its title,
+//                            text and buttons, and answers it
+//   save-as PATH TYPE        waits for the save dialog a kalvor.exe opens; picks its type
+//                            TYPE (from 0), types PATH as the name and saves
 //   wait-window SECONDS      waits until the window shows
 //   focus-window SECONDS     a window of its own that holds the keyboard focus meanwhile
 //   close-focus              closes that window, which then tells the Space presses it had
@@ -345,6 +349,61 @@ int MessageBoxText(int seconds) {
     }
     Print("message none");
     return 1;
+}
+
+BOOL CALLBACK FindDialog(HWND window, LPARAM data) {
+    if (IsWindowVisible(window) && ClassOf(window) == "#32770" &&
+        ClassOf(GetWindow(window, GW_OWNER)) == "KalvorFenwoMain") {
+        *reinterpret_cast<HWND *>(data) = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// The dialog a kalvor.exe shows, within five seconds.
+HWND WaitDialog() {
+    HWND box = nullptr;
+    for (int i = 0; i < 50 && !box; ++i) {
+        EnumWindows(FindDialog, reinterpret_cast<LPARAM>(&box));
+        if (!box)
+            Sleep(100);
+    }
+    return box;
+}
+
+int Question(bool yes) {
+    HWND box = WaitDialog();
+    if (!box) {
+        Print("no question");
+        return 1;
+    }
+    Print("question " + TextOf(box) + "|" + TextOf(GetDlgItem(box, 0xFFFF)) + "|" +
+          TextOf(GetDlgItem(box, IDYES)) + "|" + TextOf(GetDlgItem(box, IDNO)));
+    const int answer = yes ? IDYES : IDNO;
+    PostMessageW(box, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(box, answer)));
+    return 0;
+}
+
+// The common save dialog's type list (cmb1) and name box (cmb13, else edt1).
+int SaveAs(const wchar_t *path, int type) {
+    HWND box = WaitDialog();
+    HWND types = box ? GetDlgItem(box, 0x470) : nullptr;
+    HWND name = box ? GetDlgItem(box, 0x47c) : nullptr;
+    if (box && !name)
+        name = GetDlgItem(box, 0x480);
+    if (!types || !name) {
+        Print("no save dialog");
+        return 1;
+    }
+    SendMessageW(types, CB_SETCURSEL, static_cast<WPARAM>(type), 0);
+    SendMessageW(box, WM_COMMAND, MAKEWPARAM(0x470, CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(types));
+    SendMessageW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path));
+    Print("save-as " + TextOf(box) + "|" + TextOf(types));
+    PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(box, IDOK)));
+    return 0;
 }
 
 int spaceDowns = 0;
@@ -678,6 +737,10 @@ int wmain(int argc, wchar_t **argv) {
         return Notice();
     if (command == L"message-box")
         return MessageBoxText(static_cast<int>(number(2)));
+    if (command == L"save-as" && argc > 3)
+        return SaveAs(argv[2], static_cast<int>(number(3)));
+    if (command == L"question")
+        return Question(argc > 2 && std::wstring(argv[2]) == L"yes");
     if (command == L"wait-window")
         return WaitWindow(static_cast<int>(number(2)));
     if (command == L"focus-window")
@@ -703,7 +766,8 @@ int wmain(int argc, wchar_t **argv) {
     if (command == L"startup" && argc > 3)
         return Startup(argv[2], static_cast<int>(number(3)));
     std::fputs("usage: kalvor_probe controls|clipboard|select-format N|move X Y|close [HWND]|"
-               "end-session|windows|channel-garbage|hold-file PATH MS|wait-window S|focus-window "
+               "end-session|windows|channel-garbage|hold-file PATH MS|question yes|no|"
+               "save-as PATH TYPE|message-box S|wait-window S|focus-window "
                "S|close-focus|bare-window|startup CMD RUNS|pattern S|pattern-mean X Y SIDE|"
                "close-pattern|loupe X Y ZOOM\n",
                stderr);

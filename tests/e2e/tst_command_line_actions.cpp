@@ -273,11 +273,24 @@ class CommandLineActionsTest : public QObject {
             QTest::qWait(300);
             return moved;
         };
+        const QPoint preview(20 + 40, 20 + 24);
+        int captured = 0;
         const auto capture = [&](const QString &colour) {
             if (!Run("xsetroot", {"-solid", colour}))
                 return false;
-            QTest::qWait(300);
-            return Kalvor({"--capture"}).code == 0 && Kalvor({"--capture"}).code == 0;
+            // Only once the window (its face beside the preview, not the root) shows it, and
+            // the swatch before letting go: on a loaded machine a tick may be late.
+            const QRgb shown = QColor(colour).rgb() & 0xFFFFFFu;
+            const QPoint swatch = swatch0 + QPoint(17 * captured++, 0);
+            return QTest::qWaitFor(
+                       [&] {
+                           return ScreenPixel(QPoint(20 + 4, 20 + 4)) != shown &&
+                                  ScreenPixel(preview) == shown;
+                       },
+                       5000) &&
+                   Kalvor({"--capture"}).code == 0 &&
+                   QTest::qWaitFor([&] { return ScreenPixel(swatch) == shown; }, 5000) &&
+                   Kalvor({"--capture"}).code == 0;
         };
         const QStringList three{"#1E69D2", "#FF8000", "#336699"};
         QProcess kalvor;

@@ -57,6 +57,8 @@ void WaylandSession::RequestCapture() {
         return;
     activity_.captureDue = true;
     ActivityChanged();
+    if (reader_)
+        reader_->Refresh();
     window_->Core().RequestCapture();
 }
 
@@ -76,6 +78,9 @@ bool WaylandSession::eventFilter(QObject *watched, QEvent *event) {
         activity_.pointerOverWindow = type == QEvent::Enter;
         ActivityChanged();
     }
+    if (type == QEvent::MouseMove && activity_.pointerOverWindow && reader_ != nullptr &&
+        widget != nullptr && watched == static_cast<QObject *>(widget->windowHandle()))
+        reader_->PointerMovedOverWindow();
     if (type == QEvent::WindowStateChange && widget != nullptr && watched == widget) {
         activity_.minimised = widget->isMinimized();
         ActivityChanged();

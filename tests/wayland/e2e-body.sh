@@ -97,16 +97,38 @@ consent_scenario() {
     done
     check "resumed: the first colour read is the screen of now" "$got" "100,100 00aa55"
     check "resumed: nothing from before the pause was read" "$(echo "$reads" | grep -c 3366cc)" 0
-    # Over the window itself: a few frames a second under a screen repainting at 60 Hz.
+    # Over the window itself, under a screen repainting at 60 Hz: a few frames a second while
+    # the pointer moves over it, none once it rests there.
     start_painter solid 3366cc,336633 16
     echo slow >&8
     sleep 0.5
     paused=$(full_frames)
-    sleep 2
+    local i
+    for i in $(seq 20); do echo moved >&8; sleep 0.1; done
     local slow=$(($(full_frames) - paused))
-    check "slow: 2 to 12 frames in 2 s (got $slow)" "$((slow >= 2 && slow <= 12))" 1
+    check "slow, moving: 2 to 12 frames in 2 s (got $slow)" "$((slow >= 2 && slow <= 12))" 1
+    sleep 0.5 # past the rest after the last move's frame
+    paused=$(full_frames)
+    sleep 2
+    slow=$(($(full_frames) - paused))
+    check "slow, resting: no frame in 2 s (got $slow)" "$slow" 0
     echo full >&8
     start_painter solid 3366cc
+
+    # The pointer crossing one colour: mutter sends a whole picture for each move; after half
+    # a second of pictures with nothing new the streams coast (a frame or three a second), and
+    # a capture still reads the pointer where it is now.
+    local x coasting
+    for x in $(seq 100 4 500); do echo "move $x 300 0" >&7; sleep 0.02; done
+    coasting=$(full_frames)
+    for x in $(seq 504 4 700); do echo "move $x 300 0" >&7; sleep 0.02; done
+    coasting=$(($(full_frames) - coasting))
+    check "crossing one colour: 1 to 8 frames in about a second (got $coasting)" \
+        "$((coasting >= 1 && coasting <= 8))" 1
+    echo "move 717 311 0" >&7
+    sleep 0.05
+    echo refresh >&8
+    check "coasting: a capture reads where the pointer is now" "$(sample)" "717,311 3366cc"
 
     # Refusal, then a second ask that is granted.
     start_probe refuse --state-dir "$W/no-token"

@@ -5,6 +5,7 @@
 //                        [--no-shortcut] [--seconds N] [--drop-frames N]
 // Standard input, one command a line: sample | ask | pick | frames | quit |
 //   pause | slow | full (what the window would need, SetDemand) |
+//   moved (the pointer moved over the window) | refresh (a capture is due) |
 //   find dark|RRGGBB X0 Y0 X1 Y1 (the first such pixel of the rectangle, row by row, from the
 //   newest frame: the pointer stays where it is) |
 //   square X Y R [STEP] (the (2R+1)^2 pixels STEP apart around (X, Y), from one read of the
@@ -220,6 +221,10 @@ int main(int argc, char **argv) {
                     reader.SetDemand(StreamDemand::Slow);
                 else if (command == "full")
                     reader.SetDemand(StreamDemand::Full);
+                else if (command == "moved")
+                    reader.PointerMovedOverWindow();
+                else if (command == "refresh")
+                    reader.Refresh();
                 else if (command.rfind("find ", 0) == 0)
                     Print("FOUND " + Find(reader, command.substr(5)));
                 else if (command.rfind("square ", 0) == 0)

@@ -212,22 +212,31 @@ TEST_CASE("a paced stream rests between frames; a resume from a pause drops what
     CHECK((pacer.Active() && pacer.Reading()));
     CHECK(!pacer.Demand(StreamDemand::Full));
 
-    // Over the window: run to the next frame, rest, run again once the period is out.
+    // Over the window: run to the next frame, rest the period and until the pointer moves.
     CHECK(!pacer.Demand(StreamDemand::Slow));
     CHECK(pacer.Active());
     pacer.FullFrame(100 * ms);
     CHECK((!pacer.Active() && pacer.Reading()));
     CHECK_EQ(pacer.NextWake(), 100 * ms + rest);
+    pacer.PointerMoved();            // during the rest: no frame before it is out
     pacer.Wake(100 * ms + rest - 1); // early: keeps resting
     CHECK(!pacer.Active());
     pacer.Wake(100 * ms + rest);
     CHECK((pacer.Active() && pacer.NextWake() == 0));
     pacer.FullFrame(400 * ms);
     CHECK(!pacer.Active());
+    // The pointer resting on the window: once the period is out, no frame until it moves.
+    pacer.Wake(400 * ms + rest);
+    CHECK((!pacer.Active() && pacer.NextWake() == 0));
+    pacer.PointerMoved();
+    CHECK(pacer.Active());
+    pacer.FullFrame(900 * ms);
+    CHECK(!pacer.Active());
     // Resting is not a pause: leaving the window resumes at once and keeps the frame.
     CHECK(!pacer.Demand(StreamDemand::Full));
     CHECK((pacer.Active() && pacer.NextWake() == 0));
-    pacer.Wake(400 * ms + rest); // a late timer of the slow pace changes nothing
+    pacer.PointerMoved();        // not over the window any more: changes nothing
+    pacer.Wake(900 * ms + rest); // a late timer of the slow pace changes nothing
     CHECK(pacer.Active());
     // Held while resting, then back over the window: a resume, run to a fresh frame.
     CHECK(!pacer.Demand(StreamDemand::Slow));
@@ -252,6 +261,54 @@ TEST_CASE("a paced stream rests between frames; a resume from a pause drops what
     CHECK((pacer.Active() && pacer.NextWake() == 0));
     pacer.FullFrame(2100 * ms);
     CHECK(pacer.Active());
+}
+
+TEST_CASE("frames that only move the pointer over one colour let the streams coast") {
+    constexpr std::int64_t ms = 1000000;
+    constexpr std::int64_t rest = StreamPacer::CoastPeriodNs;
+    const FrameNews crossing{true, false};
+    const FrameNews other{true, true};
+    const FrameNews resting{false, false};
+    // n frames 50 ms apart from `from`; true when the streams still run after each.
+    const auto frames = [](StreamPacer &p, int n, std::int64_t from, FrameNews news) {
+        bool ran = true;
+        for (int i = 0; i < n; ++i) {
+            p.FullFrame(from + i * 50 * ms, news);
+            ran = ran && p.Active();
+        }
+        return ran;
+    };
+    const int coast = StreamPacer::CoastAfterFrames;
+    StreamPacer pacer;
+    CHECK(frames(pacer, coast - 1, 0, crossing));
+    pacer.FullFrame(500 * ms, crossing); // the tenth in a row: rests
+    CHECK((!pacer.Active() && pacer.Reading() && pacer.NextWake() == 500 * ms + rest));
+    pacer.Wake(500 * ms + rest); // runs again without a move over the window
+    CHECK(pacer.Active());
+    pacer.FullFrame(800 * ms, crossing);
+    CHECK(!pacer.Active());
+    pacer.Wake(800 * ms + rest);
+    pacer.FullFrame(1100 * ms, other); // another colour: runs on, and counts from nothing
+    CHECK((pacer.Active() && pacer.NextWake() == 0));
+    CHECK(frames(pacer, coast - 1, 1200 * ms, crossing));
+    pacer.FullFrame(1700 * ms, resting); // the pointer at rest: so does the count
+    CHECK(frames(pacer, coast - 1, 1800 * ms, crossing));
+    // A capture ends the rest at once; the count starts again.
+    pacer.FullFrame(2300 * ms, crossing);
+    CHECK(!pacer.Active());
+    CHECK(pacer.Hurry());
+    CHECK((pacer.Active() && pacer.NextWake() == 0 && !pacer.Hurry()));
+    CHECK(frames(pacer, coast - 1, 2400 * ms, crossing));
+    // So does a hold; released, the count starts again. Held, nothing hurries.
+    pacer.FullFrame(2900 * ms, crossing);
+    CHECK(!pacer.Active());
+    CHECK(!pacer.Demand(StreamDemand::Paused));
+    CHECK((!pacer.Hurry() && !pacer.Active()));
+    CHECK(pacer.Demand(StreamDemand::Full));
+    CHECK(frames(pacer, coast - 1, 3000 * ms, crossing));
+    // Where resting costs (no stream ids), the streams never coast.
+    StreamPacer steady(false);
+    CHECK(frames(steady, 3 * coast, 0, crossing));
 }
 
 namespace {

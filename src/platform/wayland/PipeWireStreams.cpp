@@ -157,7 +157,21 @@ void PipeWireStreams::SetDemand(StreamDemand demand) {
             s->cursorIn = false;
         }
         resumedAt_ = MonotonicNs();
+        refreshedAfter_.reset();
     }
+    ApplyPace();
+}
+
+void PipeWireStreams::Refresh() {
+    if (!pacer_.Hurry())
+        return;
+    refreshedAfter_ = FramesLocked().full;
+    resumedAt_ = MonotonicNs();
+    ApplyPace();
+}
+
+void PipeWireStreams::PointerMovedOverWindow() {
+    pacer_.PointerMoved();
     ApplyPace();
 }
 
@@ -185,11 +199,15 @@ void PipeWireStreams::OnPaceTimer(void *data, std::uint64_t) {
 bool PipeWireStreams::AwaitingFreshFrames() {
     if (resumedAt_ == 0)
         return false;
-    const bool waiting = std::any_of(streams_.begin(), streams_.end(), [](const auto &s) {
-        return s->streaming && s->held == nullptr;
-    });
-    if (!waiting || MonotonicNs() - resumedAt_ > kFreshFrameWaitNs)
+    const bool waiting = refreshedAfter_
+                             ? FramesLocked().full == *refreshedAfter_
+                             : std::any_of(streams_.begin(), streams_.end(), [](const auto &s) {
+                                   return s->streaming && s->held == nullptr;
+                               });
+    if (!waiting || MonotonicNs() - resumedAt_ > kFreshFrameWaitNs) {
         resumedAt_ = 0;
+        refreshedAfter_.reset();
+    }
     return resumedAt_ != 0;
 }
 
@@ -421,7 +439,7 @@ void PipeWireStreams::OnProcess(void *data) {
         s->frame.height = s->placement.frameHeight;
         s->frame.stride = d.chunk->stride > 0 ? d.chunk->stride : s->frame.width * 4;
         s->frame.format = *s->format;
-        self->pacer_.FullFrame(MonotonicNs());
+        self->pacer_.FullFrame(MonotonicNs(), self->NewsOfFrame());
         if (!self->pacer_.Active()) { // paced: rest, once out of this callback
             timespec now{0, 1};
             pw_loop_update_timer(self->loop_, self->paceTimer_, &now, nullptr, false);
@@ -429,6 +447,15 @@ void PipeWireStreams::OnProcess(void *data) {
         if (self->resumedAt_ != 0)
             pw_thread_loop_signal(self->thread_, false);
     }
+}
+
+FrameNews PipeWireStreams::NewsOfFrame() {
+    const std::optional<ScreenPoint> at = CursorLocked();
+    const ColourValue colour = at ? PixelLocked(*at) : CLR_INVALID;
+    const FrameNews news{at != newsAt_, colour != newsColour_};
+    newsAt_ = at;
+    newsColour_ = colour;
+    return news;
 }
 
 // ---- the pointer and the pixel (any thread, under the loop's lock) --------------------------

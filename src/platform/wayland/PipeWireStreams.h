@@ -48,6 +48,9 @@ class PipeWireStreams {
     void Disconnect();
 
     void SetDemand(StreamDemand demand);
+    void PointerMovedOverWindow();
+    // A capture is due: resting streams take a frame now, and reads wait briefly for it.
+    void Refresh();
 
     // Under the loop's lock.
     bool AwaitingFreshFrames();
@@ -77,6 +80,7 @@ class PipeWireStreams {
     void Relayout();
     void ApplyPace();
     void ShowPointerOnly();
+    FrameNews NewsOfFrame();
     void StopFrameWatch();
 
     pw_thread_loop *thread_;
@@ -87,10 +91,15 @@ class PipeWireStreams {
     spa_source *paceTimer_ = nullptr;
     StreamPacer pacer_;
     std::int64_t resumedAt_ = 0; // the streams resumed from a pause; reads wait for new frames
+    // Woken from a rest for a capture: reads wait for a full frame past this count.
+    std::optional<std::uint64_t> refreshedAfter_;
     pw_context *context_ = nullptr;
     pw_core *core_ = nullptr;
     spa_hook coreHook_{};
     std::vector<std::unique_ptr<Stream>> streams_;
     std::vector<ScreenRect> rects_;
     std::uint64_t cursorSeq_ = 0;
+    // Where the pointer was and what lay under it in the newest full frame, for the pacer.
+    std::optional<ScreenPoint> newsAt_;
+    ColourValue newsColour_ = CLR_INVALID;
 };

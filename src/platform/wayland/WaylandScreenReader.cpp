@@ -330,6 +330,22 @@ void WaylandScreenReader::SetDemand(StreamDemand demand) {
     pw_thread_loop_unlock(engine_->thread);
 }
 
+void WaylandScreenReader::PointerMovedOverWindow() {
+    if (engine_->thread == nullptr)
+        return;
+    pw_thread_loop_lock(engine_->thread);
+    engine_->streams->PointerMovedOverWindow();
+    pw_thread_loop_unlock(engine_->thread);
+}
+
+void WaylandScreenReader::Refresh() {
+    if (engine_->thread == nullptr)
+        return;
+    pw_thread_loop_lock(engine_->thread);
+    engine_->streams->Refresh();
+    pw_thread_loop_unlock(engine_->thread);
+}
+
 WaylandScreenReader::FrameCounts WaylandScreenReader::Frames() const {
     if (engine_->thread == nullptr)
         return {};

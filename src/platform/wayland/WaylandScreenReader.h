@@ -101,6 +101,13 @@ class WaylandScreenReader : public ScreenReader {
     // nothing and read nothing; after a pause the first read waits briefly for a new frame and
     // never answers from one older than the resume.
     virtual void SetDemand(StreamDemand demand);
+    // The pointer moved over the window: in Slow, the streams take a frame once the rest is
+    // out; while it rests there they take none.
+    virtual void PointerMovedOverWindow();
+    // A capture is due: streams resting because nothing new came (see StreamPacer) take a
+    // frame now, and the next read waits up to 200 ms for it, so that a capture never takes
+    // a colour older than the request.
+    virtual void Refresh();
 
     // ScreenReader. Positions are native pixels of a desktop laid out from the monitors'
     // streams; a point is only meaningful to GetPixel of the same reader.

@@ -127,7 +127,7 @@ measure() {
         f = 100 / (t * hz)
         printf "%-44s %s %5.1f%%  pipewire %4.1f%%  reader %s  %s\n", l, name, c, p * f,
                n == "" ? "  -  " : sprintf("%4.1f%%", s * f),
-               b == "" ? "" : (b > 0 ? sprintf("%.1fx", c / b) : "-") }'
+               b == "" ? "" : (b > 0 ? sprintf("%.1fx", c / b) : (c == 0 ? "1.0x" : "-")) }'
 }
 
 # The window, a portable copy (its settings stay in $BIN); it must be streaming from the
@@ -174,11 +174,12 @@ TOKEN_FILE='$XDG_STATE_HOME/kalvor/screencast-token'
 # shellcheck disable=SC2016 # expanded in the session
 TOKEN_FILE=$(in_session bash -c "echo $TOKEN_FILE")
 
-# The pointer sweeps the top of the screen, clear of the window in the middle: crossing it
-# would add the window's own hover repaints and the pacing over it to every row.
+# The pointer sweeps the bottom of the screen, clear of the window (mutter puts it near the top
+# left, KWin in the middle): crossing it would add the window's own hover repaints and the
+# pacing over it to the rows.
 MOVER=
 start_moving() {
-    (x=200; while :; do x=$(((x + 7) % 1000 + 100)); echo "move $x $((x % 200 + 40))"; sleep 0.02; done) >&7 &
+    (x=200; while :; do x=$(((x + 7) % 1000 + 100)); echo "move $x $((x % 200 + 480))"; sleep 0.02; done) >&7 &
     MOVER=$!
 }
 stop_moving() { kill "$MOVER" 2> /dev/null; wait "$MOVER" 2> /dev/null || true; }
@@ -238,6 +239,7 @@ if [ "$DESKTOP" = gnome ]; then
     best=none best_ticks=-1
     if [ "$box" != none ]; then
         IFS=, read -r bx by <<< "$box"
+        [ "$by" -lt 450 ] || echo "(the window lies in the pointer's path: the rows above crossed it)"
         for off in 12 20 28 36 44 52 60; do
             echo "move 1000 600" >&7 # the code of the colour beside the window
             sleep 0.5

@@ -1,15 +1,13 @@
 // The least a reader of a screen cast can do, for comparing what a compositor costs with what
 // the backend costs: one PipeWire stream per node on a remote's descriptor, asking what the
-// backend asks (the same formats, sizes, frame rates, buffer types and metadata), keeping the
-// newest buffer with pixels and handing every other one straight back. Nothing else.
-//   cast-consumer FD NODE... [--max-fps N] [--buffers N]
-// FD: an open PipeWire remote (the portal's OpenPipeWireRemote). --buffers N asks for N
-// buffers (default: the compositor's choice). Prints "STREAMING <node>" once each streams,
-// and on SIGTERM or SIGINT "FRAMES full=<n> cursor_only=<n>".
+// backend asks (StreamParams), keeping the newest buffer with pixels and handing every other
+// one straight back. Nothing else.
+//   cast-consumer FD NODE... [--max-fps N]
+// FD: an open PipeWire remote (the portal's OpenPipeWireRemote). Prints "STREAMING <node>" once
+// each streams, and on SIGTERM or SIGINT "FRAMES full=<n> cursor_only=<n>".
+#include "platform/wayland/StreamParams.h"
+
 #include <pipewire/pipewire.h>
-#include <spa/buffer/meta.h>
-#include <spa/param/video/format-utils.h>
-#include <spa/pod/builder.h>
 
 #include <csignal>
 #include <cstdio>
@@ -25,14 +23,13 @@ struct Reader {
     spa_hook hook{};
     std::uint32_t node = 0;
     pw_buffer *held = nullptr;
-    int buffers = 0;
 };
 
 unsigned long long fullFrames = 0;
 unsigned long long cursorOnly = 0;
 
 void OnState(void *data, pw_stream_state, pw_stream_state state, const char *error) {
-    auto *r = static_cast<Reader *>(data);
+    const auto *r = static_cast<Reader *>(data);
     if (state == PW_STREAM_STATE_STREAMING)
         std::printf("STREAMING %u\n", r->node);
     else if (state == PW_STREAM_STATE_ERROR)
@@ -46,30 +43,8 @@ void OnParam(void *data, std::uint32_t id, const spa_pod *param) {
         return;
     std::uint8_t storage[1024];
     spa_pod_builder b = SPA_POD_BUILDER_INIT(storage, sizeof storage);
-    const int cursorMin = static_cast<int>(sizeof(spa_meta_cursor) + sizeof(spa_meta_bitmap) + 4);
-    const int cursorDefault =
-        static_cast<int>(sizeof(spa_meta_cursor) + sizeof(spa_meta_bitmap) + 64 * 64 * 4);
-    const int cursorMax =
-        static_cast<int>(sizeof(spa_meta_cursor) + sizeof(spa_meta_bitmap) + 384 * 384 * 4);
-    const int types = (1 << SPA_DATA_MemFd) | (1 << SPA_DATA_MemPtr);
-    const spa_pod *params[3];
-    params[0] = static_cast<const spa_pod *>(
-        r->buffers > 0 ? spa_pod_builder_add_object(
-                             &b, SPA_TYPE_OBJECT_ParamBuffers, SPA_PARAM_Buffers,
-                             SPA_PARAM_BUFFERS_buffers, SPA_POD_Int(r->buffers),
-                             SPA_PARAM_BUFFERS_dataType, SPA_POD_CHOICE_FLAGS_Int(types))
-                       : spa_pod_builder_add_object(&b, SPA_TYPE_OBJECT_ParamBuffers,
-                                                    SPA_PARAM_Buffers, SPA_PARAM_BUFFERS_dataType,
-                                                    SPA_POD_CHOICE_FLAGS_Int(types)));
-    params[1] = static_cast<const spa_pod *>(spa_pod_builder_add_object(
-        &b, SPA_TYPE_OBJECT_ParamMeta, SPA_PARAM_Meta, SPA_PARAM_META_type,
-        SPA_POD_Id(SPA_META_Header), SPA_PARAM_META_size,
-        SPA_POD_Int(static_cast<int>(sizeof(spa_meta_header)))));
-    params[2] = static_cast<const spa_pod *>(spa_pod_builder_add_object(
-        &b, SPA_TYPE_OBJECT_ParamMeta, SPA_PARAM_Meta, SPA_PARAM_META_type,
-        SPA_POD_Id(SPA_META_Cursor), SPA_PARAM_META_size,
-        SPA_POD_CHOICE_RANGE_Int(cursorDefault, cursorMin, cursorMax)));
-    pw_stream_update_params(r->stream, params, 3);
+    std::array<const spa_pod *, 3> params = StreamBuffers(b);
+    pw_stream_update_params(r->stream, params.data(), static_cast<std::uint32_t>(params.size()));
 }
 
 void OnProcess(void *data) {
@@ -103,21 +78,18 @@ void Quit(void *, int) {
 int main(int argc, char **argv) {
     std::vector<std::uint32_t> nodes;
     unsigned fps = 20;
-    int buffers = 0;
     int fd = -1;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--max-fps" && i + 1 < argc)
             fps = static_cast<unsigned>(std::atoi(argv[++i]));
-        else if (arg == "--buffers" && i + 1 < argc)
-            buffers = std::atoi(argv[++i]);
         else if (fd < 0)
             fd = std::atoi(argv[i]);
         else
             nodes.push_back(static_cast<std::uint32_t>(std::strtoul(argv[i], nullptr, 10)));
     }
     if (fd < 0 || nodes.empty()) {
-        std::fprintf(stderr, "usage: cast-consumer FD NODE... [--max-fps N] [--buffers N]\n");
+        std::fprintf(stderr, "usage: cast-consumer FD NODE... [--max-fps N]\n");
         return 2;
     }
     pw_init(&argc, &argv);
@@ -140,11 +112,9 @@ int main(int argc, char **argv) {
         return e;
     }();
     std::vector<std::unique_ptr<Reader>> readers;
-    const std::uint32_t maxRate = fps == 0 ? 1000 : fps;
     for (const std::uint32_t node : nodes) {
         auto r = std::make_unique<Reader>();
         r->node = node;
-        r->buffers = buffers;
         r->stream =
             pw_stream_new(core, "cast-consumer",
                           pw_properties_new(PW_KEY_MEDIA_TYPE, "Video", PW_KEY_MEDIA_CATEGORY,
@@ -152,27 +122,7 @@ int main(int argc, char **argv) {
         pw_stream_add_listener(r->stream, &r->hook, &events, r.get());
         std::uint8_t storage[1024];
         spa_pod_builder b = SPA_POD_BUILDER_INIT(storage, sizeof storage);
-        const spa_rectangle defaultSize = SPA_RECTANGLE(1920, 1080);
-        const spa_rectangle minSize = SPA_RECTANGLE(1, 1);
-        const spa_rectangle maxSize = SPA_RECTANGLE(16384, 16384);
-        const spa_fraction variable = SPA_FRACTION(0, 1);
-        const spa_fraction defaultRate = SPA_FRACTION(maxRate, 1);
-        const spa_fraction minRate = SPA_FRACTION(0, 1);
-        const spa_pod *params[1] = {static_cast<const spa_pod *>(spa_pod_builder_add_object(
-            &b, SPA_TYPE_OBJECT_Format, SPA_PARAM_EnumFormat, SPA_FORMAT_mediaType,
-            SPA_POD_Id(SPA_MEDIA_TYPE_video), SPA_FORMAT_mediaSubtype,
-            SPA_POD_Id(SPA_MEDIA_SUBTYPE_raw), SPA_FORMAT_VIDEO_format,
-            SPA_POD_CHOICE_ENUM_Id(
-                17, SPA_VIDEO_FORMAT_BGRx, SPA_VIDEO_FORMAT_BGRx, SPA_VIDEO_FORMAT_RGBx,
-                SPA_VIDEO_FORMAT_BGRA, SPA_VIDEO_FORMAT_RGBA, SPA_VIDEO_FORMAT_xRGB,
-                SPA_VIDEO_FORMAT_xBGR, SPA_VIDEO_FORMAT_ARGB, SPA_VIDEO_FORMAT_ABGR,
-                SPA_VIDEO_FORMAT_xRGB_210LE, SPA_VIDEO_FORMAT_xBGR_210LE,
-                SPA_VIDEO_FORMAT_RGBx_102LE, SPA_VIDEO_FORMAT_BGRx_102LE,
-                SPA_VIDEO_FORMAT_ARGB_210LE, SPA_VIDEO_FORMAT_ABGR_210LE,
-                SPA_VIDEO_FORMAT_RGBA_102LE, SPA_VIDEO_FORMAT_BGRA_102LE),
-            SPA_FORMAT_VIDEO_size, SPA_POD_CHOICE_RANGE_Rectangle(&defaultSize, &minSize, &maxSize),
-            SPA_FORMAT_VIDEO_framerate, SPA_POD_Fraction(&variable), SPA_FORMAT_VIDEO_maxFramerate,
-            SPA_POD_CHOICE_RANGE_Fraction(&defaultRate, &minRate, &defaultRate)))};
+        const spa_pod *params[1] = {StreamFormat(b, fps)};
         const auto flags =
             static_cast<pw_stream_flags>(PW_STREAM_FLAG_AUTOCONNECT | PW_STREAM_FLAG_MAP_BUFFERS);
         if (pw_stream_connect(r->stream, PW_DIRECTION_INPUT, node, flags, params, 1) < 0) {

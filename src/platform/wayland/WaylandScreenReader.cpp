@@ -322,28 +322,29 @@ PixelSquare WaylandScreenReader::ReadSquare(std::uintptr_t, ScreenPoint centre, 
     return square;
 }
 
-void WaylandScreenReader::SetDemand(StreamDemand demand) {
-    if (engine_->thread == nullptr)
+namespace {
+
+// Tells the streams something, under the loop's lock; nothing before the loop runs.
+template <typename Tell> void TellStreams(pw_thread_loop *thread, Tell tell) {
+    if (thread == nullptr)
         return;
-    pw_thread_loop_lock(engine_->thread);
-    engine_->streams->SetDemand(demand);
-    pw_thread_loop_unlock(engine_->thread);
+    pw_thread_loop_lock(thread);
+    tell();
+    pw_thread_loop_unlock(thread);
+}
+
+} // namespace
+
+void WaylandScreenReader::SetDemand(StreamDemand demand) {
+    TellStreams(engine_->thread, [&] { engine_->streams->SetDemand(demand); });
 }
 
 void WaylandScreenReader::PointerMovedOverWindow() {
-    if (engine_->thread == nullptr)
-        return;
-    pw_thread_loop_lock(engine_->thread);
-    engine_->streams->PointerMovedOverWindow();
-    pw_thread_loop_unlock(engine_->thread);
+    TellStreams(engine_->thread, [&] { engine_->streams->PointerMovedOverWindow(); });
 }
 
 void WaylandScreenReader::Refresh() {
-    if (engine_->thread == nullptr)
-        return;
-    pw_thread_loop_lock(engine_->thread);
-    engine_->streams->Refresh();
-    pw_thread_loop_unlock(engine_->thread);
+    TellStreams(engine_->thread, [&] { engine_->streams->Refresh(); });
 }
 
 WaylandScreenReader::FrameCounts WaylandScreenReader::Frames() const {

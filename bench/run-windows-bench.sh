@@ -18,9 +18,15 @@ for _ in $(seq 200); do [ -s "$WORK/display" ] && break; sleep 0.05; done
 export DISPLAY=":$(head -n 1 "$WORK/display")"
 wineboot -i </dev/null >/dev/null 2>&1
 wineserver -p || true # already up after wineboot: keep it so
+stop_bench() { echo "run-windows-bench: $*; no figures" >&2; exit 1; }
 mkdir -p "$WORK/app"
-cp "$BUILD/kalvor.exe" "$BUILD/tests/win32/kalvor_probe.exe" "$WORK/app/"
+cp "$BUILD/kalvor.exe" "$BUILD/tests/win32/kalvor_probe.exe" "$WORK/app/" || stop_bench "not built in $BUILD"
 app=$(winepath -w "$WORK/app")
+# The program must read the screen before anything it does is measured.
+xsetroot -solid '#3366CC'
+xdotool mousemove 500 400
+printed=$(wine "$WORK/app/kalvor.exe" --print </dev/null 2>&1 | tr -d '\r#' | tr a-f A-F)
+[ "$printed" = 3366CC ] || stop_bench "kalvor.exe --print read '$printed' for #3366CC"
 echo "kalvor.exe: $(stat -c %s "$BUILD/kalvor.exe") bytes"
 echo "kalvor.exe, start to first paint:"
 wine "$WORK/app/kalvor_probe.exe" startup "$app\\kalvor.exe" "$RUNS" </dev/null | tr -d '\r'
@@ -42,10 +48,12 @@ sample_cpu() {
     printf '[Loupe]\r\nVisible=%s\r\n' "$1" >"$WORK/app/Kalvor.ini"
     xdotool mousemove 500 400
     wine "$WORK/app/kalvor.exe" </dev/null >/dev/null 2>&1 &
-    wine "$WORK/app/kalvor_probe.exe" wait-window 30 </dev/null >/dev/null
+    wine "$WORK/app/kalvor_probe.exe" wait-window 30 </dev/null >/dev/null ||
+        stop_bench "kalvor.exe showed no window in 30 s"
     sleep 1
     local app_pid a0 a1 w0 w1
     app_pid=$(pgrep -f "$WORK/app/kalvor.exe" | head -n 1)
+    [ -n "$app_pid" ] && [ -n "$wineserver_pid" ] || stop_bench "kalvor.exe or its wineserver is not running"
     a0=$(ticks "$app_pid")
     w0=$(ticks "$wineserver_pid")
     sleep "$SECONDS_SAMPLED"

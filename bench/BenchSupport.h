@@ -15,8 +15,7 @@ struct SilentWindow : WindowView, Desktop {
     void ShowHold(bool) override {}
     void ShowUpperCase(int) override {}
     void ShowFormat(int) override {}
-    void ShowReadProblem(const std::string &) override {}
-    void ShowColourSource(const std::string &) override {}
+    void ShowPreviewTip(const std::string &) override {}
     void ShowHistory(const History &, const StripScroll &) override {}
     void ShowLoupePanel(bool) override {}
     void ShowLoupe(const LoupePicture &) override {}

@@ -8,12 +8,22 @@ void FenwoMain::ShowSample() {
                                                       square_.profile, desktop_.PixelsInSrgb());
     previewFromRead_ = true;
     ShowColor(shown.colour);
-    if (shown.source != shownSource_) {
-        shownSource_ = shown.source;
-        view_.ShowColourSource(shownSource_);
-    }
+    shownSource_ = shown.source;
+    ShowPreviewTip();
     if (!shown.problem.empty() && toldProblems_.insert(shown.problem).second)
         desktop_.Say(shown.problem);
+}
+
+void FenwoMain::ShowPreviewTip() {
+    std::string tip(ControlOf(ControlId::Picture1).tip);
+    if (!readProblem_.empty())
+        tip = readProblem_;
+    else if (!shownSource_.empty())
+        tip += "\n" + shownSource_;
+    if (tip == shownTip_)
+        return;
+    shownTip_ = tip;
+    view_.ShowPreviewTip(shownTip_);
 }
 
 // The colour read last is shown again in the new space, held or not; a picked colour or a

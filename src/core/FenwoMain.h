@@ -144,6 +144,7 @@ class FenwoMain {
     void KeepHeldSquare();
     void ShowLoupe();
     void ShowSample();
+    void ShowPreviewTip();
     void SetColourSpace(ColourSpace space);
     void RestoreHistory();
     void ShowStrip();
@@ -179,6 +180,8 @@ class FenwoMain {
     ProfileConversion conversion_;
     bool previewFromRead_ = false; // the preview shows square_'s sample, not a pick or a swatch
     std::string shownSource_;      // the preview's tooltip line on what the numbers are
+    std::string readProblem_;      // why the screen cannot be read; empty while it can
+    std::string shownTip_{ControlOf(ControlId::Picture1).tip}; // the tooltip as the view shows it
     LoupeSettings shownLoupe_;
     int loupeSide_ = LoupeViewSize; // Picture5's side in device pixels
 

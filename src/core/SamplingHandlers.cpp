@@ -62,7 +62,8 @@ void FenwoMain::Picture1_Click() {
 void FenwoMain::ReaderStateChanged() {
     const ReaderState state = desktop_.ReadState();
     const bool reading = state.kind == ReaderState::Reading;
-    view_.ShowReadProblem(reading ? std::string() : state.reason);
+    readProblem_ = reading ? std::string() : state.reason;
+    ShowPreviewTip();
     // Waiting is no trouble; a portal that keeps refusing does not fill the terminal.
     if (!reading && state.kind != ReaderState::AwaitingConsent &&
         toldProblems_.insert(state.reason).second)

@@ -28,11 +28,9 @@ class WindowView {
     virtual void ShowHold(bool held) = 0;                 // Check1 pressed in
     virtual void ShowUpperCase(int value) = 0;            // Check2: 0, 1 or 2 (greyed)
     virtual void ShowFormat(int listIndex) = 0;           // Combo1's entry, -1 for none
-    // Why the screen cannot be read, shown on the preview (its tooltip); empty while it can.
-    virtual void ShowReadProblem(const std::string &problem) = 0;
-    // What the numbers are (device values, or sRGB through the named profile, or why not),
-    // one line added to the preview's tooltip while the screen can be read.
-    virtual void ShowColourSource(const std::string &line) = 0;
+    // Picture1's tooltip: why the screen cannot be read, or while it can, what the preview is
+    // for and what its numbers are. Until told, the window table's tip.
+    virtual void ShowPreviewTip(const std::string &text) = 0;
     // The strip (Picture4 and its swatches) and its scroll bar (HScroll1).
     virtual void ShowHistory(const History &history, const StripScroll &strip) = 0;
 

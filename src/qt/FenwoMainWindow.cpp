@@ -130,23 +130,8 @@ void FenwoMainWindow::SetWindowTopmost() {
     KeepAboveOthers(*this);
 }
 
-void FenwoMainWindow::ShowReadProblem(const std::string &problem) {
-    readProblem_ = problem;
-    ShowPreviewTip();
-}
-
-void FenwoMainWindow::ShowColourSource(const std::string &line) {
-    colourSource_ = line;
-    ShowPreviewTip();
-}
-
-void FenwoMainWindow::ShowPreviewTip() {
-    if (!readProblem_.empty())
-        Picture1->setToolTip(QString::fromStdString(readProblem_));
-    else if (colourSource_.empty())
-        Picture1->setToolTip(PreviewTip());
-    else
-        Picture1->setToolTip(PreviewTip() + '\n' + QString::fromStdString(colourSource_));
+void FenwoMainWindow::ShowPreviewTip(const std::string &text) {
+    Picture1->setToolTip(QString::fromStdString(text));
 }
 
 void FenwoMainWindow::MoveWindow(int left, int top) {

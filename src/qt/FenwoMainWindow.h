@@ -63,8 +63,7 @@ class FenwoMainWindow final : public QWidget, public WindowView {
     void ShowHold(bool held) override;
     void ShowUpperCase(int value) override;
     void ShowFormat(int listIndex) override;
-    void ShowReadProblem(const std::string &problem) override;
-    void ShowColourSource(const std::string &line) override;
+    void ShowPreviewTip(const std::string &text) override;
     void ShowHistory(const History &history, const StripScroll &strip) override;
     void ShowLoupePanel(bool visible) override;
     void ShowLoupe(const LoupePicture &picture) override;
@@ -95,12 +94,9 @@ class FenwoMainWindow final : public QWidget, public WindowView {
     void ConnectHandlers();
     TextBox *Box(TextField field) const;
     void ShowPreviewMenu(const QPoint &at);
-    void ShowPreviewTip();
     void ShowStripMenu(qint64 index, const QPoint &at);
 
     FenwoMain *core_ = nullptr;
     bool loaded_ = false;
     bool unloaded_ = false;
-    std::string readProblem_;  // the preview's tooltip as last told: why it cannot read,
-    std::string colourSource_; // else its own tip and what the numbers are
 };

@@ -197,28 +197,13 @@ void FenwoMainWindow::CreateControls() {
     SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
-void FenwoMainWindow::ShowReadProblem(const std::string &problem) {
-    readProblem_ = problem;
-    ShowPreviewTip();
-}
-
-void FenwoMainWindow::ShowColourSource(const std::string &line) {
-    colourSource_ = line;
-    ShowPreviewTip();
-}
-
-void FenwoMainWindow::ShowPreviewTip() {
+void FenwoMainWindow::ShowPreviewTip(const std::string &text) {
     if (tooltip_ == nullptr)
         return;
     TTTOOLINFOW tool{};
     tool.cbSize = sizeof tool;
     tool.hwnd = window_;
     tool.uId = reinterpret_cast<UINT_PTR>(Picture1);
-    std::string text(ControlOf(ControlId::Picture1).tip);
-    if (!readProblem_.empty())
-        text = readProblem_;
-    else if (!colourSource_.empty())
-        text += "\n" + colourSource_;
     std::wstring tip = Widen(text);
     tool.lpszText = tip.data();
     SendMessageW(tooltip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));

@@ -41,8 +41,7 @@ class FenwoMainWindow final : public WindowView {
     void ShowHold(bool held) override;
     void ShowUpperCase(int value) override;
     void ShowFormat(int listIndex) override;
-    void ShowReadProblem(const std::string &problem) override;
-    void ShowColourSource(const std::string &line) override;
+    void ShowPreviewTip(const std::string &text) override;
     void ShowHistory(const History &history, const StripScroll &strip) override;
     void ShowLoupePanel(bool visible) override;
     void ShowLoupe(const LoupePicture &picture) override;
@@ -61,7 +60,6 @@ class FenwoMainWindow final : public WindowView {
     std::optional<SaveChoice> AskSavePath(std::span<const PaletteFormat> types) override;
 
   private:
-    void ShowPreviewTip();
     static LRESULT CALLBACK MainProc(HWND, UINT, WPARAM, LPARAM);
     static LRESULT CALLBACK PictureProc(HWND, UINT, WPARAM, LPARAM);
     static LRESULT CALLBACK FrameProc(HWND, UINT, WPARAM, LPARAM);
@@ -89,27 +87,25 @@ class FenwoMainWindow final : public WindowView {
     HWND window_ = nullptr; // FenwoMain: the fixed-size, always-on-top tool window
 
     // The controls, front to back as they stack; also their tab order.
-    HWND Picture1 = nullptr;   // preview swatch: the current colour; a click toggles the hold
-    HWND Label3[3] = {};       // headings "R" (0), "B" (1), "G" (2) over the component boxes
-    HWND Text1[3] = {};        // red, green and blue components in decimal
-    HWND Text2 = nullptr;      // the colour code in the chosen format
-    HWND Picture2 = nullptr;   // history frame: holds the strip and its scroll bar
-    HWND Picture4 = nullptr;   // history strip: draws the swatches Picture3(i) at the offset
-    HWND HScroll1 = nullptr;   // slides the history strip one swatch a step
-    HWND Check1 = nullptr;     // push-button frame around the preview: pressed while held
-    HWND Label2 = nullptr;     // the instruction line
-    HWND Combo1 = nullptr;     // output format chooser
-    HWND Check2 = nullptr;     // upper-case option for the hexadecimal codes
-    HWND Image1 = nullptr;     // the window's icon, shown beside the components
-    HWND Image2 = nullptr;     // shows nothing
-    HWND Picture5 = nullptr;   // the loupe: the pixels around the sampled one, magnified
-    HWND Label4 = nullptr;     // the sampled pixel's place in screen pixels
-    HWND Label5 = nullptr;     // the loupe's zoom and the sample's size
-    HWND tooltip_ = nullptr;   // Picture1's tooltip
-    std::string readProblem_;  // the tooltip as last told: why the screen cannot be read,
-    std::string colourSource_; // else the preview's tip and what the numbers are
-    LoupePanel panel_;         // draws into the three above; hands their events to the core
-    StripInput strip_;         // Picture4's clicks, menu and tooltip, to the core
+    HWND Picture1 = nullptr; // preview swatch: the current colour; a click toggles the hold
+    HWND Label3[3] = {};     // headings "R" (0), "B" (1), "G" (2) over the component boxes
+    HWND Text1[3] = {};      // red, green and blue components in decimal
+    HWND Text2 = nullptr;    // the colour code in the chosen format
+    HWND Picture2 = nullptr; // history frame: holds the strip and its scroll bar
+    HWND Picture4 = nullptr; // history strip: draws the swatches Picture3(i) at the offset
+    HWND HScroll1 = nullptr; // slides the history strip one swatch a step
+    HWND Check1 = nullptr;   // push-button frame around the preview: pressed while held
+    HWND Label2 = nullptr;   // the instruction line
+    HWND Combo1 = nullptr;   // output format chooser
+    HWND Check2 = nullptr;   // upper-case option for the hexadecimal codes
+    HWND Image1 = nullptr;   // the window's icon, shown beside the components
+    HWND Image2 = nullptr;   // shows nothing
+    HWND Picture5 = nullptr; // the loupe: the pixels around the sampled one, magnified
+    HWND Label4 = nullptr;   // the sampled pixel's place in screen pixels
+    HWND Label5 = nullptr;   // the loupe's zoom and the sample's size
+    HWND tooltip_ = nullptr; // Picture1's tooltip
+    LoupePanel panel_;       // draws into the three above; hands their events to the core
+    StripInput strip_;       // Picture4's clicks, menu and tooltip, to the core
     static constexpr UINT_PTR Timer1 = 1; // the sampling tick
 
     UINT dpi_ = 96;

@@ -164,14 +164,14 @@ TEST_CASE("the window in sRGB: preview, texts, capture and tip converted; the lo
     t.w.PreviewMenu_Click(1); // the loupe shown
     t.Tick();
     CHECK_EQ(t.view.preview, RGB(255, 0, 0)); // device values until sRGB is chosen
-    CHECK_EQ(t.view.sources.back(), "デバイス値 (プロファイル: Swapped)");
+    CHECK_EQ(t.view.Tip(), "吸い取り有効/無効\nデバイス値 (プロファイル: Swapped)");
     t.w.PreviewMenu_Click(301);
     CHECK_EQ(t.view.preview, RGB(0, 255, 0)); // at once, without a tick
     CHECK_EQ(t.view.texts.code, "#00FF00");
-    CHECK_EQ(t.view.sources.back(), "sRGB (プロファイル変換): Swapped");
-    const std::size_t told = t.view.sources.size();
-    t.Tick(true);                          // a capture
-    CHECK_EQ(t.view.sources.size(), told); // told only when it changes
+    CHECK_EQ(t.view.Tip(), "吸い取り有効/無効\nsRGB (プロファイル変換): Swapped");
+    const std::size_t told = t.view.tips.size();
+    t.Tick(true);                       // a capture
+    CHECK_EQ(t.view.tips.size(), told); // told only when it changes
     CHECK_EQ(t.Clipboard(), "#00FF00");
     CHECK_EQ(t.w.Swatches().Swatch(0), RGB(0, 255, 0));
     // The loupe shows the screen's own pixels.
@@ -218,7 +218,8 @@ TEST_CASE("a broken profile is said once, and the device value shown") {
     CHECK((!t.desktop.said.empty() &&
            t.desktop.said[0].find("(Broken) cannot be used") != std::string::npos));
     CHECK_EQ(t.engine.asked, 1);
-    CHECK_EQ(t.view.sources.back(), "プロファイルを使えません: デバイス値を表示 (Broken)");
+    CHECK_EQ(t.view.Tip(),
+             "吸い取り有効/無効\nプロファイルを使えません: デバイス値を表示 (Broken)");
     const PointerColour printed =
         ColourUnderPointer(t.desktop, 1, "no pointer", ColourSpace::Srgb, &t.engine);
     CHECK_EQ(printed.colour, RGB(10, 20, 30));

@@ -173,7 +173,7 @@ TEST_CASE("a click on the preview, and what the preview says, follow the reader'
         t.desktop.readState = {row.kind, "why", row.askAgainHelps};
         t.w.ReaderStateChanged();
         t.w.ReaderStateChanged(); // the same trouble again is not told again
-        CHECK_EQ(t.view.readProblems.back(), row.shown ? "why" : "");
+        CHECK_EQ(t.view.Tip(), row.shown ? "why" : "吸い取り有効/無効");
         CHECK_EQ(t.desktop.said.size(), row.told ? 1u : 0u);
         t.w.Picture1_Click();
         CHECK_EQ(t.w.Held(), row.held);
@@ -207,7 +207,7 @@ TEST_CASE("a pick that ends is a capture; a cancelled one, and a read restored, 
     t.w.ReaderStateChanged();
     t.desktop.readState = {ReaderState::Reading, "reading"};
     t.w.ReaderStateChanged();
-    CHECK_EQ(t.view.readProblems, (std::vector<std::string>{"pick", "no", ""}));
+    CHECK_EQ(t.view.tips, (std::vector<std::string>{"pick", "no", "吸い取り有効/無効"}));
     CHECK_EQ(t.desktop.said, (std::vector<std::string>{"pick", "no"}));
     t.w.Picture1_Click(); // reading again: the click releases the hold
     CHECK(!t.w.Held());

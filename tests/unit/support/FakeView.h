@@ -5,6 +5,7 @@
 #include "core/history/PaletteFormats.h"
 #include "core/history/StripGeometry.h"
 #include "core/loupe/LoupePicture.h"
+#include "core/window/WindowLayout.h"
 
 #include <cstdint>
 #include <optional>
@@ -34,8 +35,7 @@ class FakeView final : public WindowView {
     bool focusAnswer = false; // what FocusCode answers: true once the window shows
     std::vector<ScreenPoint> moves;
     int interval = 0;
-    std::vector<std::string> readProblems; // every ShowReadProblem, in order
-    std::vector<std::string> sources;      // every ShowColourSource, in order
+    std::vector<std::string> tips;         // every ShowPreviewTip, in order
     std::vector<bool> loupePanels;         // every ShowLoupePanel, in order
     std::vector<LoupePicture> loupes;      // every ShowLoupe, in order
     std::vector<std::string> questions;    // every AskYesNo, in order
@@ -70,8 +70,11 @@ class FakeView final : public WindowView {
         Note("ShowFormat");
         format = listIndex;
     }
-    void ShowReadProblem(const std::string &problem) override { readProblems.push_back(problem); }
-    void ShowColourSource(const std::string &line) override { sources.push_back(line); }
+    void ShowPreviewTip(const std::string &text) override { tips.push_back(text); }
+    // The preview's tooltip as it stands: the window table's until told.
+    std::string Tip() const {
+        return tips.empty() ? std::string(ControlOf(ControlId::Picture1).tip) : tips.back();
+    }
     void ShowHistory(const History &history, const StripScroll &shown) override {
         strip = {history.Count(),       shown.StripLeft(), shown.StripWidth(),
                  shown.ScrollEnabled(), shown.ScrollMax(), shown.ScrollValue()};

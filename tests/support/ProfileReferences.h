@@ -4,6 +4,8 @@
 // calculator gives them (transicc -t1 -n, rounded; beyond sRGB's gamut, its nearest end): the
 // answers every platform's colour engine is held to, within 1 per channel.
 #include "core/colour/ColourValue.h"
+#include "core/colour/ProfileConversion.h"
+#include "unit/Testing.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -49,6 +51,25 @@ inline bool Near(ColourValue a, ColourValue b) {
     const ColourComponents y = SplitColour(b);
     return std::abs(x.red - y.red) <= 1 && std::abs(x.green - y.green) <= 1 &&
            std::abs(x.blue - y.blue) <= 1;
+}
+
+// Each reference through `engine`: a transform, said to be fine, that lands within 1.
+inline void CheckEngine(ProfileEngine &engine) {
+    for (const Reference &row : References) {
+        const std::vector<std::uint8_t> bytes = Bytes(row.file);
+        CHECK(!bytes.empty());
+        std::string problem;
+        const auto transform = engine.TransformToSrgb(bytes, problem);
+        CHECK(transform != nullptr);
+        CHECK_EQ(problem, "");
+        if (!transform)
+            continue;
+        const ColourValue got = transform->ToSrgb(row.device);
+        CHECK(Near(got, row.srgb));
+        if (!Near(got, row.srgb))
+            FAIL_CHECK((std::string("  ") + row.file + ": got " + std::to_string(got) +
+                        ", expected " + std::to_string(row.srgb)));
+    }
 }
 
 } // namespace profiles

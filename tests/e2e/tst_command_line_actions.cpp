@@ -15,18 +15,15 @@
 #include <optional>
 
 using x11test::Clipboard;
+using x11test::CopyProgram;
 using x11test::GeometryOf;
 using x11test::KalvorWindow;
 using x11test::Output;
+using x11test::Ran;
 using x11test::Run;
+using x11test::RunToEnd;
 
 namespace {
-
-struct Ran {
-    int code = -1;
-    QByteArray out;
-    QByteArray err;
-};
 
 // The colours of a GIMP palette, in order, as "#RRGGBB"; none when it has no header.
 QStringList PaletteColours(const QByteArray &palette) {
@@ -93,25 +90,13 @@ class CommandLineActionsTest : public QObject {
     }
 
     Ran Kalvor(const QStringList &arguments, const QStringList &set = {}) {
-        QProcess kalvor;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        for (const QString &pair : set)
-            environment.insert(pair.section('=', 0, 0), pair.section('=', 1));
-        kalvor.setProcessEnvironment(environment);
-        kalvor.start(program, arguments);
-        // Served while waiting: the clipboard a capture fills lives in another process.
-        if (!QTest::qWaitFor([&] { return kalvor.state() == QProcess::NotRunning; }, 10000))
-            kalvor.kill();
-        kalvor.waitForFinished();
-        return {kalvor.exitStatus() == QProcess::NormalExit ? kalvor.exitCode() : -1,
-                kalvor.readAllStandardOutput(), kalvor.readAllStandardError()};
+        return RunToEnd(program, arguments, set);
     }
 
   private slots:
     void initTestCase() {
         program = dir.filePath("kalvor");
-        QVERIFY(QFile::copy(qEnvironmentVariable("KALVOR_BINARY"), program));
-        QVERIFY(QFile::setPermissions(program, QFile::ReadOwner | QFile::ExeOwner));
+        QVERIFY(CopyProgram(program));
         qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
         QVERIFY2(root.Usable(), "no true-colour root to paint");
     }

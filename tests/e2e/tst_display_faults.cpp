@@ -64,8 +64,7 @@ class DisplayFaultsTest : public QObject {
   private slots:
     void initTestCase() {
         // A portable copy of its own, so that its settings file lands here, not in the build.
-        QVERIFY(QFile::copy(qEnvironmentVariable("KALVOR_BINARY"), Program()));
-        QVERIFY(QFile::setPermissions(Program(), QFile::ReadOwner | QFile::ExeOwner));
+        QVERIFY(x11test::CopyProgram(Program()));
         // With the Wayland backend's module, which a portable copy keeps beside it.
         const QDir build = QFileInfo(qEnvironmentVariable("KALVOR_BINARY")).dir();
         const QString module = QFileInfo(Program()).dir().filePath("kalvor-wayland.so");

@@ -15,8 +15,11 @@
 #include <optional>
 
 using x11test::Clipboard;
+using x11test::CopyProgram;
 using x11test::KalvorWindow;
+using x11test::Ran;
 using x11test::Run;
+using x11test::RunToEnd;
 
 namespace {
 
@@ -102,18 +105,8 @@ class X11ProfilesTest : public QObject {
     QTemporaryDir runtime; // the user's runtime folder, where the channel lives
     QString program;
 
-    struct Ran {
-        int code = -1;
-        QByteArray out;
-        QByteArray err;
-    };
     Ran Print(const QStringList &options) {
-        QProcess kalvor;
-        kalvor.start(program, QStringList{"--print"} + options);
-        if (!kalvor.waitForFinished(10000))
-            kalvor.kill();
-        return {kalvor.exitStatus() == QProcess::NormalExit ? kalvor.exitCode() : -1,
-                kalvor.readAllStandardOutput(), kalvor.readAllStandardError()};
+        return RunToEnd(program, QStringList{"--print"} + options);
     }
     // The colour under the pointer as the frame buffer holds it (at depth 16, not what was
     // painted).
@@ -125,8 +118,7 @@ class X11ProfilesTest : public QObject {
   private slots:
     void initTestCase() {
         program = dir.filePath("kalvor");
-        QVERIFY(QFile::copy(qEnvironmentVariable("KALVOR_BINARY"), program));
-        QVERIFY(QFile::setPermissions(program, QFile::ReadOwner | QFile::ExeOwner));
+        QVERIFY(CopyProgram(program));
         qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
         QVERIFY2(QFile::exists(Icc + "AdobeRGB1998.icc"), "colord's profiles are missing");
     }

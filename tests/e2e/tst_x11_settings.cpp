@@ -119,8 +119,7 @@ class X11SettingsTest : public QObject {
         // A portable copy in a directory of its own keeps its file beside it.
         program = dir.filePath("kalvor");
         ini = dir.filePath("Kalvor.ini");
-        QVERIFY(QFile::copy(qEnvironmentVariable("KALVOR_BINARY"), program));
-        QVERIFY(QFile::setPermissions(program, QFile::ReadOwner | QFile::ExeOwner));
+        QVERIFY(x11test::CopyProgram(program));
     }
 
     void sigtermSavesAndTheNextStartRestores() {

@@ -3,6 +3,7 @@
 // Small drivers for end-to-end tests against a live X server: external X clients run as
 // processes while this process keeps its event loop turning (the clipboard lives in it).
 
+#include <QFile>
 #include <QImage>
 #include <QProcess>
 #include <QRect>
@@ -36,6 +37,36 @@ inline QByteArray Output(const QString &program, const QStringList &arguments,
         return {};
     QByteArray out = process.readAllStandardOutput();
     return out.isNull() ? QByteArray("") : out;
+}
+
+// How a run of the program under test ended (-1: killed or crashed) and what it printed.
+struct Ran {
+    int code = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+// Runs `program` to its end (10 s at most) while serving our own events, so that a clipboard
+// it fills in another process is served; `set`: NAME=VALUE pairs added to its environment.
+inline Ran RunToEnd(const QString &program, const QStringList &arguments,
+                    const QStringList &set = {}) {
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const QString &pair : set)
+        environment.insert(pair.section('=', 0, 0), pair.section('=', 1));
+    process.setProcessEnvironment(environment);
+    process.start(program, arguments);
+    if (!QTest::qWaitFor([&] { return process.state() == QProcess::NotRunning; }, 10000))
+        process.kill();
+    process.waitForFinished();
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            process.readAllStandardOutput(), process.readAllStandardError()};
+}
+
+// A portable copy of the program under test at `program`: its settings file lands beside it.
+inline bool CopyProgram(const QString &program) {
+    return QFile::copy(qEnvironmentVariable("KALVOR_BINARY"), program) &&
+           QFile::setPermissions(program, QFile::ReadOwner | QFile::ExeOwner);
 }
 
 // The program's window once it shows, as xdotool names it; empty when none came.

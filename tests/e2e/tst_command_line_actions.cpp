@@ -22,6 +22,7 @@ using x11test::Output;
 using x11test::Ran;
 using x11test::Run;
 using x11test::RunToEnd;
+using x11test::WindowTitled;
 
 namespace {
 
@@ -41,10 +42,10 @@ QStringList PaletteColours(const QByteArray &palette) {
     return colours;
 }
 
-// Keys typed into the window titled title once it shows.
+// Keys typed into the window titled title once it shows (10 s at most).
 bool KeysTo(const QString &title, const QStringList &keys) {
-    return Run("xdotool",
-               {"search", "--sync", "--onlyvisible", "--name", title, "windowfocus", "--sync"}) &&
+    const QString id = WindowTitled(title);
+    return !id.isEmpty() && Run("xdotool", {"windowfocus", "--sync", id}) &&
            Run("xdotool", QStringList{"key", "--delay", "100"} + keys);
 }
 
@@ -319,7 +320,7 @@ class CommandLineActionsTest : public QObject {
         for (const auto &type : exports) {
             const QString path = dir.filePath(type.file);
             QVERIFY(StripMenu(pastSwatches, {"Down", "Down", "Return"}));
-            QVERIFY(KeysTo("^書き出し$", {"ctrl+a"}));
+            QVERIFY(KeysTo("書き出し", {"ctrl+a"}));
             QVERIFY(Run("xdotool", {"type", "--delay", "20", path}));
             QVERIFY(Run("xdotool", {"key", "Return"}));
             QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(path), 5000);
@@ -332,11 +333,11 @@ class CommandLineActionsTest : public QObject {
 
         // "履歴を消去", the last entry: cleared after the yes only.
         QVERIFY(StripMenu(pastSwatches, {"Down", "Down", "Down", "Return"}));
-        QVERIFY(KeysTo("^確認$", {"Escape"})); // no
+        QVERIFY(KeysTo("確認", {"Escape"})); // no
         QTest::qWait(300);
         QCOMPARE(PaletteColours(files::Contents(kept)), four);
         QVERIFY(StripMenu(pastSwatches, {"Down", "Down", "Down", "Return"}));
-        QVERIFY(KeysTo("^確認$", {"alt+y"}));
+        QVERIFY(KeysTo("確認", {"alt+y"}));
         QTRY_COMPARE_WITH_TIMEOUT(PaletteColours(files::Contents(kept)), QStringList(), 3000);
         QVERIFY(files::Contents(kept).startsWith("GIMP Palette\n"));
         const Ran empty = Kalvor({"--history"});

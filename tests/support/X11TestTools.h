@@ -12,6 +12,7 @@
 #include <bit>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <vector>
 #include <xcb/xcb.h>
@@ -115,6 +116,60 @@ class FocusedClient {
   private:
     QProcess process_;
 };
+
+// The id of a shown top-level window whose _NET_WM_NAME is `title`, once there is one (10 s at
+// most); empty when none came. By the UTF-8 name, which needs no locale: xdotool matches the
+// legacy WM_NAME in the locale's encoding, and Qt under the C locale writes a Japanese title
+// there as bytes of no encoding.
+inline QString WindowTitled(const QString &title) {
+    const std::unique_ptr<xcb_connection_t, decltype(&xcb_disconnect)> c(
+        xcb_connect(nullptr, nullptr), xcb_disconnect);
+    if (xcb_connection_has_error(c.get()))
+        return {};
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c.get())).data->root;
+    const auto atom = [&](const char *name) {
+        const std::unique_ptr<xcb_intern_atom_reply_t, decltype(&free)> reply(
+            xcb_intern_atom_reply(c.get(), xcb_intern_atom(c.get(), 0, std::strlen(name), name),
+                                  nullptr),
+            free);
+        return reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
+    };
+    const xcb_atom_t netName = atom("_NET_WM_NAME");
+    const xcb_atom_t utf8 = atom("UTF8_STRING");
+    const QByteArray wanted = title.toUtf8();
+    QString found;
+    const bool shown = QTest::qWaitFor(
+        [&] {
+            const std::unique_ptr<xcb_query_tree_reply_t, decltype(&free)> tree(
+                xcb_query_tree_reply(c.get(), xcb_query_tree(c.get(), root), nullptr), free);
+            if (!tree)
+                return false;
+            const xcb_window_t *children = xcb_query_tree_children(tree.get());
+            for (int i = 0; i < xcb_query_tree_children_length(tree.get()); ++i) {
+                const std::unique_ptr<xcb_get_window_attributes_reply_t, decltype(&free)>
+                    attributes(
+                        xcb_get_window_attributes_reply(
+                            c.get(), xcb_get_window_attributes(c.get(), children[i]), nullptr),
+                        free);
+                const std::unique_ptr<xcb_get_property_reply_t, decltype(&free)> name(
+                    xcb_get_property_reply(
+                        c.get(), xcb_get_property(c.get(), 0, children[i], netName, utf8, 0, 1024),
+                        nullptr),
+                    free);
+                if (!attributes || attributes->map_state != XCB_MAP_STATE_VIEWABLE || !name)
+                    continue;
+                const QByteArray text(static_cast<const char *>(xcb_get_property_value(name.get())),
+                                      xcb_get_property_value_length(name.get()));
+                if (text == wanted) {
+                    found = QString::number(children[i]);
+                    return true;
+                }
+            }
+            return false;
+        },
+        10000);
+    return shown ? found : QString();
+}
 
 // The window's place and size on the screen, as xdotool sees it; empty when it cannot tell.
 inline QRect GeometryOf(const QString &id) {
